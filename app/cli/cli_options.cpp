@@ -1,0 +1,226 @@
+#include "app/cli/cli_options.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace dravik::cli {
+
+namespace {
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::string item;
+    for (char c : text + ",") {
+        if (c == ',') {
+            size_t b = item.find_first_not_of(' '), e = item.find_last_not_of(' ');
+            if (b != std::string::npos) items.push_back(item.substr(b, e - b + 1));
+            item.clear();
+        } else {
+            item += c;
+        }
+    }
+    return items;
+}
+
+ObjectChoice ParseChoice(const std::string& text) {
+    if (text == "all") return {};
+    if (text == "none") return {false, {}};
+    return {false, SplitList(text)};
+}
+
+bool ParseWhole(const std::string& text, int low, int high, int& out) {
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit)) return false;
+    out = std::atoi(text.c_str());
+    return out >= low && out <= high;
+}
+
+}  // namespace
+
+void SplitDatabaseName(const std::string& name, bool& remote, std::string& server, std::string& path) {
+    const size_t colon = name.find(':');
+    const bool drive = colon == 1 && name.size() > 2 && (name[2] == '\\' || name[2] == '/');
+    if (colon == std::string::npos || colon == 0 || drive) {
+        remote = false;
+        server.clear();
+        path = name;
+        return;
+    }
+    remote = true;
+    server = name.substr(0, colon);
+    path = name.substr(colon + 1);
+}
+
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
+    CliOptions o;
+    engine::JobSettings& s = o.settings;
+    bool userGiven = false, passwordGiven = false, dstUserGiven = false, dstPasswordGiven = false;
+    bool dstCharsetGiven = false;
+    std::vector<std::string> positional;
+
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string name = a, inlineValue;
+        bool hasInline = false;
+        if (a.rfind("--", 0) == 0) {
+            if (const size_t eq = a.find('='); eq != std::string::npos) {
+                name = a.substr(0, eq);
+                inlineValue = a.substr(eq + 1);
+                hasInline = true;
+            }
+        }
+        auto value = [&](std::string& out) {
+            if (hasInline) {
+                out = inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (name == "-h" || name == "--help") {
+            o.help = true;
+        } else if (name == "-u" || name == "--user") {
+            if (!value(s.srcUser)) return std::nullopt;
+            userGiven = true;
+        } else if (name == "-p" || name == "--password") {
+            if (!value(s.srcPassword)) return std::nullopt;
+            passwordGiven = true;
+        } else if (name == "--dst-user") {
+            if (!value(s.dstUser)) return std::nullopt;
+            dstUserGiven = true;
+        } else if (name == "--dst-password") {
+            if (!value(s.dstPassword)) return std::nullopt;
+            dstPasswordGiven = true;
+        } else if (name == "-c" || name == "--charset") {
+            if (!value(s.srcCodePage)) return std::nullopt;
+        } else if (name == "--dst-charset") {
+            if (!value(s.dstCodePage)) return std::nullopt;
+            dstCharsetGiven = true;
+        } else if (name == "--page-size") {
+            if (!value(v)) return std::nullopt;
+            static const std::vector<std::string> allowed = {"512", "1024", "2048", "4096", "8192", "16384"};
+            if (std::find(allowed.begin(), allowed.end(), v) == allowed.end()) {
+                error = "--page-size takes one of 512, 1024, 2048, 4096, 8192, 16384, not '" + v + "'";
+                return std::nullopt;
+            }
+            s.pageSize = v;
+        } else if (name == "--no-replace") {
+            s.dstReplace = false;
+        } else if (name == "--roles") {
+            s.createRoles = true;
+        } else if (name == "--grants") {
+            s.createRoles = true;  // user rights go only together with roles
+            s.grant = true;
+        } else if (name == "--no-generator-values") {
+            o.useGeneratorValues = false;
+        } else if (name == "--stop-on-error") {
+            o.ignoreErrors = false;
+        } else if (name == "--commit-every") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseWhole(v, 1, 32767, o.commitEvery)) {
+                error = "--commit-every takes a whole number from 1 to 32767, not '" + v + "'";
+                return std::nullopt;
+            }
+        } else if (name == "--list") {
+            o.list = true;
+        } else if (name == "--data" || name == "--udfs" || name == "--domains" || name == "--generators" ||
+                   name == "--exceptions" || name == "--procedures" || name == "--tables" || name == "--views") {
+            if (!value(v)) return std::nullopt;
+            const ObjectChoice choice = ParseChoice(v);
+            ObjectChoice* target = name == "--data"         ? &o.data
+                                   : name == "--udfs"       ? &o.udfs
+                                   : name == "--domains"    ? &o.domains
+                                   : name == "--generators" ? &o.generators
+                                   : name == "--exceptions" ? &o.exceptions
+                                   : name == "--procedures" ? &o.procedures
+                                   : name == "--tables"     ? &o.tables
+                                                            : &o.views;
+            *target = choice;
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (o.help) return o;
+
+    const char* envUser = std::getenv("ISC_USER");
+    const char* envPassword = std::getenv("ISC_PASSWORD");
+    if (!userGiven && envUser && *envUser) s.srcUser = envUser;
+    if (!passwordGiven && envPassword && *envPassword) s.srcPassword = envPassword;
+    if (!dstUserGiven) s.dstUser = s.srcUser;
+    if (!dstPasswordGiven) s.dstPassword = s.srcPassword;
+    if (!dstCharsetGiven) s.dstCodePage = s.srcCodePage;
+
+    const size_t wanted = o.list ? 1 : 2;
+    if (positional.size() < wanted || positional.size() > 2) {
+        error = o.list ? "give the source database (and nothing more than a destination)"
+                       : "give a SOURCE and a DESTINATION database";
+        return std::nullopt;
+    }
+    SplitDatabaseName(positional[0], s.srcRemote, s.srcServer, s.srcPath);
+    if (positional.size() > 1) SplitDatabaseName(positional[1], s.dstRemote, s.dstServer, s.dstPath);
+    if (s.srcPath.empty()) {
+        error = "the source database path is empty";
+        return std::nullopt;
+    }
+    if (!o.list && s.dstPath.empty()) {
+        error = "the destination database path is empty";
+        return std::nullopt;
+    }
+    return o;
+}
+
+std::string HelpText() {
+    return R"(Usage: dravik-clone [OPTIONS] SOURCE DESTINATION
+       dravik-clone --list [OPTIONS] SOURCE
+
+Clones a Firebird/InterBase database: creates DESTINATION as a new, empty
+database, rebuilds in it the schema of SOURCE object by object (external
+functions, domains, generators, exceptions, procedures, tables with keys,
+indices and triggers, views), copies the rows of the chosen tables, and can
+carry over roles and privileges. The source is only read.
+
+A database is a local path (opened through the embedded engine, no server
+needed) or SERVER:PATH on a Firebird server.
+
+Connections:
+  -u, --user NAME         source user (default ISC_USER, else SYSDBA)
+  -p, --password TEXT     source password (default ISC_PASSWORD, else corbelfin)
+      --dst-user NAME     destination user (default: the source's)
+      --dst-password TEXT destination password (default: the source's)
+  -c, --charset NAME      source code page, also the new database's default
+                          character set (default NONE)
+      --dst-charset NAME  destination code page (default: the source's)
+      --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default 4096;
+                          the server raises sizes below its minimum)
+      --no-replace        fail instead of replacing an existing DESTINATION
+
+What is copied (every object by default):
+      --udfs LIST, --domains LIST, --generators LIST, --exceptions LIST,
+      --procedures LIST, --tables LIST, --views LIST
+                          LIST is all, none, or names separated by commas
+      --data LIST         tables whose rows are copied (default all)
+      --roles             copy the roles
+      --grants            copy the granted privileges (implies --roles)
+      --no-generator-values
+                          leave new generators at 0 instead of the source's value
+      --stop-on-error     end a table's copy at its first failing row
+                          (default: skip failing rows and count them)
+      --commit-every N    rows between commits during the data copy (default 500)
+      --list              print what each selection page offers, then stop
+
+  -h, --help              show this text
+
+Exit status: 0 the job finished without an error line, 1 it finished with
+error lines, 2 the destination could not be created (or bad input), 130 it
+was stopped (Ctrl-C ends it after the current object or row).
+)";
+}
+
+}  // namespace dravik::cli

@@ -1,0 +1,43 @@
+// The command line of dravik-clone, parsed into the job's settings.
+#pragma once
+
+#include "app/engine/settings.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dravik::cli {
+
+// Which objects of one type a run takes: every one (the default), or the named ones.
+struct ObjectChoice {
+    bool all = true;
+    std::vector<std::string> names;
+};
+
+struct CliOptions {
+    engine::JobSettings settings;
+    bool help = false;
+    bool list = false;           // print what each selection page offers, then stop
+    bool useGeneratorValues = true;
+    bool ignoreErrors = true;
+    int commitEvery = 500;
+    // Tables whose rows are copied: all by default on the command line.
+    ObjectChoice data;
+    // Objects per type, keyed by the frames' job order: udf, domain, generator,
+    // exception, procedure, table, view.
+    ObjectChoice udfs, domains, generators, exceptions, procedures, tables, views;
+};
+
+// Parses argv (without argv[0]); on bad input returns nothing and sets error.
+// Environment: ISC_USER and ISC_PASSWORD give the source's credentials when
+// the options do not.
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+// Splits "SERVER:PATH" from a local path. A single letter before ":" followed
+// by "\" or "/" is a Windows drive, not a server.
+void SplitDatabaseName(const std::string& name, bool& remote, std::string& server, std::string& path);
+
+std::string HelpText();
+
+}  // namespace dravik::cli

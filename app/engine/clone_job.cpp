@@ -1,0 +1,48 @@
+#include "app/engine/clone_job.h"
+
+namespace dravik::engine {
+
+TCloneJob::TCloneJob(LogSink& runLog, LogSink& summaryLog, JobUi& ui)
+    : runLog_(runLog), summaryLog_(summaryLog), ui_(ui) {
+    for (frames::TFrame_select* frame : Frames()) frame->wizard = this;
+}
+
+TCloneJob::~TCloneJob() = default;
+
+std::vector<frames::TFrame_select*> TCloneJob::Frames() {
+    return {&Frame_select_udf,       &Frame_select_domain,  &Frame_select_generator, &Frame_select_exception,
+            &Frame_select_procedure, &Frame_select_table1, &Frame_select_view,      &Frame_select_data};
+}
+
+void TCloneJob::Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour) {
+    sink.Append(LogEntry{caption, kGrey, text, colour});
+    ui_.ProcessEvents();
+}
+
+void TCloneJob::LogOk(const std::string& c, const std::string& t) { Append(runLog_, c, t, kGreen); }
+void TCloneJob::LogNote(const std::string& c, const std::string& t) { Append(runLog_, c, t, kNavy); }
+void TCloneJob::LogError(const std::string& c, const std::string& t) {
+    ++errorCount_;
+    Append(runLog_, c, t, kRed);
+}
+void TCloneJob::SummaryPlain(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kBlack); }
+void TCloneJob::SummaryNote(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kNavy); }
+void TCloneJob::SummaryWarn(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kDarkRed); }
+
+std::string FormatJobTime(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%m-%d-%y %H:%M:%S", &local);
+    return buffer;
+}
+
+std::string FormatDuration(std::time_t seconds) {
+    if (seconds < 0) seconds = 0;
+    const long s = static_cast<long>(seconds % 86400);
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02ld:%02ld:%02ld", s / 3600, (s / 60) % 60, s % 60);
+    return buffer;
+}
+
+}  // namespace dravik::engine

@@ -1,0 +1,63 @@
+// Log entries as data: a caption and a text, each in a colour. The run log
+// and the summary log are sinks; the window, the terminal and the tests each
+// provide their own.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace dravik::engine {
+
+struct Colour {
+    uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Colour&) const = default;
+};
+
+inline constexpr Colour kGrey{128, 128, 128};   // captions
+inline constexpr Colour kGreen{0, 128, 0};      // LogOk
+inline constexpr Colour kNavy{0, 0, 128};       // LogNote, SummaryNote
+inline constexpr Colour kRed{255, 0, 0};        // LogError
+inline constexpr Colour kBlack{0, 0, 0};        // SummaryPlain
+inline constexpr Colour kDarkRed{96, 0, 0};     // SummaryWarn
+
+struct LogEntry {
+    std::string caption;  // may be empty; shown bold, followed by ": "
+    Colour captionColour = kGrey;
+    std::string text;     // may be empty; followed by a line break
+    Colour textColour = kBlack;
+};
+
+class LogSink {
+public:
+    virtual ~LogSink() = default;
+    virtual void Append(const LogEntry& entry) = 0;
+};
+
+// Keeps every entry; used by tests and by callers that inspect a run.
+class MemorySink : public LogSink {
+public:
+    void Append(const LogEntry& entry) override { entries.push_back(entry); }
+    // Each entry as the log shows it: caption + ": " + text.
+    std::vector<std::string> Lines() const;
+    void Clear() { entries.clear(); }
+    std::vector<LogEntry> entries;
+};
+
+// Writes entries to a stream: the caption in bold grey followed by ": ", the
+// text in the entry's colour; ANSI colours only when asked for.
+class TerminalSink : public LogSink {
+public:
+    TerminalSink(std::FILE* stream, bool colours) : stream_(stream), colours_(colours) {}
+    void Append(const LogEntry& entry) override;
+
+private:
+    std::FILE* stream_;
+    bool colours_;
+};
+
+// The text of an entry as one line: caption + ": " (when there is a caption) + text.
+std::string EntryLine(const LogEntry& entry);
+
+}  // namespace dravik::engine

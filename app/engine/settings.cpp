@@ -1,0 +1,18 @@
+#include "app/engine/settings.h"
+
+namespace dravik::engine {
+
+const std::vector<std::string>& CodePages() {
+    static const std::vector<std::string> pages = {
+        "ASCII",   "CYRL",        "DOS437",  "DOS850",  "DOS852",  "DOS857",   "DOS861",      "DOS863",
+        "DOS865",  "DOS866",      "EUCJ_0208", "ISO8859-1", "NEXT", "NONE",   "OCTETS",      "SJIS_0208",
+        "UNICODE_FSS", "WIN1250", "WIN1251", "WIN1252", "WIN1253", "WIN1254"};
+    return pages;
+}
+
+const std::vector<std::string>& PageSizes() {
+    static const std::vector<std::string> sizes = {"512", "1024", "2048", "4096", "8192"};
+    return sizes;
+}
+
+}  // namespace dravik::engine

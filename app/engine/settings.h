@@ -1,0 +1,38 @@
+// The clone job's settings: what the wizard's fields hold, with the form's
+// defaults. The window fills it from its controls, the command-line driver
+// from its options.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dravik::engine {
+
+struct JobSettings {
+    // Source (page P_SRC).
+    std::string srcPath;              // eSrc
+    bool srcRemote = false;           // RBremote (else RBlocal)
+    std::string srcServer;            // eRemoteServerName
+    std::string srcUser = "SYSDBA";   // eSrcUser
+    std::string srcPassword = "corbelfin";  // eSrcPwd
+    std::string srcCodePage = "NONE"; // cbSrcCodePage; also the new database's default character set
+    // Destination (page P_DST).
+    std::string dstPath;              // eDst
+    bool dstRemote = false;           // RBremoteD (else RBlocalD)
+    std::string dstServer;            // eRemoteServerNameD
+    std::string dstUser = "SYSDBA";   // eDstUser
+    std::string dstPassword = "corbelfin";  // eDstPwd
+    std::string dstCodePage = "NONE"; // cbDstCodePage
+    std::string pageSize = "4096";    // cbDstPageSize
+    bool dstReplace = true;           // cbDstReplace
+    bool createRoles = false;         // cbCreateRole
+    bool grant = false;               // cbGrant
+    bool copyAll = true;              // cbCopyAllDatabaseObjects
+};
+
+// The 22 code pages the code-page boxes offer.
+const std::vector<std::string>& CodePages();
+// The page sizes the page-size box offers.
+const std::vector<std::string>& PageSizes();
+
+}  // namespace dravik::engine

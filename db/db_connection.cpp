@@ -1,0 +1,262 @@
+#include "db/db_connection.h"
+
+#include "db/db_error.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace dravik::db {
+
+// ---------------------------------------------------------------- transaction
+
+DbTransaction::DbTransaction(DbConnection& connection) : connection_(connection) {}
+
+DbTransaction::~DbTransaction() {
+    if (handle_) {
+        ISC_STATUS_ARRAY status;
+        Api().rollback_transaction(status, &handle_);
+        handle_ = 0;
+    }
+}
+
+void DbTransaction::RequireActive() const {
+    if (!handle_) throw DbClientError::Format(DbClientError::kTransactionNotActive);
+}
+
+void DbTransaction::StartTransaction() {
+    if (handle_) throw DbClientError::Format(DbClientError::kTransactionActive);
+    if (!connection_.Connected()) throw DbClientError::Format(DbClientError::kDatabaseClosed);
+    // One transaction existence block: the database and an empty parameter buffer.
+    struct {
+        isc_db_handle* database;
+        long tpbLength;
+        const char* tpb;
+    } teb{connection_.Handle(), 0, nullptr};
+    ISC_STATUS_ARRAY status;
+    Api().start_multiple(status, &handle_, 1, &teb);
+    CheckStatus(status);
+}
+
+void DbTransaction::SetActive(bool active) {
+    if (active && !handle_) StartTransaction();
+    if (!active && handle_) Rollback();
+}
+
+void DbTransaction::End(bool commit) {
+    RequireActive();
+    CloseDataSets();
+    ISC_STATUS_ARRAY status;
+    if (commit)
+        Api().commit_transaction(status, &handle_);
+    else
+        Api().rollback_transaction(status, &handle_);
+    CheckStatus(status);
+}
+
+void DbTransaction::Commit() { End(true); }
+void DbTransaction::Rollback() { End(false); }
+
+void DbTransaction::CommitRetaining() {
+    RequireActive();
+    ISC_STATUS_ARRAY status;
+    Api().commit_retaining(status, &handle_);
+    CheckStatus(status);
+}
+
+void DbTransaction::RollbackRetaining() {
+    RequireActive();
+    const FbApi& api = Api();
+    FbApi::RequireVersion6(reinterpret_cast<const void*>(api.rollback_retaining), "isc_rollback_retaining");
+    ISC_STATUS_ARRAY status;
+    api.rollback_retaining(status, &handle_);
+    CheckStatus(status);
+}
+
+void DbTransaction::Register(DbDataSet* dataSet) { dataSets_.push_back(dataSet); }
+
+void DbTransaction::Unregister(DbDataSet* dataSet) {
+    dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), dataSet), dataSets_.end());
+}
+
+bool DbTransaction::OtherOpen(const DbDataSet* except) const {
+    return std::any_of(dataSets_.begin(), dataSets_.end(),
+                       [except](const DbDataSet* d) { return d != except && d->IsOpen(); });
+}
+
+void DbTransaction::CloseDataSets() {
+    // Closing may unregister nothing, but iterate over a copy all the same.
+    const std::vector<DbDataSet*> copy = dataSets_;
+    for (DbDataSet* d : copy)
+        if (d->IsOpen()) d->Close();
+}
+
+void DbTransaction::EndForDisconnect() {
+    if (!handle_) return;
+    ISC_STATUS_ARRAY status;
+    switch (DefaultAction) {
+        case Action::Commit:
+            CloseDataSets();
+            if (Api().commit_transaction(status, &handle_)) {
+                Api().rollback_transaction(status, &handle_);
+                handle_ = 0;
+            }
+            break;
+        case Action::Rollback:
+            CloseDataSets();
+            Api().rollback_transaction(status, &handle_);
+            handle_ = 0;
+            break;
+        case Action::CommitRetaining: CommitRetaining(); break;
+        case Action::RollbackRetaining: RollbackRetaining(); break;
+    }
+}
+
+// ----------------------------------------------------------------- connection
+
+DbConnection::DbConnection() : transaction_(*this) { Api(); }
+
+DbConnection::~DbConnection() {
+    if (!handle_) return;
+    // Forced: errors are ignored and the handles dropped.
+    try {
+        transaction_.CloseDataSets();
+    } catch (...) {
+    }
+    if (transaction_.InTransaction()) {
+        ISC_STATUS_ARRAY status;
+        Api().rollback_transaction(status, transaction_.Handle());
+        transaction_.Forget();
+    }
+    ISC_STATUS_ARRAY status;
+    Api().detach_database(status, &handle_);
+    handle_ = 0;
+}
+
+void DbConnection::SetDatabaseName(const std::string& name) {
+    if (name != databaseName_ && Connected()) throw DbClientError::Format(DbClientError::kDatabaseOpen);
+    databaseName_ = name;
+}
+
+void DbConnection::SetSQLDialect(int dialect) {
+    if (dialect < 1 || (Connected() && dialect > databaseDialect_))
+        throw DbClientError::Format(DbClientError::kDialectInvalid);
+    sqlDialect_ = dialect;
+}
+
+void DbConnection::Connect() {
+    if (Connected()) return;
+    if (databaseName_.empty()) throw DbClientError::Format(DbClientError::kDatabaseNameMissing);
+    const std::string dpb = BuildParameterBuffer(params_);
+    ISC_STATUS_ARRAY status;
+    Api().attach_database(status, static_cast<short>(databaseName_.size()), databaseName_.c_str(), &handle_,
+                          static_cast<short>(dpb.size()), dpb.data());
+    if (Failed(status)) {
+        handle_ = 0;
+        throw DbServerError::FromStatus(status);
+    }
+    ReadDatabaseDialect();
+    if (databaseDialect_ < sqlDialect_) sqlDialect_ = databaseDialect_;
+}
+
+void DbConnection::ReadDatabaseDialect() {
+    const char items[] = {isc_info_db_sql_dialect, isc_info_end};
+    char buffer[64] = {};
+    ISC_STATUS_ARRAY status;
+    Api().database_info(status, &handle_, sizeof items, items, sizeof buffer, buffer);
+    CheckStatus(status);
+    databaseDialect_ = 1;
+    for (const char* p = buffer; p < buffer + sizeof buffer && *p != isc_info_end;) {
+        const char item = *p++;
+        const short length = static_cast<short>(Api().vax_integer(p, 2));
+        p += 2;
+        if (item == isc_info_db_sql_dialect) databaseDialect_ = static_cast<int>(Api().vax_integer(p, length));
+        p += length;
+    }
+}
+
+void DbConnection::Disconnect() {
+    if (!Connected()) return;
+    transaction_.EndForDisconnect();
+    transaction_.CloseDataSets();
+    ISC_STATUS_ARRAY status;
+    Api().detach_database(status, &handle_);
+    CheckStatus(status);
+    handle_ = 0;
+}
+
+std::string DbConnection::CreateDatabaseText() const {
+    std::string text = "CREATE DATABASE '" + databaseName_ + "' ";
+    for (const std::string& line : params_) text += line + "\r\n";
+    return text;
+}
+
+void DbConnection::CreateDatabase() {
+    if (Connected()) throw DbClientError::Format(DbClientError::kDatabaseOpen);
+    const std::string text = CreateDatabaseText();
+    isc_tr_handle noTransaction = 0;
+    ISC_STATUS_ARRAY status;
+    Api().dsql_execute_immediate(status, &handle_, &noTransaction, 0, text.c_str(),
+                                 static_cast<unsigned short>(sqlDialect_), nullptr);
+    if (Failed(status)) {
+        handle_ = 0;
+        throw DbServerError::FromStatus(status);
+    }
+}
+
+void DbConnection::DropDatabase() {
+    if (!Connected()) throw DbClientError::Format(DbClientError::kDatabaseClosed);
+    ISC_STATUS_ARRAY status;
+    Api().drop_database(status, &handle_);
+    CheckStatus(status);
+    handle_ = 0;
+    transaction_.Forget();
+}
+
+// ------------------------------------------------------------ parameter buffer
+
+namespace {
+
+struct DpbName {
+    const char* name;
+    char code;
+};
+
+// The text-valued parameters the layer accepts.
+constexpr DpbName kDpbNames[] = {
+    {"user_name", isc_dpb_user_name},
+    {"password", isc_dpb_password},
+    {"lc_ctype", isc_dpb_lc_ctype},
+    {"sql_role_name", isc_dpb_sql_role_name},
+};
+
+std::string Trimmed(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+}  // namespace
+
+std::string BuildParameterBuffer(const std::vector<std::string>& params) {
+    std::string dpb(1, static_cast<char>(isc_dpb_version1));
+    for (const std::string& line : params) {
+        const size_t eq = line.find('=');
+        std::string name = eq == std::string::npos ? std::string() : Trimmed(line.substr(0, eq));
+        if (name.empty()) continue;
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (name.rfind("isc_dpb_", 0) == 0) name.erase(0, 8);
+        const std::string value = line.substr(eq + 1);
+        const auto known = std::find_if(std::begin(kDpbNames), std::end(kDpbNames),
+                                        [&](const DpbName& n) { return name == n.name; });
+        if (known == std::end(kDpbNames)) throw DbClientError("Unknown database parameter '" + name + "'", 0);
+        if (value.size() > 255) throw DbClientError("Database parameter '" + name + "' is too long", 0);
+        dpb += known->code;
+        dpb += static_cast<char>(value.size());
+        dpb += value;
+    }
+    return dpb;
+}
+
+}  // namespace dravik::db

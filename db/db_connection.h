@@ -1,0 +1,119 @@
+// One attachment to a database and its one default transaction.
+#pragma once
+
+#include "db/fb_api.h"
+
+#include <string>
+#include <vector>
+
+namespace dravik::db {
+
+class DbConnection;
+
+// Queries, statements and tables bound to a transaction; the transaction
+// closes them on a hard commit or rollback, the connection on Disconnect.
+class DbDataSet {
+public:
+    virtual ~DbDataSet() = default;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+};
+
+class DbTransaction {
+public:
+    enum class Action { Commit, Rollback, CommitRetaining, RollbackRetaining };
+
+    explicit DbTransaction(DbConnection& connection);
+    ~DbTransaction();
+    DbTransaction(const DbTransaction&) = delete;
+    DbTransaction& operator=(const DbTransaction&) = delete;
+
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    void CommitRetaining();
+    void RollbackRetaining();
+    bool InTransaction() const { return handle_ != 0; }
+    bool Active() const { return InTransaction(); }
+    // true starts the transaction when it is not active; false rolls it back.
+    void SetActive(bool active);
+
+    Action DefaultAction = Action::CommitRetaining;
+
+    DbConnection& Connection() const { return connection_; }
+    isc_tr_handle* Handle() { return &handle_; }
+
+    void Register(DbDataSet* dataSet);
+    void Unregister(DbDataSet* dataSet);
+    // True when a registered object other than the given one is open.
+    bool OtherOpen(const DbDataSet* except) const;
+    void CloseDataSets();
+    // Ends an active transaction with the default action, as Disconnect does:
+    // a failed hard commit is followed by a rollback and the handle dropped.
+    void EndForDisconnect();
+    // Drops the handle without telling the server (after a forced detach).
+    void Forget() { handle_ = 0; }
+
+private:
+    void RequireActive() const;
+    void End(bool commit);
+
+    DbConnection& connection_;
+    isc_tr_handle handle_ = 0;
+    std::vector<DbDataSet*> dataSets_;
+};
+
+class DbConnection {
+public:
+    DbConnection();  // loads the client library on first use
+    ~DbConnection();
+    DbConnection(const DbConnection&) = delete;
+    DbConnection& operator=(const DbConnection&) = delete;
+
+    const std::string& DatabaseName() const { return databaseName_; }
+    void SetDatabaseName(const std::string& name);
+
+    // Attach parameters ("NAME=value") and CREATE DATABASE clauses share one list.
+    std::vector<std::string>& Params() { return params_; }
+    const std::vector<std::string>& Params() const { return params_; }
+
+    int SQLDialect() const { return sqlDialect_; }
+    void SetSQLDialect(int dialect);
+    int DatabaseDialect() const { return databaseDialect_; }
+
+    // The login dialog is never needed: credentials always come from Params.
+    bool LoginPrompt = true;
+
+    DbTransaction& DefaultTransaction() { return transaction_; }
+
+    void Connect();
+    void Disconnect();
+    bool Connected() const { return handle_ != 0; }
+    void SetConnected(bool connected) { connected ? Connect() : Disconnect(); }
+
+    // Executes "CREATE DATABASE '<name>' " + every Params line + CR LF and
+    // leaves the connection attached to the new database.
+    void CreateDatabase();
+    std::string CreateDatabaseText() const;
+    void DropDatabase();
+
+    isc_db_handle* Handle() { return &handle_; }
+
+private:
+    void ReadDatabaseDialect();
+
+    std::string databaseName_;
+    std::vector<std::string> params_;
+    int sqlDialect_ = 3;
+    int databaseDialect_ = 1;
+    isc_db_handle handle_ = 0;
+    DbTransaction transaction_;
+};
+
+// The database parameter buffer for a list of "NAME=value" lines: lines
+// without a name are skipped, names are case-insensitive with an optional
+// "isc_dpb_" prefix, and a name given twice is encoded twice so that the
+// server takes the last one.
+std::string BuildParameterBuffer(const std::vector<std::string>& params);
+
+}  // namespace dravik::db

@@ -1,0 +1,191 @@
+#include "db/db_cursor_set.h"
+
+#include "db/db_error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+
+namespace dravik::db {
+
+namespace {
+
+std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+// Bytes of one row held in the output descriptor: values then indicators.
+std::vector<char> SnapshotRow(SqlDescriptor& d) {
+    std::vector<char> row;
+    for (int i = 0; i < d.Count(); ++i) {
+        const XSQLVAR& v = d.Var(i);
+        const size_t size = ValueSize(v);
+        row.insert(row.end(), v.sqldata, v.sqldata + size);
+        const short ind = v.sqlind ? *v.sqlind : 0;
+        row.insert(row.end(), reinterpret_cast<const char*>(&ind), reinterpret_cast<const char*>(&ind) + sizeof ind);
+    }
+    return row;
+}
+
+void RestoreRow(SqlDescriptor& d, const std::vector<char>& row) {
+    size_t at = 0;
+    for (int i = 0; i < d.Count(); ++i) {
+        XSQLVAR& v = d.Var(i);
+        const size_t size = ValueSize(v);
+        std::memcpy(v.sqldata, row.data() + at, size);
+        at += size;
+        if (v.sqlind) std::memcpy(v.sqlind, row.data() + at, sizeof(short));
+        at += sizeof(short);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> UniqueFieldNames(const std::vector<std::string>& described) {
+    std::vector<std::string> names;
+    std::set<std::string> taken;
+    for (const std::string& d : described) taken.insert(Upper(d));
+    std::set<std::string> used;
+    for (const std::string& d : described) {
+        std::string base = d.empty() ? "F_" : d;
+        std::string name = d;
+        if (d.empty() || used.count(Upper(d))) {
+            for (int n = 1;; ++n) {
+                const std::string suffix = std::to_string(n);
+                std::string candidate = base.substr(0, std::min(base.size(), 31 - suffix.size())) + suffix;
+                if (!used.count(Upper(candidate)) && !taken.count(Upper(candidate))) {
+                    name = candidate;
+                    break;
+                }
+            }
+        }
+        used.insert(Upper(name));
+        names.push_back(name);
+    }
+    return names;
+}
+
+DbCursorSet::DbCursorSet(DbConnection& connection)
+    : connection_(connection), transaction_(connection.DefaultTransaction()) {
+    transaction_.Register(this);
+}
+
+DbCursorSet::~DbCursorSet() {
+    try {
+        Close();
+    } catch (...) {
+        // Freeing never raises: a failed commit of the auto-transaction is dropped here.
+    }
+    transaction_.Unregister(this);
+}
+
+void DbCursorSet::OpenText(const std::string& text) {
+    if (open_) return;
+    if (!connection_.Connected()) connection_.Connect();
+    if (!transaction_.InTransaction()) {
+        transaction_.StartTransaction();
+        startedTransaction_ = true;
+    }
+    try {
+        if (text.empty()) throw DbClientError::Format(DbClientError::kEmptyQuery);
+        statement_.Prepare(connection_, transaction_, text, false);
+        statement_.Execute(transaction_);
+        BuildFields();
+        open_ = true;
+        recordCount_ = 0;
+        cachedRows_.clear();
+        cachedAt_ = 0;
+        allFetched_ = false;
+        eof_ = true;
+        if (statement_.IsSelect()) FetchRow();
+    } catch (...) {
+        open_ = true;  // let Close apply the transaction rule
+        try {
+            Close();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void DbCursorSet::BuildFields() {
+    fields_.clear();
+    std::vector<std::string> described;
+    SqlDescriptor& out = statement_.Output();
+    for (int i = 0; i < out.Count(); ++i) {
+        const XSQLVAR& v = out.Var(i);
+        described.emplace_back(v.aliasname, static_cast<size_t>(v.aliasname_length));
+    }
+    const std::vector<std::string> names = UniqueFieldNames(described);
+    for (int i = 0; i < out.Count(); ++i)
+        fields_.push_back(std::make_unique<DbField>(*this, i, names[static_cast<size_t>(i)]));
+}
+
+void DbCursorSet::FetchRow() {
+    if (cachedAt_ < cachedRows_.size()) {
+        RestoreRow(statement_.Output(), cachedRows_[cachedAt_++]);
+        eof_ = false;
+        return;
+    }
+    if (allFetched_ || !statement_.CursorOpen()) {
+        eof_ = true;
+        return;
+    }
+    eof_ = !statement_.Fetch();
+    if (!eof_) ++recordCount_;
+}
+
+void DbCursorSet::Next() {
+    if (!open_ || eof_) return;
+    FetchRow();
+}
+
+void DbCursorSet::FetchAll() {
+    if (!open_ || eof_ || allFetched_) return;
+    SqlDescriptor& out = statement_.Output();
+    std::vector<std::vector<char>> rows;
+    const std::vector<char> current = SnapshotRow(out);
+    while (statement_.Fetch()) {
+        rows.push_back(SnapshotRow(out));
+        ++recordCount_;
+    }
+    RestoreRow(out, current);
+    cachedRows_ = std::move(rows);
+    cachedAt_ = 0;
+    allFetched_ = true;
+}
+
+DbField* DbCursorSet::FindField(const std::string& name) {
+    const std::string wanted = Upper(name);
+    for (auto& f : fields_)
+        if (Upper(f->FieldName()) == wanted) return f.get();
+    return nullptr;
+}
+
+DbField& DbCursorSet::FieldByName(const std::string& name) {
+    if (DbField* f = FindField(name)) return *f;
+    throw DbClientError::Format(DbClientError::kFieldNotFound, name);
+}
+
+void DbCursorSet::AssignPending(int, const DbValue&) {
+    throw DbClientError("Values can only be assigned to a pending table row", 0);
+}
+
+void DbCursorSet::Close() {
+    if (!open_) return;
+    open_ = false;
+    eof_ = true;
+    OnClose();
+    statement_.Drop();
+    cachedRows_.clear();
+    cachedAt_ = 0;
+    if (startedTransaction_) {
+        startedTransaction_ = false;
+        if (!transaction_.OtherOpen(this) && transaction_.InTransaction()) transaction_.Commit();
+    }
+}
+
+}  // namespace dravik::db
+

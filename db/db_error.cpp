@@ -1,0 +1,56 @@
+#include "db/db_error.h"
+
+#include "db/fb_api.h"
+
+namespace dravik::db {
+
+DbServerError DbServerError::FromStatus(const ISC_STATUS* status) {
+    const FbApi& api = Api();
+    std::string text;
+    char buffer[1024];
+    const ISC_STATUS* cursor = status;
+    for (;;) {
+        ISC_LONG length = api.interpret ? api.interpret(buffer, sizeof buffer, &cursor)
+                                        : api.interprete(buffer, const_cast<ISC_STATUS**>(&cursor));
+        if (length <= 0) break;
+        if (!text.empty() && text.back() != '\n') text += "\r\n";
+        text.append(buffer, static_cast<size_t>(length));
+    }
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    const int sqlCode = static_cast<int>(api.sqlcode(status));
+    return DbServerError(text, sqlCode, static_cast<int>(status[1]));
+}
+
+const char* DbClientError::Text(Number number) {
+    switch (number) {
+        case kLibraryMissing:
+            return "InterBase library %s not found in the path. Please install InterBase to use this functionality";
+        case kDatabaseOpen: return "Cannot perform operation -- DB is currently open";
+        case kDatabaseClosed: return "Cannot perform operation -- DB is not open";
+        case kDatabaseNameMissing: return "Database name is missing";
+        case kTransactionNotActive: return "Transaction is not active";
+        case kTransactionActive: return "Transaction is active";
+        case kDialectInvalid: return "SQL Dialect Invalid";
+        case kEmptyQuery: return "Empty query";
+        case kCancelled: return "Operation cancelled at user's request";
+        case kNotVersion6:
+            return "%s is an InterBase6 function. Please upgrade to InterBase6 to use this functonality";
+        case kFieldNotFound: return "Field '%s' not found";
+        case kNotInteger: return "'%s' is not a valid integer value";
+        case kFieldMustHaveValue: return "Field '%s' must have a value";
+        case kUnsupportedType: return "Column '%s' has a type the copy does not support";
+    }
+    return "";
+}
+
+DbClientError DbClientError::Format(Number number, const std::string& argument) {
+    std::string text = Text(number);
+    if (auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, argument);
+    return DbClientError(text, number);
+}
+
+void CheckStatus(const ISC_STATUS* status) {
+    if (Failed(status)) throw DbServerError::FromStatus(status);
+}
+
+}  // namespace dravik::db

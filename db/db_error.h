@@ -1,0 +1,72 @@
+// The two error kinds of the access layer. Callers catch DbError and print
+// its message; the texts are fixed because the run log shows them verbatim.
+#pragma once
+
+#include <ibase.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace dravik::db {
+
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+// A failure reported by the server or the client library through a status vector.
+class DbServerError : public DbError {
+public:
+    DbServerError(const std::string& message, int sqlCode, int ibErrorCode)
+        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode) {}
+    int SQLCode() const { return sqlCode_; }
+    int IBErrorCode() const { return ibErrorCode_; }
+
+    // Builds the error from a status vector: every message on its own line
+    // (CR LF between them), one final "." removed.
+    static DbServerError FromStatus(const ISC_STATUS* status);
+
+private:
+    int sqlCode_;
+    int ibErrorCode_;
+};
+
+// A failure detected by the layer itself, with one of the fixed texts below.
+class DbClientError : public DbError {
+public:
+    enum Number {
+        kLibraryMissing = 1,
+        kDatabaseOpen,
+        kDatabaseClosed,
+        kDatabaseNameMissing,
+        kTransactionNotActive,
+        kTransactionActive,
+        kDialectInvalid,
+        kEmptyQuery,
+        kCancelled,
+        kNotVersion6,
+        kFieldNotFound,
+        kNotInteger,
+        kFieldMustHaveValue,
+        kUnsupportedType,
+    };
+
+    DbClientError(const std::string& message, int number) : DbError(message), number_(number) {}
+    int ErrorNumber() const { return number_; }
+
+    // The fixed text of a number, with %s replaced by the argument.
+    static DbClientError Format(Number number, const std::string& argument = {});
+    static const char* Text(Number number);
+
+private:
+    int number_;
+};
+
+// Raises DbServerError when the status vector reports a failure.
+void CheckStatus(const ISC_STATUS* status);
+
+// True when the status vector reports a failure.
+inline bool Failed(const ISC_STATUS* status) { return status[0] == 1 && status[1] != 0; }
+
+}  // namespace dravik::db

@@ -1,0 +1,54 @@
+// A select (or any statement) with a forward cursor, and a statement that is
+// executed once. Both run in their connection's default transaction.
+#pragma once
+
+#include "db/db_cursor_set.h"
+
+namespace dravik::db {
+
+class DbQuery : public DbCursorSet {
+public:
+    explicit DbQuery(DbConnection& connection, std::string sql = {}) : DbCursorSet(connection), sql_(std::move(sql)) {}
+
+    const std::string& SQL() const { return sql_; }
+    // Callers replace the text only while the query is closed.
+    void SetSQL(std::string sql) { sql_ = std::move(sql); }
+    // Parameter scanning is always off: the text reaches the server unchanged.
+    bool ParamCheck = false;
+
+    // Opens a select positioned on its first row; any other statement is
+    // executed once and leaves the query open with no rows.
+    void Open() { OpenText(sql_); }
+    void SetActive(bool active) { active ? Open() : Close(); }
+
+private:
+    std::string sql_;
+};
+
+class DbStatement : public DbDataSet {
+public:
+    explicit DbStatement(DbConnection& connection, std::string sql = {});
+    ~DbStatement() override;
+    DbStatement(const DbStatement&) = delete;
+    DbStatement& operator=(const DbStatement&) = delete;
+
+    const std::string& SQL() const { return sql_; }
+    void SetSQL(std::string sql);
+    bool ParamCheck = false;
+
+    // Executes the text once; needs an attached connection and an active
+    // transaction, which the caller starts and ends.
+    void ExecQuery();
+
+    void Close() override { statement_.Drop(); }
+    bool IsOpen() const override { return false; }
+    DbTransaction& Transaction() const { return transaction_; }
+
+private:
+    DbConnection& connection_;
+    DbTransaction& transaction_;
+    std::string sql_;
+    DsqlStatement statement_;
+};
+
+}  // namespace dravik::db

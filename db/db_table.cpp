@@ -1,0 +1,238 @@
+#include "db/db_table.h"
+
+#include "db/db_error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace dravik::db {
+
+std::string QuoteName(const std::string& name, int dialect) {
+    if (dialect < 2) {
+        size_t b = 0, e = name.size();
+        while (b < e && name[b] == ' ') ++b;
+        while (e > b && name[e - 1] == ' ') --e;
+        std::string upper = name.substr(b, e - b);
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        return upper;
+    }
+    size_t e = name.size();
+    while (e > 0 && name[e - 1] == ' ') --e;
+    std::string quoted = "\"";
+    for (size_t i = 0; i < e; ++i) {
+        if (name[i] == '"') quoted += '"';
+        quoted += name[i];
+    }
+    return quoted + "\"";
+}
+
+std::string DbTable::QuotedName() const { return QuoteName(tableName_, Connection().SQLDialect()); }
+
+void DbTable::Open() {
+    if (IsOpen()) return;
+    const std::string q = QuotedName();
+    OpenText("select " + q + ".* from " + q);
+    try {
+        LearnColumns();
+    } catch (...) {
+        Close();
+        throw;
+    }
+    pending_.assign(static_cast<size_t>(FieldCount()), DbValue{});
+}
+
+void DbTable::LearnColumns() {
+    // The name as the catalogue stores it: exact in dialect 3, upper case in dialect 1.
+    std::string stored = QuotedName();
+    if (stored.size() >= 2 && stored.front() == '"') {
+        stored = stored.substr(1, stored.size() - 2);
+        std::string unquoted;
+        for (size_t i = 0; i < stored.size(); ++i) {
+            unquoted += stored[i];
+            if (stored[i] == '"' && i + 1 < stored.size() && stored[i + 1] == '"') ++i;
+        }
+        stored = unquoted;
+    }
+    std::string literal = "'";
+    for (char c : stored) {
+        if (c == '\'') literal += '\'';
+        literal += c;
+    }
+    literal += "'";
+    const std::string text =
+        "select rf.RDB$FIELD_NAME, "
+        "case when f.RDB$COMPUTED_BLR is null then 0 else 1 end, "
+        "case when f.RDB$DEFAULT_VALUE is null then 0 else 1 end, "
+        "coalesce(f.RDB$NULL_FLAG, 0) "
+        "from RDB$RELATION_FIELDS rf join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+        "where rf.RDB$RELATION_NAME = " + literal + " order by rf.RDB$FIELD_POSITION";
+    DsqlStatement catalogue;
+    catalogue.Prepare(Connection(), Transaction(), text, false);
+    catalogue.Execute(Transaction());
+    SqlDescriptor& out = catalogue.Output();
+    int column = 0;
+    while (catalogue.Fetch() && column < FieldCount()) {
+        auto flag = [&](int i) {
+            int32_t x = 0;
+            std::memcpy(&x, out.Var(i).sqldata, std::min<size_t>(sizeof x, ValueSize(out.Var(i))));
+            return x != 0;
+        };
+        DbField& f = Fields(column++);
+        f.computed = flag(1);
+        f.hasDefault = flag(2);
+        f.domainNotNull = (out.Var(3).sqltype & ~1) == SQL_SHORT ? *reinterpret_cast<int16_t*>(out.Var(3).sqldata) == 1
+                                                                 : flag(3);
+    }
+    catalogue.Drop();
+}
+
+void DbTable::OnClose() {
+    insert_.reset();
+    slots_.clear();
+    inserting_ = false;
+}
+
+void DbTable::Insert() {
+    if (!IsOpen()) throw DbClientError::Format(DbClientError::kDatabaseClosed);
+    for (DbValue& v : pending_) v.kind = DbValueKind::Null;
+    inserting_ = true;
+}
+
+void DbTable::AssignPending(int index, const DbValue& value) {
+    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    pending_.at(static_cast<size_t>(index)) = value;
+}
+
+void DbTable::PrepareInsert() {
+    const int dialect = Connection().SQLDialect();
+    std::string columns, params;
+    std::vector<int> order;
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (Fields(i).computed) continue;
+        if (!order.empty()) {
+            columns += ", ";
+            params += ", ";
+        }
+        columns += QuoteName(Fields(i).FieldName(), dialect);
+        params += "?";
+        order.push_back(i);
+    }
+    auto insert = std::make_unique<DsqlStatement>();
+    insert->Prepare(Connection(), Transaction(),
+                    "insert into " + QuotedName() + " (" + columns + ") values (" + params + ")", true);
+    SqlDescriptor& in = insert->Input();
+    slots_.clear();
+    for (int p = 0; p < in.Count() && p < static_cast<int>(order.size()); ++p) {
+        XSQLVAR& v = in.Var(p);
+        slots_.push_back({order[static_cast<size_t>(p)], static_cast<short>(v.sqltype & ~1), v.sqlsubtype, v.sqlscale,
+                          v.sqllen, v.sqldata});
+    }
+    textScratch_.assign(slots_.size(), {});
+    insert_ = std::move(insert);
+}
+
+void DbTable::Bind(XSQLVAR& var, const ParamSlot& slot, const DbValue& value) {
+    var.sqldata = slot.ownData;
+    var.sqlsubtype = slot.subType;
+    var.sqlscale = slot.scale;
+    var.sqllen = slot.length;
+    if (value.IsNull()) {
+        var.sqltype = static_cast<short>(slot.type | 1);
+        *var.sqlind = -1;
+        return;
+    }
+    *var.sqlind = 0;
+    auto sendText = [&](const std::string& bytes, short charset) {
+        if (bytes.size() > 32767)
+            throw DbClientError::Format(DbClientError::kUnsupportedType, Fields(slot.column).FieldName());
+        var.sqltype = SQL_TEXT | 1;
+        var.sqldata = const_cast<ISC_SCHAR*>(bytes.data());
+        var.sqllen = static_cast<short>(bytes.size());
+        var.sqlsubtype = charset;
+        var.sqlscale = 0;
+    };
+    const bool textTarget = slot.type == SQL_TEXT || slot.type == SQL_VARYING;
+    if (slot.type == SQL_BLOB) {
+        const std::string* bytes = &value.bytes;
+        std::string& scratch = textScratch_[static_cast<size_t>(&slot - slots_.data())];
+        if (value.kind != DbValueKind::Blob && value.kind != DbValueKind::Text) {
+            scratch = ToText(value);
+            bytes = &scratch;
+        }
+        const ISC_QUAD id = WriteBlob(Connection(), Transaction(), *bytes);
+        var.sqltype = SQL_BLOB | 1;
+        std::memcpy(var.sqldata, &id, sizeof id);
+        return;
+    }
+    switch (value.kind) {
+        case DbValueKind::Null: break;
+        case DbValueKind::Boolean:
+            var.sqltype = SQL_BOOLEAN | 1;
+            var.sqllen = 1;
+            *var.sqldata = value.boolean ? 1 : 0;
+            return;
+        case DbValueKind::Integer:
+            var.sqltype = SQL_INT64 | 1;
+            var.sqllen = 8;
+            var.sqlscale = static_cast<short>(value.scale);
+            std::memcpy(var.sqldata, &value.integer, 8);
+            return;
+        case DbValueKind::Float: {
+            const float f = static_cast<float>(value.real);
+            var.sqltype = SQL_FLOAT | 1;
+            var.sqllen = 4;
+            var.sqlscale = 0;
+            std::memcpy(var.sqldata, &f, 4);
+            return;
+        }
+        case DbValueKind::Double:
+            var.sqltype = SQL_DOUBLE | 1;
+            var.sqllen = 8;
+            var.sqlscale = static_cast<short>(value.scale);
+            std::memcpy(var.sqldata, &value.real, 8);
+            return;
+        case DbValueKind::Date:
+            var.sqltype = SQL_TYPE_DATE | 1;
+            var.sqllen = 4;
+            var.sqlscale = 0;
+            std::memcpy(var.sqldata, &value.date, 4);
+            return;
+        case DbValueKind::Time:
+            var.sqltype = SQL_TYPE_TIME | 1;
+            var.sqllen = 4;
+            var.sqlscale = 0;
+            std::memcpy(var.sqldata, &value.time, 4);
+            return;
+        case DbValueKind::Timestamp: {
+            ISC_TIMESTAMP ts{value.date, value.time};
+            var.sqltype = SQL_TIMESTAMP | 1;
+            var.sqllen = 8;
+            var.sqlscale = 0;
+            std::memcpy(var.sqldata, &ts, 8);
+            return;
+        }
+        case DbValueKind::Text:
+        case DbValueKind::Blob:
+            sendText(value.bytes, textTarget ? slot.subType : static_cast<short>(value.charset));
+            return;
+    }
+}
+
+void DbTable::Post() {
+    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    inserting_ = false;
+    for (int i = 0; i < FieldCount(); ++i) {
+        const DbField& f = Fields(i);
+        if (!f.computed && !f.hasDefault && f.domainNotNull && pending_[static_cast<size_t>(i)].IsNull())
+            throw DbClientError::Format(DbClientError::kFieldMustHaveValue, f.FieldName());
+    }
+    if (!insert_) PrepareInsert();
+    SqlDescriptor& in = insert_->Input();
+    for (size_t p = 0; p < slots_.size(); ++p)
+        Bind(in.Var(static_cast<int>(p)), slots_[p], pending_[static_cast<size_t>(slots_[p].column)]);
+    insert_->Execute(Transaction(), in.Get());
+}
+
+}  // namespace dravik::db

@@ -1,0 +1,93 @@
+// The one type-declaration builder behind domains, columns, procedure
+// parameters and external-function arguments.
+#include "frames/declareSQL.h"
+
+namespace dravik::frames {
+
+namespace {
+
+int IntOf(db::DbCursorSet& row, const char* name) {
+    db::DbField* f = row.FindField(name);
+    return f && !f->IsNull() ? f->AsInteger() : 0;
+}
+
+std::string TextOf(db::DbCursorSet& row, const char* name) {
+    db::DbField* f = row.FindField(name);
+    return f ? Trim(f->AsString()) : std::string();
+}
+
+// Digits a storage type holds when the catalogue has no precision.
+int DefaultPrecision(int type) {
+    switch (type) {
+        case 7: return 4;
+        case 8: return 9;
+        case 27: return 15;
+        default: return 18;
+    }
+}
+
+std::string Exact(const char* keyword, const FieldType& t) {
+    const int precision = t.precision > 0 ? t.precision : DefaultPrecision(t.type);
+    return std::string(keyword) + "(" + std::to_string(precision) + "," + std::to_string(-t.scale) + ")";
+}
+
+bool IsText(const FieldType& t) { return t.type == 14 || t.type == 37 || t.type == 40; }
+
+}  // namespace
+
+FieldType ReadFieldType(db::DbCursorSet& row) {
+    FieldType t;
+    t.type = IntOf(row, "RDB$FIELD_TYPE");
+    t.subType = IntOf(row, "RDB$FIELD_SUB_TYPE");
+    t.length = IntOf(row, "RDB$FIELD_LENGTH");
+    t.precision = IntOf(row, "RDB$FIELD_PRECISION");
+    t.scale = IntOf(row, "RDB$FIELD_SCALE");
+    t.segmentLength = IntOf(row, "RDB$SEGMENT_LENGTH");
+    t.characterLength = TextOf(row, "RDB$CHARACTER_LENGTH");
+    t.charsetId = TextOf(row, "RDB$CHARACTER_SET_ID");
+    return t;
+}
+
+std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
+    std::string d;
+    switch (t.type) {
+        case 7:
+        case 8:
+        case 16:
+            if (t.subType == 2)
+                d = Exact("DECIMAL", t);
+            else if (t.subType == 1 || t.scale < 0)
+                d = Exact("NUMERIC", t);
+            else
+                d = TypeName(t.type);
+            break;
+        case 27: d = t.scale < 0 ? Exact("NUMERIC", t) : TypeName(t.type); break;
+        case 14:
+        case 37:
+        case 40: {
+            const char* keyword = t.type == 14 ? "CHAR" : t.type == 37 ? "VARCHAR" : "CSTRING";
+            if (t.type == 40 && use != TypeUse::Argument) return {};
+            const std::string n =
+                use == TypeUse::Argument || t.characterLength.empty() ? std::to_string(t.length) : t.characterLength;
+            d = std::string(keyword) + "(" + n + ")";
+            break;
+        }
+        case 261:
+            d = "BLOB";
+            if (use == TypeUse::Argument) return d;
+            d += " SUB_TYPE " + std::to_string(t.subType);
+            if (t.segmentLength > 0) d += " SEGMENT SIZE " + std::to_string(t.segmentLength);
+            break;
+        default: d = TypeName(t.type); break;
+    }
+    if (d.empty()) return d;
+    const bool hasCharset = IsText(t) || (t.type == 261 && t.subType == 1);
+    const bool wanted = use == TypeUse::Argument ? std::atoi(t.charsetId.c_str()) > 0 : !t.charsetId.empty();
+    if (hasCharset && wanted) {
+        const std::string name = CharsetName(lookup, t.charsetId);
+        if (!name.empty()) d += " CHARACTER SET " + name;
+    }
+    return d;
+}
+
+}  // namespace dravik::frames

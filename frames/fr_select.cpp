@@ -1,0 +1,101 @@
+#include "frames/fr_select.h"
+
+#include "frames/declareSQL.h"
+
+namespace dravik::frames {
+
+void TFrame_select::MoveItem(TQorListItems& from, int i, TQorListItems& to) {
+    if (i < 0 || i >= from.Count()) return;
+    const TQorListItem copy = from.Item(i);
+    to.Add(copy);
+    from.Remove(i);
+}
+
+void TFrame_select::SummaryPlain(const std::string& c, const std::string& t) { if (wizard) wizard->SummaryPlain(c, t); }
+void TFrame_select::SummaryNote(const std::string& c, const std::string& t) { if (wizard) wizard->SummaryNote(c, t); }
+void TFrame_select::SummaryWarn(const std::string& c, const std::string& t) { if (wizard) wizard->SummaryWarn(c, t); }
+void TFrame_select::LogOk(const std::string& c, const std::string& t) { if (wizard) wizard->LogOk(c, t); }
+void TFrame_select::LogNote(const std::string& c, const std::string& t) { if (wizard) wizard->LogNote(c, t); }
+void TFrame_select::LogError(const std::string& c, const std::string& t) { if (wizard) wizard->LogError(c, t); }
+
+void TFrame_select::FillFromQuery(DbConnection& connection, bool toSelected, const std::string& sql) {
+    auto query = NewQuery(connection, sql);
+    try {
+        query->Open();
+        TQorListItems& target = toSelected ? dstList : srcList;
+        srcList.Clear();
+        dstList.Clear();
+        for (; !query->Eof(); query->Next())
+            target.Add(query->FieldByName("NAME").AsString(), query->FieldByName("OBJ").AsString());
+    } catch (const std::exception& e) {
+        SummaryWarn("Подготовка процесса", "Ошибка доступа");
+        SummaryWarn("", e.what());
+    }
+}
+
+void TFrame_select::WriteSummary() {
+    SummaryPlain(SummaryHeading(), "");
+    for (int i = 0; i < SelectedCount(); ++i) SummaryPlain("", "\t" + SelectedName(i));
+}
+
+template <typename Operation>
+void TFrame_select::Pass(DbConnection& source, DbConnection& destination, Operation operation) {
+    const int n = SelectedCount();
+    for (int i = 0; i < n; ++i) {
+        (this->*operation)(source, destination, SelectedName(i));
+        if (CheckStop()) break;
+    }
+}
+
+void TFrame_select::CreateSelected(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CreateObject); }
+void TFrame_select::CopySelectedData(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CopyObjectData); }
+void TFrame_select::CompleteSelected(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CompleteObject); }
+
+bool TFrame_select::CheckStop() {
+    if (!wizard) return false;
+    const bool stop = wizard->StopFlag();
+    wizard->ProcessEvents();
+    return stop;
+}
+
+void TFrame_select::btn_selectClick() {
+    if (srcList.Focused() >= 0) MoveItem(srcList, srcList.Focused(), dstList);
+}
+
+void TFrame_select::btn_deselectClick() {
+    if (dstList.Focused() >= 0) MoveItem(dstList, dstList.Focused(), srcList);
+}
+
+void TFrame_select::btn_selectAllClick() {
+    while (srcList.Count() > 0) MoveItem(srcList, 0, dstList);
+}
+
+void TFrame_select::btn_deselectAllClick() {
+    while (dstList.Count() > 0) MoveItem(dstList, 0, srcList);
+}
+
+namespace {
+
+int IndexOfObject(const TQorListItems& list, const std::string& name) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (Trim(list.Item(i).ObjectName) == Trim(name)) return i;
+    return -1;
+}
+
+}  // namespace
+
+bool TFrame_select::Select(const std::string& objectName) {
+    const int i = IndexOfObject(srcList, objectName);
+    if (i < 0) return IndexOfObject(dstList, objectName) >= 0;
+    MoveItem(srcList, i, dstList);
+    return true;
+}
+
+bool TFrame_select::Deselect(const std::string& objectName) {
+    const int i = IndexOfObject(dstList, objectName);
+    if (i < 0) return IndexOfObject(srcList, objectName) >= 0;
+    MoveItem(dstList, i, srcList);
+    return true;
+}
+
+}  // namespace dravik::frames

@@ -1,0 +1,30 @@
+// Table data: the rows of the picked tables, streamed from the source into
+// the destination with a commit every few hundred rows.
+#pragma once
+
+#include "frames/fr_select.h"
+
+namespace dravik::frames {
+
+class TFrame_select_data : public TFrame_select {
+public:
+    // "ignore the errors": a failing row is skipped (and counted) instead of
+    // ending the table's copy. Read afresh at every failed row.
+    bool cbIgnoreError = true;
+    // "commit each ... records" (eCommitCount). 0 or less means the default, 500.
+    int eCommitCount = 500;
+    static constexpr int kDefaultCommitInterval = 500;
+
+    std::string Title() const override { return "Data"; }
+    std::string SummaryHeading() const override { return "\r\nData"; }
+    std::string ListingSql() const override;
+    // No table starts picked for data copy, whatever the caller asks.
+    void LoadList(DbConnection& connection, bool toSelected) override;
+    void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) override;
+
+    // "Скопировано:" with the row and error counts.
+    void CopyProgress(int rows, int errors);
+    int CommitInterval() const { return eCommitCount > 0 ? eCommitCount : kDefaultCommitInterval; }
+};
+
+}  // namespace dravik::frames

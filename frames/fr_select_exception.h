@@ -1,0 +1,16 @@
+// Exceptions: created with their message.
+#pragma once
+
+#include "frames/fr_select.h"
+
+namespace dravik::frames {
+
+class TFrame_select_exception : public TFrame_select {
+public:
+    std::string Title() const override { return "Exceptions"; }
+    std::string SummaryHeading() const override { return "\r\nExceptions"; }
+    std::string ListingSql() const override;
+    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+};
+
+}  // namespace dravik::frames

@@ -1,0 +1,16 @@
+// Views: recreated from their stored source text, in list order.
+#pragma once
+
+#include "frames/fr_select.h"
+
+namespace dravik::frames {
+
+class TFrame_select_view : public TFrame_select {
+public:
+    std::string Title() const override { return "Views"; }
+    std::string SummaryHeading() const override { return "\r\nViews"; }
+    std::string ListingSql() const override;
+    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+};
+
+}  // namespace dravik::frames
