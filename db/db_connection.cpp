@@ -84,10 +84,17 @@ bool DbTransaction::OtherOpen(const DbDataSet* except) const {
 }
 
 void DbTransaction::CloseDataSets() {
-    // Closing may unregister nothing, but iterate over a copy all the same.
+    const bool wasEnding = ending_;
+    ending_ = true;
     const std::vector<DbDataSet*> copy = dataSets_;
-    for (DbDataSet* d : copy)
-        if (d->IsOpen()) d->Close();
+    try {
+        for (DbDataSet* d : copy)
+            if (d->IsOpen()) d->Close();
+    } catch (...) {
+        ending_ = wasEnding;
+        throw;
+    }
+    ending_ = wasEnding;
 }
 
 void DbTransaction::EndForDisconnect() {

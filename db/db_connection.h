@@ -48,6 +48,9 @@ public:
     // True when a registered object other than the given one is open.
     bool OtherOpen(const DbDataSet* except) const;
     void CloseDataSets();
+    // True while the transaction is closing its objects on the way to its own
+    // end; their auto-transaction rule must not end it a second time.
+    bool Ending() const { return ending_; }
     // Ends an active transaction with the default action, as Disconnect does:
     // a failed hard commit is followed by a rollback and the handle dropped.
     void EndForDisconnect();
@@ -60,6 +63,7 @@ private:
 
     DbConnection& connection_;
     isc_tr_handle handle_ = 0;
+    bool ending_ = false;
     std::vector<DbDataSet*> dataSets_;
 };
 

@@ -183,7 +183,8 @@ void DbCursorSet::Close() {
     cachedAt_ = 0;
     if (startedTransaction_) {
         startedTransaction_ = false;
-        if (!transaction_.OtherOpen(this) && transaction_.InTransaction()) transaction_.Commit();
+        if (!transaction_.Ending() && !transaction_.OtherOpen(this) && transaction_.InTransaction())
+            transaction_.Commit();
     }
 }
 
