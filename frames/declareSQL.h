@@ -68,7 +68,7 @@ enum class TypeUse {
     Domain,     // CREATE DOMAIN ... AS <type>
     Column,     // a column on a built-in type
     Parameter,  // a procedure parameter
-    Argument,   // an external function's argument or result (byte lengths, CSTRING)
+    Argument,   // an external function's argument or result (CSTRING, bare BLOB)
 };
 
 // The exact declaration of a type as the source stores it: SMALLINT, INTEGER,

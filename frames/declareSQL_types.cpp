@@ -67,8 +67,9 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
         case 40: {
             const char* keyword = t.type == 14 ? "CHAR" : t.type == 37 ? "VARCHAR" : "CSTRING";
             if (t.type == 40 && use != TypeUse::Argument) return {};
-            const std::string n =
-                use == TypeUse::Argument || t.characterLength.empty() ? std::to_string(t.length) : t.characterLength;
+            // Characters when the catalogue has them: the byte length of a
+            // multi-byte character set would multiply the declared size.
+            const std::string n = t.characterLength.empty() ? std::to_string(t.length) : t.characterLength;
             d = std::string(keyword) + "(" + n + ")";
             break;
         }

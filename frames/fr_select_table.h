@@ -5,6 +5,10 @@
 #include "db/db_cursor_set.h"
 #include "frames/fr_select.h"
 
+namespace dravik::db {
+class DbQuery;
+}
+
 namespace dravik::frames {
 
 class TFrame_select_table : public TFrame_select {
@@ -23,6 +27,14 @@ public:
     static std::string ReferentialRule(const std::string& storedRule);
     void CreateIndices(DbConnection& source, DbConnection& destination, const std::string& table);
     void CreateTriggers(DbConnection& source, DbConnection& destination, const std::string& table);
+    // The event words of an RDB$TRIGGER_TYPE code of a table trigger
+    // ("BEFORE INSERT", "AFTER UPDATE OR DELETE", ...); "" for any other code.
+    static std::string TriggerEventWords(int triggerType);
+
+private:
+    // Runs a segment query on the reused query object and joins the trimmed
+    // values of its first column with ", ".
+    static std::string ColumnList(db::DbQuery& segments, const std::string& sql);
 };
 
 }  // namespace dravik::frames

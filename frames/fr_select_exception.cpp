@@ -1,0 +1,27 @@
+#include "frames/fr_select_exception.h"
+
+#include "frames/declareSQL.h"
+
+namespace dravik::frames {
+
+std::string TFrame_select_exception::ListingSql() const {
+    return "select RDB$EXCEPTION_NAME as NAME, RDB$EXCEPTION_NAME as OBJ FROM RDB$EXCEPTIONS order by "
+           "RDB$EXCEPTION_NAME;";
+}
+
+void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
+    const std::string trimmed = Trim(name);
+    auto query = NewQuery(source, "select * from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME=" + QuoteLiteral(trimmed));
+    try {
+        query->Open();
+        const std::string message = query->FieldByName("RDB$MESSAGE").AsString();
+        // The server refuses NULL as a message but takes an empty one.
+        const std::string literal = Trim(message).empty() ? "''" : QuoteLiteral(message);
+        ExecStatement(destination, "CREATE EXCEPTION " + trimmed + " " + literal);
+        LogOk("CREATE EXCEPTION", name);
+    } catch (const std::exception&) {
+        LogError("CREATE EXCEPTION " + name, " Ошибка операции");
+    }
+}
+
+}  // namespace dravik::frames
