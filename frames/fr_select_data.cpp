@@ -1,0 +1,103 @@
+// Table data: every row of a picked table streamed from the source into the
+// table of the same name in the destination, with a commit every interval,
+// a count of rows and failed rows, and "ignore the errors".
+#include "frames/fr_select_data.h"
+
+#include "db/db_error.h"
+#include "frames/declareSQL.h"
+
+#include <vector>
+
+namespace dravik::frames {
+
+namespace {
+
+// One source column and the destination column it is copied into, matched
+// by name once per table.
+struct ColumnCopy {
+    db::DbField* from;
+    db::DbField* to;
+};
+
+}  // namespace
+
+std::string TFrame_select_data::ListingSql() const {
+    return "select RDB$RELATION_NAME as NAME, RDB$RELATION_NAME as OBJ FROM RDB$RELATIONS where RDB$SYSTEM_FLAG<>1 "
+           "and RDB$VIEW_SOURCE IS NULL order by RDB$RELATION_NAME;";
+}
+
+void TFrame_select_data::LoadList(DbConnection& connection, bool) { FillFromQuery(connection, false, ListingSql()); }
+
+void TFrame_select_data::CopyProgress(int rows, int errors) {
+    LogOk("Скопировано:", std::to_string(rows) + " записей (" + std::to_string(errors) + " ошибок)");
+}
+
+void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
+    LogOk("COPY DATA", name);
+    try {
+        auto from = NewTable(source, name);
+        auto to = NewTable(destination, name);
+        from->Open();
+        to->Open();
+        db::DbTransaction& target = to->Transaction();
+
+        std::vector<ColumnCopy> columns;
+        std::string missingColumn;  // a source column the destination lacks fails every row
+        for (int i = 0; i < from->FieldCount(); ++i) {
+            db::DbField& field = from->Fields(i);
+            db::DbField* match = to->FindField(field.FieldName());
+            if (!match) {
+                if (missingColumn.empty()) missingColumn = field.FieldName();
+            } else if (!match->computed) {  // a computed column is never sent: no need to read it
+                columns.push_back({&field, match});
+            }
+        }
+        std::vector<db::DbValue> values(columns.size());  // reused for every row
+
+        const int interval = CommitInterval();
+        int rows = 0, errors = 0;
+        bool abandoned = false;
+        while (!from->Eof()) {
+            try {
+                to->Insert();
+                if (!missingColumn.empty())
+                    throw db::DbClientError::Format(db::DbClientError::kFieldNotFound, missingColumn);
+                for (size_t c = 0; c < columns.size(); ++c) {
+                    columns[c].from->ReadInto(values[c]);
+                    columns[c].to->SetValue(values[c]);
+                }
+                to->Post();
+                if (CheckStop()) {
+                    ++rows;  // the row just posted
+                    break;
+                }
+                if ((rows + 1) % interval == 0) {
+                    target.CommitRetaining();
+                    CopyProgress(rows + 1, errors);
+                }
+            } catch (const std::exception&) {
+                ++errors;
+                // The server has undone the failed insert by itself, so the
+                // rows posted before it stay; only a copy that stops at its
+                // first error rolls everything back since the last commit.
+                if (!cbIgnoreError) {
+                    abandoned = true;
+                    target.Rollback();
+                    break;
+                }
+            }
+            ++rows;
+            from->Next();
+        }
+        CopyProgress(rows, errors);
+        if (!abandoned) {
+            target.Commit();
+            source.DefaultTransaction().Commit();
+        }
+    } catch (const std::exception&) {
+        // The table is missing in the destination, a cursor cannot be opened
+        // or a commit fails: this table's copy ends without a further line.
+    }
+}
+
+}  // namespace dravik::frames

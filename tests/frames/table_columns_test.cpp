@@ -1,0 +1,152 @@
+// The table frame's listing and CREATE TABLE: exact column types, defaults,
+// NOT NULL, domains and computed columns, against real catalogues.
+#include "frames/declareSQL.h"
+#include "frames/fr_select_table.h"
+#include "table_fixture.h"
+
+#include <map>
+
+using namespace dravik::frames;
+using namespace dravik::test;
+
+namespace {
+
+const char* const kAllTypes = R"(
+create domain D_MONEY as numeric(12,2) default 0 not null;
+create table ALL_TYPES (
+  ID integer not null primary key,
+  C_SMALL smallint,
+  C_INT integer default 5 not null,
+  C_BIG bigint,
+  C_NUM numeric(15,2),
+  C_DEC decimal(9,3),
+  C_FLOAT float,
+  C_DOUBLE double precision,
+  C_DATE date default current_date,
+  C_TIME time,
+  C_STAMP timestamp,
+  C_CHAR char(10),
+  C_VNONE varchar(20) character set none,
+  C_V1251 varchar(30) character set win1251 default 'x' not null,
+  C_VUTF varchar(40) character set utf8,
+  C_BOOL boolean,
+  C_TEXT blob sub_type text character set utf8,
+  C_BIN blob sub_type binary segment size 4096,
+  C_MONEY D_MONEY,
+  C_SUM computed by (C_INT + ID)
+);
+)";
+
+// What a column is made of, read back from the catalogue of either database.
+const char* const kColumnFacts =
+    "select trim(rf.RDB$FIELD_NAME), f.RDB$FIELD_TYPE, coalesce(f.RDB$FIELD_SUB_TYPE, 0), f.RDB$FIELD_LENGTH, "
+    "coalesce(f.RDB$FIELD_SCALE, 0), coalesce(f.RDB$FIELD_PRECISION, 0), f.RDB$CHARACTER_LENGTH, "
+    "f.RDB$CHARACTER_SET_ID, f.RDB$SEGMENT_LENGTH, coalesce(rf.RDB$NULL_FLAG, 0), rf.RDB$DEFAULT_SOURCE, "
+    "f.RDB$COMPUTED_SOURCE, iif(rf.RDB$FIELD_SOURCE starting 'RDB$', '', trim(rf.RDB$FIELD_SOURCE)) "
+    "from RDB$RELATION_FIELDS rf join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+    "where rf.RDB$RELATION_NAME = 'ALL_TYPES' order by rf.RDB$FIELD_POSITION";
+
+class TableColumns : public CloneFixture {
+protected:
+    TFrame_select_table frame;
+    void SetUp() override { frame.wizard = &host; }
+};
+
+TEST_F(TableColumns, EveryTypeIsRecreatedWithIdenticalCatalogueColumns) {
+    Prepare(kAllTypes, "create domain D_MONEY as numeric(12,2) default 0 not null;");
+    frame.CreateObject(source, destination, "ALL_TYPES                      ");
+
+    EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
+    ASSERT_FALSE(Lines().empty());
+    EXPECT_EQ(Lines().front(), "CREATE TABLE: ALL_TYPES");
+    EXPECT_EQ(host.run.entries.front().textColour, dravik::engine::kGreen);
+
+    const auto expected = Rows(src, kColumnFacts);
+    ASSERT_EQ(expected.size(), 20u);
+    EXPECT_EQ(Rows(dst, kColumnFacts), expected);
+
+    // The computed column still computes in the copy.
+    Exec(dst, "insert into ALL_TYPES (ID, C_INT, C_MONEY) values (3, 4, 1)");
+    EXPECT_EQ(Scalar(dst, "select C_SUM from ALL_TYPES"), "7");
+    EXPECT_FALSE(source.DefaultTransaction().InTransaction());
+}
+
+TEST_F(TableColumns, DeclarationTextsKeepTheirBlanksAndTakeTheColumnsOwnDefault) {
+    Prepare(kAllTypes);
+    std::map<std::string, std::string> declarations;
+    {
+        auto row = NewQuery(source, "select f.*, ff.* from RDB$RELATION_FIELDS f, rdb$fields ff where "
+                                    "f.rdb$relation_name='ALL_TYPES' and f.RDB$FIELD_SOURCE=ff.RDB$FIELD_NAME");
+        for (row->Open(); !row->Eof(); row->Next())
+            declarations[Trim(row->FieldByName("RDB$FIELD_NAME").AsString())] =
+                TFrame_select_table::ColumnDeclaration(source, *row);
+    }
+    EXPECT_EQ(declarations["ID"], "INTEGER  NOT NULL ");
+    EXPECT_EQ(declarations["C_INT"], "INTEGER default 5 NOT NULL ");
+    EXPECT_EQ(declarations["C_BIG"], "BIGINT ");
+    EXPECT_EQ(declarations["C_NUM"], "NUMERIC(15,2) ");
+    EXPECT_EQ(declarations["C_DEC"], "DECIMAL(9,3) ");
+    EXPECT_EQ(declarations["C_CHAR"], "CHAR(10) CHARACTER SET  NONE ");
+    EXPECT_EQ(declarations["C_V1251"], "VARCHAR(30) CHARACTER SET  WIN1251 default 'x' NOT NULL ");
+    EXPECT_EQ(declarations["C_BIN"], "BLOB SUB_TYPE 0 SEGMENT SIZE 4096 ");
+    EXPECT_EQ(declarations["C_TEXT"], "BLOB SUB_TYPE 1 SEGMENT SIZE 80 CHARACTER SET  UTF8 ");
+    // The domain's own default and NOT NULL stay with the domain.
+    EXPECT_EQ(declarations["C_MONEY"], "D_MONEY ");
+    EXPECT_EQ(declarations["C_SUM"], "COMPUTED BY (C_INT + ID) ");
+}
+
+TEST_F(TableColumns, AMissingDomainFailsTheTableAndTheKeyAndIndexStepsFailOnTheirOwn) {
+    Prepare("create domain D_CODE as varchar(5);\n"
+            "create table T (ID integer not null primary key, CODE D_CODE);\n"
+            "create index T_CODE on T (CODE);\n"
+            "create index T_CODE2 on T (CODE, ID);");
+    frame.CreateObject(source, destination, "T");
+
+    const auto errors = host.Errors();
+    ASSERT_EQ(errors.size(), 3u) << ::testing::PrintToString(Lines());
+    EXPECT_EQ(errors[0].caption, "CREATE TABLE T");
+    EXPECT_NE(errors[0].text.find("D_CODE"), std::string::npos) << errors[0].text;
+    EXPECT_EQ(errors[1].caption, "PRIMARY KEY T");
+    EXPECT_EQ(errors[2].caption, "INDEXT");  // the first index fails, the second is not tried
+    EXPECT_EQ(host.run.entries.size(), 3u);
+    EXPECT_EQ(Scalar(dst, "select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'T'"), "0");
+}
+
+TEST_F(TableColumns, ListingHoldsUserTablesOnlyAndBareNamesAreCreatedInUpperCase) {
+    Prepare("create table B_T (X integer);\n"
+            "create table A_T (X integer);\n"
+            "create table \"lower_t\" (X integer);\n"
+            "create view V_A as select X from A_T;");
+    frame.LoadList(source, true);
+    ASSERT_EQ(frame.SelectedCount(), 3);
+    EXPECT_EQ(frame.srcList.Count(), 0);
+    EXPECT_EQ(Trim(frame.SelectedName(0)), "A_T");
+    EXPECT_EQ(Trim(frame.SelectedName(1)), "B_T");
+    EXPECT_EQ(Trim(frame.SelectedName(2)), "lower_t");
+
+    frame.CreateSelected(source, destination);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"CREATE TABLE: A_T", "CREATE TABLE: B_T", "CREATE TABLE: lower_t"}));
+    EXPECT_EQ(Column(dst, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$SYSTEM_FLAG = 0 "
+                          "order by RDB$RELATION_NAME"),
+              (std::vector<std::string>{"A_T", "B_T", "LOWER_T"}));
+
+    frame.WriteSummary();
+    ASSERT_EQ(host.summary.entries.size(), 4u);
+    EXPECT_EQ(host.summary.entries[0].caption, "\r\nTables");
+    EXPECT_EQ(host.summary.entries[1].text, "\t" + frame.SelectedName(0));
+}
+
+TEST_F(TableColumns, NoPickedTableMeansNoWork) {
+    Prepare("create table T (X integer);");
+    frame.LoadList(source, true);
+    frame.btn_deselectAllClick();
+    frame.CreateSelected(source, destination);
+    frame.CompleteSelected(source, destination);
+    EXPECT_TRUE(host.run.entries.empty());
+    EXPECT_EQ(host.eventRuns, 0);
+    frame.WriteSummary();
+    ASSERT_EQ(host.summary.entries.size(), 1u);
+    EXPECT_EQ(host.summary.entries[0].caption, "\r\nTables");
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// Views: recreated from their columns and stored source, in list order,
+// with the failures the order and the names bring.
+#include "frames/fr_select_view.h"
+#include "table_fixture.h"
+
+using namespace dravik::frames;
+using namespace dravik::test;
+
+namespace {
+
+class ViewFrame : public CloneFixture {
+protected:
+    TFrame_select_view frame;
+    void SetUp() override { frame.wizard = &host; }
+};
+
+const char* const kTable = "create table T (ID integer, NAME varchar(20));";
+
+TEST_F(ViewFrame, AViewOverATableIsRecreatedWithItsColumnNames) {
+    Prepare(std::string(kTable) + "\ncreate view V_T (K, LABEL) as select ID, NAME from T where ID > 1;",
+            std::string(kTable) + "\ninsert into T values (1, 'one');\ninsert into T values (2, 'two');");
+    frame.LoadList(source, true);
+    ASSERT_EQ(frame.SelectedCount(), 1);
+    frame.CreateSelected(source, destination);
+
+    EXPECT_EQ(Lines(), std::vector<std::string>{"CREATE VIEW : V_T"});
+    EXPECT_EQ(host.run.entries[0].textColour, dravik::engine::kGreen);
+    EXPECT_EQ(Rows(dst, "select K, LABEL from V_T"), std::vector<std::string>{"2|two"});
+    EXPECT_EQ(Rows(dst, "select RDB$VIEW_SOURCE from RDB$RELATIONS where RDB$RELATION_NAME = 'V_T'"),
+              Rows(src, "select RDB$VIEW_SOURCE from RDB$RELATIONS where RDB$RELATION_NAME = 'V_T'"));
+    EXPECT_FALSE(source.DefaultTransaction().InTransaction());
+
+    frame.WriteSummary();
+    ASSERT_EQ(host.summary.entries.size(), 2u);
+    EXPECT_EQ(host.summary.entries[0].caption, "\r\nViews");
+    EXPECT_EQ(host.summary.entries[1].text, "\t" + frame.SelectedName(0));
+}
+
+TEST_F(ViewFrame, AViewOverALaterViewFailsAndIsNotRetried) {
+    Prepare(std::string(kTable) + "\ncreate view B_BASE as select ID from T;"
+                                  "\ncreate view A_TOP as select ID from B_BASE;",
+            kTable);
+    frame.LoadList(source, true);
+    frame.CreateSelected(source, destination);
+
+    ASSERT_EQ(host.run.entries.size(), 2u);
+    EXPECT_EQ(host.run.entries[0].caption, "CREATE VIEW A_TOP");
+    EXPECT_EQ(host.run.entries[0].textColour, dravik::engine::kRed);
+    EXPECT_NE(host.run.entries[0].text.find("B_BASE"), std::string::npos) << host.run.entries[0].text;
+    EXPECT_EQ(Lines()[1], "CREATE VIEW : B_BASE");
+    EXPECT_EQ(Column(dst, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$VIEW_SOURCE is not null"),
+              std::vector<std::string>{"B_BASE"});
+}
+
+TEST_F(ViewFrame, AViewOverAMissingTableFailsWithTheServersMessage) {
+    Prepare(std::string(kTable) + "\ncreate view V as select ID from T;");
+    frame.CreateObject(source, destination, "V");
+    ASSERT_EQ(host.run.entries.size(), 1u);
+    EXPECT_EQ(host.run.entries[0].caption, "CREATE VIEW V");
+    EXPECT_NE(host.run.entries[0].text.find("T"), std::string::npos);
+    EXPECT_FALSE(destination.DefaultTransaction().InTransaction());
+}
+
+TEST_F(ViewFrame, ANameStoredInLowerCaseIsLookedUpInUpperCaseAndFails) {
+    Prepare(std::string(kTable) + "\ncreate view \"low_v\" as select ID from T;", kTable);
+    frame.LoadList(source, true);
+    ASSERT_EQ(frame.SelectedCount(), 1);
+    frame.CreateSelected(source, destination);
+    ASSERT_EQ(host.run.entries.size(), 1u);
+    EXPECT_EQ(host.run.entries[0].caption, "CREATE VIEW LOW_V");
+    EXPECT_EQ(host.run.entries[0].textColour, dravik::engine::kRed);
+}
+
+}  // namespace
