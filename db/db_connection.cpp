@@ -226,14 +226,16 @@ namespace {
 struct DpbName {
     const char* name;
     char code;
+    bool numeric;  // a one-byte number rather than a text
 };
 
-// The text-valued parameters the layer accepts.
+// The parameters the layer accepts.
 constexpr DpbName kDpbNames[] = {
-    {"user_name", isc_dpb_user_name},
-    {"password", isc_dpb_password},
-    {"lc_ctype", isc_dpb_lc_ctype},
-    {"sql_role_name", isc_dpb_sql_role_name},
+    {"user_name", isc_dpb_user_name, false},
+    {"password", isc_dpb_password, false},
+    {"lc_ctype", isc_dpb_lc_ctype, false},
+    {"sql_role_name", isc_dpb_sql_role_name, false},
+    {"force_write", isc_dpb_force_write, true},
 };
 
 std::string Trimmed(const std::string& s) {
@@ -258,6 +260,15 @@ std::string BuildParameterBuffer(const std::vector<std::string>& params) {
         const auto known = std::find_if(std::begin(kDpbNames), std::end(kDpbNames),
                                         [&](const DpbName& n) { return name == n.name; });
         if (known == std::end(kDpbNames)) throw DbClientError("Unknown database parameter '" + name + "'", 0);
+        if (known->numeric) {
+            const std::string digits = Trimmed(value);
+            if (digits != "0" && digits != "1")
+                throw DbClientError("Database parameter '" + name + "' takes 0 or 1", 0);
+            dpb += known->code;
+            dpb += static_cast<char>(1);
+            dpb += static_cast<char>(digits == "1" ? 1 : 0);
+            continue;
+        }
         if (value.size() > 255) throw DbClientError("Database parameter '" + name + "' is too long", 0);
         dpb += known->code;
         dpb += static_cast<char>(value.size());

@@ -71,10 +71,14 @@ public:
     // ---- wizard steps that need no window
     // Opens the source with code page NONE, fills every frame's lists, closes it.
     void LoadFrames();
-    // Rewrites the summary log: the instructions, the settings, each frame's section.
+    // Writes the summary log: the instructions, the settings, each frame's
+    // section. It only appends: clearing the log first is the caller's
+    // business (the window clears its control before calling it).
     void WriteJobSummary(const std::string& initialSummaryText);
 
     // ---- the job
+    // Runs the whole clone; ErrorCount() then tells its red lines. An error
+    // of the unguarded source or destination reconnections leaves it.
     JobOutcome RunJob();
     void CopyRoles(DbConnection& source, DbConnection& destination);
     void CopyPrivileges(DbConnection& source, DbConnection& destination);
@@ -98,6 +102,13 @@ public:
 private:
     // Does "destination equals source" hold, by name or by file identity.
     bool SameDatabase(const std::string& destinationName) const;
+    // Closes dstDb and gives it the destination name; false (after the
+    // message box) when that name is the source's, leaving dstDb without one.
+    bool NameDestination();
+    // One pass over the frames in job order, each preceded by its step code
+    // (empty: none); false when the stop flag was seen after a frame.
+    bool RunPass(void (frames::TFrame_select::*pass)(DbConnection&, DbConnection&),
+                 const std::vector<std::string>& stepCodes);
     void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour);
 
     LogSink& runLog_;
@@ -105,6 +116,9 @@ private:
     JobUi& ui_;
     int errorCount_ = 0;
 };
+
+// Commits the default transaction when active, then disconnects.
+void CommitAndDisconnect(DbConnection& connection);
 
 // "MM-DD-YY HH:NN:SS" and the duration "HH:NN:SS" (hours modulo 24).
 std::string FormatJobTime(std::time_t t);

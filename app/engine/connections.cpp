@@ -1,0 +1,155 @@
+// The two connections: their database names and attach lines, the source's
+// (re)connection and its test, and the creation of the destination.
+#include "app/engine/clone_job.h"
+#include "app/engine/database_location.h"
+#include "frames/declareSQL.h"
+
+namespace dravik::engine {
+
+using frames::Trim;
+
+namespace {
+
+// Three more attach lines after those of earlier attempts: the last line of
+// a name wins, so a reconnection with another code page takes effect.
+void AppendAttachLines(DbConnection& connection, const std::string& user, const std::string& password,
+                       const std::string& codePage) {
+    connection.Params().push_back("USER_NAME=" + Trim(user));
+    connection.Params().push_back("PASSWORD=" + Trim(password));
+    connection.Params().push_back("LC_CTYPE=" + Trim(codePage));
+}
+
+std::string ComposeName(bool remote, const std::string& server, const std::string& path) {
+    return remote ? server + ":" + Trim(path) : Trim(path);
+}
+
+}  // namespace
+
+void CommitAndDisconnect(DbConnection& connection) {
+    if (!connection.Connected()) return;
+    if (connection.DefaultTransaction().InTransaction()) connection.DefaultTransaction().Commit();
+    connection.Disconnect();
+}
+
+std::string TCloneJob::SourceName() const {
+    return ComposeName(settings.srcRemote, settings.srcServer, settings.srcPath);
+}
+
+std::string TCloneJob::DestinationName() const {
+    return ComposeName(settings.dstRemote, settings.dstServer, settings.dstPath);
+}
+
+bool TCloneJob::ConnectSource(const std::string& codePage) {
+    if (srcDb.Connected()) return true;
+    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+    srcDb.LoginPrompt = false;
+    srcDb.SetDatabaseName(SourceName());
+    AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
+    srcDb.Connect();
+    return srcDb.Connected();
+}
+
+void TCloneJob::ReconnectSource(const std::string& codePage) {
+    CommitAndDisconnect(srcDb);
+    ConnectSource(codePage);
+    srcDb.Connect();
+}
+
+bool TCloneJob::SameDatabase(const std::string& destinationName) const {
+    if (destinationName == srcDb.DatabaseName()) return true;
+    if (destinationName.empty()) return false;
+    // The same file under another spelling: compared with the name the
+    // source is attached under and with the name the settings give it.
+    for (const std::string& source : {srcDb.DatabaseName(), SourceName()})
+        if (!Trim(source).empty() && SameDatabaseFile(source, destinationName)) return true;
+    return false;
+}
+
+bool TCloneJob::NameDestination() {
+    CommitAndDisconnect(dstDb);
+    dstDb.LoginPrompt = false;
+    const std::string name = DestinationName();
+    if (SameDatabase(name)) {
+        ui_.ShowMessage("The source and the destination databases\ncan NOT be the same");
+        dstDb.SetDatabaseName("");
+        return false;
+    }
+    dstDb.SetDatabaseName(name);
+    return true;
+}
+
+void TCloneJob::ConnectDestination() {
+    if (!NameDestination()) return;
+    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, settings.dstCodePage);
+    dstDb.Connect();
+}
+
+bool TCloneJob::CreateDestination() {
+    try {
+        ReconnectSource("NONE");
+    } catch (const std::exception&) {
+        LogError("Connection error", settings.srcPath);
+        return false;
+    }
+    LogOk("DB " + settings.srcPath, "connected");
+
+    if (settings.dstReplace) {
+        bool reached = true;
+        try {
+            ConnectDestination();
+        } catch (const std::exception&) {
+            reached = false;  // typically: no such database yet
+        }
+        if (reached) {
+            // A refused destination has no name and is not attached: the drop
+            // fails and is logged as canceled, the source stays untouched.
+            try {
+                dstDb.DropDatabase();
+                LogOk("DB " + dstDb.DatabaseName(), "droped successfully");
+            } catch (const std::exception&) {
+                LogNote("DB " + dstDb.DatabaseName(), "drop canceled");
+            }
+        }
+    } else {
+        NameDestination();
+    }
+
+    dstDb.Params().clear();
+    dstDb.Params().push_back("USER '" + Trim(settings.dstUser) + "'");
+    dstDb.Params().push_back("PASSWORD '" + Trim(settings.dstPassword) + "'");
+    dstDb.Params().push_back("PAGE_SIZE " + settings.pageSize);
+    dstDb.Params().push_back("DEFAULT CHARACTER SET " + Trim(settings.srcCodePage));
+    dstDb.SetSQLDialect(3);
+
+    try {
+        dstDb.CreateDatabase();
+        LogOk("DB " + dstDb.DatabaseName(), "created");
+    } catch (const std::exception& e) {
+        LogError("Fatal error", "DB " + dstDb.DatabaseName() +
+                                    " was not created. Choise other target database or remove database locks");
+        LogError("", e.what());
+        return false;
+    }
+    try {
+        dstDb.Connect();
+    } catch (const std::exception&) {
+        LogError("Connection error", settings.dstPath);
+        return false;
+    }
+    LogOk("DB " + settings.dstPath, "connected");
+    return true;
+}
+
+bool TCloneJob::TestSourceConnection() {
+    ui_.ProcessEvents();  // the test mark disappears before the attempt
+    bool passed = false;
+    try {
+        passed = ConnectSource("NONE");
+    } catch (const std::exception& e) {
+        ui_.ShowMessage(std::string("Not connected: \n") + e.what());
+    }
+    CommitAndDisconnect(srcDb);
+    return passed;
+}
+
+}  // namespace dravik::engine

@@ -1,0 +1,64 @@
+#include "app/engine/database_location.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace dravik::engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool IsLoopback(const std::string& host) { return host == "localhost" || host == "127.0.0.1"; }
+
+std::string AbsoluteLocalPath(const std::string& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+}  // namespace
+
+DatabaseLocation LocateDatabase(const std::string& name) {
+    const size_t colon = name.find(':');
+    // No server part: no colon, or what precedes it is itself a path.
+    if (colon == std::string::npos || colon == 0 || name[0] == '/' || name[0] == '.')
+        return {true, "", AbsoluteLocalPath(name)};
+
+    std::string host = Lower(name.substr(0, colon));
+    const size_t port = host.find('/');
+    if (port != std::string::npos) host.resize(port);
+    const std::string path = name.substr(colon + 1);
+    // A relative path on a server is resolved by the server (or is an alias):
+    // only an absolute one is known to be a file of this machine.
+    if (IsLoopback(host) && !path.empty() && path[0] == '/') return {true, "", path};
+    return {false, host, path};
+}
+
+bool SameDatabaseFile(const std::string& first, const std::string& second) {
+    const DatabaseLocation a = LocateDatabase(first);
+    const DatabaseLocation b = LocateDatabase(second);
+    if (a.local != b.local) return false;
+    if (!a.local) return a.host == b.host && fs::path(a.path).lexically_normal() == fs::path(b.path).lexically_normal();
+
+    struct stat sa {}, sb {};
+    if (stat(a.path.c_str(), &sa) == 0 && stat(b.path.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ea, eb;
+    const fs::path ca = fs::weakly_canonical(a.path, ea);
+    const fs::path cb = fs::weakly_canonical(b.path, eb);
+    if (ea || eb) return fs::path(a.path).lexically_normal() == fs::path(b.path).lexically_normal();
+    return ca == cb;
+}
+
+}  // namespace dravik::engine

@@ -1,0 +1,85 @@
+// Roles and user privileges, carried over at the end of the job.
+#include "app/engine/clone_job.h"
+#include "app/engine/privilege_grants.h"
+#include "frames/declareSQL.h"
+
+namespace dravik::engine {
+
+using frames::NewQuery;
+using frames::NewStatement;
+using frames::NewTable;
+using frames::Trim;
+
+namespace {
+
+void RollbackQuietly(db::DbTransaction& transaction) {
+    if (!transaction.InTransaction()) return;
+    try {
+        transaction.Rollback();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
+    auto reader = NewQuery(source, "select distinct * from RDB$ROLES");
+    auto writer = NewQuery(destination, "");
+    try {
+        reader->Open();
+        for (; !reader->Eof(); reader->Next()) {
+            if (stopFlag) return;
+            writer->Close();
+            const std::string name = Trim(reader->FieldByName("RDB$ROLE_NAME").AsString());
+            // A role the destination already has (RDB$ADMIN among them) is
+            // refused by the server and skipped without a line.
+            try {
+                writer->SetSQL("CREATE ROLE " + name + ";");
+                writer->Open();
+                writer->Transaction().Commit();
+                LogOk("CREATE ROLE", name);
+            } catch (const std::exception&) {
+                RollbackQuietly(writer->Transaction());
+            }
+        }
+    } catch (const std::exception& e) {
+        LogError("CREATE ROLE", e.what());
+    }
+}
+
+void TCloneJob::CopyPrivileges(DbConnection& source, DbConnection& destination) {
+    auto reader = NewTable(source, "RDB$USER_PRIVILEGES");
+    auto writer = NewStatement(destination, "");
+    db::DbTransaction& writes = writer->Transaction();
+    db::DbTransaction& reads = reader->Transaction();
+    try {
+        const DestinationCatalogue destinationHas(destination);
+        reader->Open();
+        // Every grant goes into this one transaction: all of them land, or none.
+        writes.SetActive(true);
+        for (; !reader->Eof(); reader->Next()) {
+            if (stopFlag) return;
+            const PrivilegeRow row = ReadPrivilegeRow(*reader);
+            if (SystemPrivilege(row) || destinationHas.Has(row)) continue;
+            const std::string sql = GrantStatement(row, destinationHas.CurrentUser());
+            if (sql.empty()) {
+                LogNote("GRANT", "privilege " + row.privilege + " of " + row.user + " on " + row.relation +
+                                     " has no GRANT statement; not copied");
+                continue;
+            }
+            if (!destinationHas.ObjectsExist(row)) continue;  // an object that was not copied
+            writer->SetSQL(sql);
+            LogOk("SQL", sql + "\r\n");
+            writer->ExecQuery();
+        }
+        if (reads.InTransaction()) reads.Commit();
+        if (writes.InTransaction()) writes.Commit();
+        LogOk("GRANT PRIVILEGES", "Выполнено успешно");
+    } catch (const std::exception& e) {
+        RollbackQuietly(writes);
+        RollbackQuietly(reads);
+        LogError("GRANT", e.what());
+    }
+}
+
+}  // namespace dravik::engine
