@@ -8,7 +8,7 @@ packages=(
   firebird-dev libfbclient2
   firebird3.0-server-core firebird3.0-utils firebird3.0-server
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth
+  xvfb xauth time bc
 )
 missing=()
 for p in "${packages[@]}"; do

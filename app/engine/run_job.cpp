@@ -1,6 +1,7 @@
 // The clone job: the destination, the three passes over the eight frames in
 // their fixed order, roles and privileges, and the time lines.
 #include "app/engine/clone_job.h"
+#include "app/engine/deferred_forced_writes.h"
 
 namespace dravik::engine {
 
@@ -37,11 +38,15 @@ JobOutcome TCloneJob::RunJob() {
         return JobOutcome::Stopped;
 
     // The data and completion passes read and write with the chosen code pages.
+    // The rows are written without forced writes; the destination gets its
+    // mode back after them, however the data pass ends.
+    DeferredForcedWrites fastWrites(dstDb);
     ReconnectSource(settings.srcCodePage);
     ConnectDestination();
 
     if (!RunPass(&TFrame_select::CopySelectedData, {"", "", "", "", "", "", "", "M_DAT"}))
         return JobOutcome::Stopped;
+    fastWrites.Restore();
     if (!RunPass(&TFrame_select::CompleteSelected, {"", "", "", "", "A_PRC", "A_TRG", "", ""}))
         return JobOutcome::Stopped;
 

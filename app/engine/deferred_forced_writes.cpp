@@ -1,0 +1,62 @@
+#include "app/engine/deferred_forced_writes.h"
+
+#include "app/engine/database_location.h"
+#include "db/db_query.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace dravik::engine {
+
+namespace {
+
+constexpr const char* kOff = "FORCE_WRITE=0";
+
+bool ForcedWritesOn(db::DbConnection& connection) {
+    db::DbQuery query(connection, "select MON$FORCED_WRITES from MON$DATABASE");
+    query.Open();
+    return query.Fields(0).AsInteger() == 1;
+}
+
+void FlushFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+DeferredForcedWrites::DeferredForcedWrites(db::DbConnection& destination) : destination_(destination) {
+    if (!destination_.Connected() || !ForcedWritesOn(destination_)) return;
+    destination_.Params().push_back(kOff);
+    deferred_ = true;
+}
+
+DeferredForcedWrites::~DeferredForcedWrites() {
+    try {
+        Restore();
+    } catch (...) {
+        // The destination stays usable with asynchronous writes; nothing to report here.
+    }
+}
+
+void DeferredForcedWrites::Restore() {
+    if (!deferred_) return;
+    deferred_ = false;
+    auto& params = destination_.Params();
+    params.erase(std::remove(params.begin(), params.end(), std::string(kOff)), params.end());
+    db::DbConnection switcher;
+    switcher.SetDatabaseName(destination_.DatabaseName());
+    switcher.Params() = params;
+    switcher.Params().push_back("FORCE_WRITE=1");
+    switcher.LoginPrompt = false;
+    switcher.Connect();
+    switcher.Disconnect();
+    const DatabaseLocation location = LocateDatabase(destination_.DatabaseName());
+    if (location.local) FlushFile(location.path);
+}
+
+}  // namespace dravik::engine

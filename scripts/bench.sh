@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Throughput benchmark: dravik-clone against Firebird's own backup piped into
+# restore, the engine's INSERT ... SELECT floor, and a clone to the local
+# server; peak memory of dravik-clone for two table sizes.
+#   bash scripts/bench.sh [--rows N] [--runs R] [--small N]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROWS=1000000
+SMALL=100000
+RUNS=3
+while (($#)); do
+  case $1 in
+    --rows) ROWS=$2; shift 2 ;;
+    --small) SMALL=$2; shift 2 ;;
+    --runs) RUNS=$2; shift 2 ;;
+    -h|--help) sed -n '2,5p' "$0"; exit 0 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+done
+CLONE=${DRAVIK_CLONE:-build/dravik-clone}
+WIZARD=${DRAVIK_WIZARD_BIN:-build/app/wizard/dravik-wizard}
+[ -x "$CLONE" ] || { echo "build first: $CLONE not found" >&2; exit 2; }
+export ISC_USER=SYSDBA ISC_PASSWORD=${ISC_PASSWORD:-corbelfin}
+WORK=$(mktemp -d /tmp/dravik-bench-XXXXXX)
+chmod 777 "$WORK"
+trap 'rm -rf "$WORK"' EXIT
+
+make_source() {  # file rows
+  isql-fb -q <<SQL
+create database '$1' user 'SYSDBA' password '$ISC_PASSWORD' page_size 8192;
+create table BENCH (ID integer not null primary key, BIG bigint, NAME varchar(40), DESCR varchar(100),
+  AMOUNT numeric(15,2), DAY_ date, STAMP timestamp, NOTE blob sub_type 1);
+create index BENCH_BIG on BENCH (BIG);
+commit;
+set term ^;
+execute block as declare i integer = 0; begin
+  while (i < $2) do begin
+    insert into BENCH values (:i, iif(mod(:i, 17) = 0, null, :i * 7919), 'name ' || :i,
+      rpad('d', mod(:i * 31, 95) + 5, 'x'), iif(mod(:i, 13) = 0, null, :i / 3.0),
+      dateadd(mod(:i, 3000) day to date '2000-01-01'), dateadd(:i second to timestamp '2020-01-01 00:00:00'),
+      iif(mod(:i, 10) = 0, 'note ' || :i || ' ' || rpad('', mod(:i, 200), 'n'), null));
+    i = i + 1;
+  end
+end^
+set term ;^
+commit;
+SQL
+}
+
+# Best wall-clock seconds of RUNS runs of a command (the destination removed before each).
+best_of() {  # dest command...
+  local dest=$1; shift
+  local best=""
+  for _ in $(seq "$RUNS"); do
+    rm -f "$dest"
+    local start end t
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || { echo "FAILED: $*" >&2; return 1; }
+    end=$(date +%s.%N)
+    t=$(echo "$end - $start" | bc -l)
+    if [ -z "$best" ] || (( $(echo "$t < $best" | bc -l) )); then best=$t; fi
+  done
+  printf '%.3f' "$best"
+}
+
+rate() { printf '%.0f' "$(echo "$ROWS / $1" | bc -l)"; }
+peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
+
+echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB; rows: $ROWS; best of $RUNS"
+SRC=$WORK/src.fdb
+echo "making the source ($ROWS rows) ..."
+make_source "$SRC" "$ROWS"
+
+a=$(best_of "$WORK/a.fdb" "$CLONE" "$SRC" "$WORK/a.fdb")
+b=$(best_of "$WORK/b.fdb" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' '$SRC' stdout | gbak -c -user SYSDBA -pas '$ISC_PASSWORD' stdin '$WORK/b.fdb'")
+floor_sql="create table COPY_ (ID integer not null primary key, BIG bigint, NAME varchar(40), DESCR varchar(100),
+  AMOUNT numeric(15,2), DAY_ date, STAMP timestamp, NOTE blob sub_type 1);
+commit; insert into COPY_ select * from BENCH; commit; drop table COPY_; commit;"
+c=$(best_of "$WORK/none" bash -c "echo \"$floor_sql\" | isql-fb -q -user SYSDBA -pas '$ISC_PASSWORD' '$SRC'")
+printf '%-52s %8ss %10s rows/s\n' "a. dravik-clone, embedded to embedded" "$a" "$(rate "$a")"
+printf '%-52s %8ss %10s rows/s\n' "b. gbak -b | gbak -c, embedded" "$b" "$(rate "$b")"
+printf '%-52s %8ss %10s rows/s\n' "c. INSERT ... SELECT in one database (isql)" "$c" "$(rate "$c")"
+printf 'ratio a/b: %.2f\n' "$(echo "$a / $b" | bc -l)"
+
+if (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+  d=$(best_of "$WORK/d.fdb" "$CLONE" "$SRC" "localhost:$WORK/d.fdb")
+  printf '%-52s %8ss %10s rows/s\n' "d. dravik-clone to localhost:path (server)" "$d" "$(rate "$d")"
+else
+  echo "d. no server on 127.0.0.1:3050: remote clone not measured"
+fi
+
+if [ -x "$WIZARD" ]; then
+  w=$(best_of "$WORK/w.fdb" env QT_QPA_PLATFORM=offscreen "$WIZARD" --run "$SRC" "$WORK/w.fdb")
+  printf '%-52s %8ss %10s rows/s\n' "window job path (offscreen)" "$w" "$(rate "$w")"
+  printf 'window / command line: %.2f\n' "$(echo "$w / $a" | bc -l)"
+fi
+
+echo "peak resident memory of dravik-clone:"
+SMALLSRC=$WORK/small.fdb
+make_source "$SMALLSRC" "$SMALL"
+rm -f "$WORK/m1.fdb" "$WORK/m2.fdb"
+m1=$(peak_kb "$CLONE" "$SMALLSRC" "$WORK/m1.fdb")
+m2=$(peak_kb "$CLONE" "$SRC" "$WORK/m2.fdb")
+printf '  %9s rows: %6d KB\n  %9s rows: %6d KB\n  difference: %d KB\n' "$SMALL" "$m1" "$ROWS" "$m2" $((m2 - m1))
