@@ -5,6 +5,7 @@
 
 #include "db/db_error.h"
 #include "frames/declareSQL.h"
+#include "frames/deferred_indices.h"
 
 #include <vector>
 
@@ -35,6 +36,7 @@ void TFrame_select_data::CopyProgress(int rows, int errors) {
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
     LogOk("COPY DATA", name);
     try {
+        DeferredIndices indices(destination, name);
         auto from = NewTable(source, name);
         auto to = NewTable(destination, name);
         from->Open();
@@ -52,11 +54,11 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
                 columns.push_back({&field, match});
             }
         }
-        std::vector<db::DbValue> values(columns.size());  // reused for every row
 
         const int interval = CommitInterval();
         int rows = 0, errors = 0;
         bool abandoned = false;
+        std::vector<db::DbValue> values(columns.size());  // reused for every row
         while (!from->Eof()) {
             try {
                 to->Insert();
@@ -94,6 +96,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             target.Commit();
             source.DefaultTransaction().Commit();
         }
+        for (const auto& [index, message] : indices.Restore()) LogError("INDEX" + Trim(name), message);
     } catch (const std::exception&) {
         // The table is missing in the destination, a cursor cannot be opened
         // or a commit fails: this table's copy ends without a further line.
