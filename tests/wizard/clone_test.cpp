@@ -1,0 +1,278 @@
+// Whole clones driven through the window: the run started by "Next >>" on
+// the summary, the run log's lines and colours, the destination's content,
+// and the stop question while the job runs.
+#include "suites.h"
+#include "wizard_fixture.h"
+
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+using dravik::test::Captions;
+using dravik::test::Column;
+using dravik::test::FocusRow;
+using dravik::test::Scalar;
+using dravik::test::WizardUnderTest;
+using dravik::wizard::TRichLog;
+using dravik::wizard::Twizard_Dravik;
+
+namespace {
+
+const QColor kGreen(0, 128, 0);
+const QColor kGrey(128, 128, 128);
+
+// Index of the first line starting with a text, from a position on.
+int Find(const QStringList& lines, const QString& start, int from = 0) {
+    for (int i = from; i < lines.size(); ++i)
+        if (lines[i].startsWith(start)) return i;
+    return -1;
+}
+
+bool HasRedText(const TRichLog& log) {
+    for (int i = 0; i < log.LineCount(); ++i)
+        for (const auto& run : log.LineRuns(i))
+            if (run.colour == QColor(255, 0, 0)) return true;
+    return false;
+}
+
+// Presses "Cancel" once, as soon as the run log holds a line starting with `when`.
+void PressCancelWhenLogged(Twizard_Dravik& w, const QString& when) {
+    auto* timer = new QTimer(&w);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &w, [&w, timer, when] {
+        if (Find(w.r_Log->Lines(), when) < 0) return;
+        timer->stop();
+        w.btnCancel->click();
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class CloneTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        dir_ = std::make_unique<dravik::test::TempDir>();
+        source_ = dir_->File("source.fdb");
+        try {
+            dravik::test::MakeSampleSource(source_);
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+    }
+    void cleanupTestCase() { dir_.reset(); }
+
+    void aCustomCloneRunsFromTheWindow() {
+        WizardUnderTest t;
+        Twizard_Dravik& w = t.w();
+        w.show();
+        const std::string target = dir_->File("custom_clone.fdb");
+        t.PassSourcePage(source_);
+        if (QTest::currentTestFailed()) return;
+        t.LeaveDestinationPage(target, false);
+        QCOMPARE(t.Page(), 2);
+
+        // UDF: leave STRLEN behind.
+        FocusRow(*w.Frame_select_udf->dstList, 0);
+        w.Frame_select_udf->btn_deselect->click();
+        QCOMPARE(Captions(*w.Frame_select_udf->dstList), QStringList({"UDF_FRAC"}));
+        // Forward to the data page; rows of CUSTOMERS (double click) and ORDERS (arrow).
+        for (int page = 3; page <= 9; ++page) w.btnNext->click();
+        QCOMPARE(t.Page(), 9);
+        auto& data = *w.Frame_select_data;
+        const QPoint customers = data.srcList->visualRect(data.srcList->model()->index(0, 0)).center();
+        QTest::mouseClick(data.srcList->viewport(), Qt::LeftButton, {}, customers);
+        QTest::mouseDClick(data.srcList->viewport(), Qt::LeftButton, {}, customers);
+        QCOMPARE(Captions(*data.srcList), QStringList({"ITEMS", "ORDERS"}));
+        FocusRow(*data.srcList, 1);
+        data.btn_select->click();
+        QCOMPARE(Captions(*data.dstList), QStringList({"CUSTOMERS", "ORDERS"}));
+
+        w.btnNext->click();
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageSummary);
+        const QStringList summary = w.m_log->Lines();
+        const int udf = Find(summary, "User Defined Functions (UDF): ");
+        QVERIFY(udf > 0);
+        QCOMPARE(summary[udf + 1].trimmed(), QString("UDF_FRAC"));
+        QVERIFY(summary[udf + 2].isEmpty());
+        const int dataSection = Find(summary, "Data: ");
+        QCOMPARE(summary.mid(dataSection + 1, 2).replaceInStrings(QRegularExpression("\\s+$"), ""),
+                 QStringList({"\tCUSTOMERS", "\tORDERS"}));
+
+        w.btnNext->click();  // the job runs inside this click
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageRun);
+        QVERIFY2(t.messages.isEmpty(), qPrintable(t.messages.join("; ")));
+
+        const QStringList lines = w.r_Log->Lines();
+        const QRegularExpression time("^\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$");
+        QVERIFY2(lines[0].startsWith("Start time:: "), qPrintable(lines[0]));
+        QVERIFY(time.match(lines[0].mid(13)).hasMatch());
+        QCOMPARE(lines[1], QString());
+        QCOMPARE(lines[2], "DB " + QString::fromStdString(source_) + ": connected");
+        QCOMPARE(lines[3], "DB " + QString::fromStdString(target) + ": created");  // nothing to drop
+        QCOMPARE(lines[4], "DB " + QString::fromStdString(target) + ": connected");
+        const int copy = Find(lines, "COPY DATA: CUSTOMERS");
+        QVERIFY(copy > 4);
+        QVERIFY(Find(lines, QString::fromUtf8("Скопировано:: 3 записей (0 ошибок)"), copy) > copy);
+        QVERIFY(Find(lines, "COPY DATA: ITEMS") < 0);
+
+        const int n = static_cast<int>(lines.size());
+        QVERIFY(lines[n - 6].startsWith("Start time:: "));
+        QVERIFY(lines[n - 5].startsWith("Finish time:: "));
+        QVERIFY2(QRegularExpression("^Duration:: 00:00:\\d\\d$").match(lines[n - 4]).hasMatch(),
+                 qPrintable(lines[n - 4]));
+        QCOMPARE(lines.mid(n - 3), QStringList({"", "Database copy: complete", ""}));
+        QVERIFY2(!HasRedText(*w.r_Log), qPrintable(lines.join("\n")));
+        const auto created = w.r_Log->LineRuns(3);
+        QCOMPARE(created.size(), 2);
+        QCOMPARE(created[0].colour, kGrey);
+        QVERIFY(created[0].bold);
+        QCOMPARE(created[1].colour, kGreen);
+
+        // The finished job: no way on but "Finish", which still asks.
+        QVERIFY(!w.btnPrev->isEnabled());
+        QVERIFY(!w.btnNext->isEnabled());
+        QCOMPARE(w.btnCancel->text(), QString("Finish"));
+        QVERIFY(w.Job().stopFlag);
+        QVERIFY(!w.Job().srcDb.Connected());
+        QVERIFY(!w.Job().dstDb.Connected());
+        for (const auto& [code, label] : w.StepLabels()) QVERIFY2(!label->font().bold(), code.c_str());
+
+        // The destination holds what was picked.
+        QCOMPARE(Column(target, "select RDB$FUNCTION_NAME from RDB$FUNCTIONS where RDB$SYSTEM_FLAG = 0"),
+                 std::vector<std::string>({"UDF_FRAC"}));
+        QCOMPARE(Column(target, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$SYSTEM_FLAG = 0 "
+                                "order by 1"),
+                 std::vector<std::string>({"CUSTOMERS", "ITEMS", "ORDERS", "V_BIG_ORDERS"}));
+        QCOMPARE(Scalar(target, "select count(*) from CUSTOMERS"), std::string("3"));
+        QCOMPARE(Scalar(target, "select count(*) from ORDERS"), std::string("3"));
+        QCOMPARE(Scalar(target, "select count(*) from ITEMS"), std::string("0"));
+        QCOMPARE(Scalar(target, "select gen_id(GEN_CUSTOMER, 0) from RDB$DATABASE"), std::string("42"));
+        QCOMPARE(Scalar(target, "select TOTAL from P_CUSTOMER_ORDERS(1)"), std::string("349.50"));
+        QCOMPARE(Scalar(target, "select count(*) from V_BIG_ORDERS"), std::string("1"));
+        QCOMPARE(Scalar(target, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME = 'CUSTOMERS_BI'"),
+                 std::string("1"));
+        QCOMPARE(Scalar(target, "select count(*) from RDB$RELATION_CONSTRAINTS "
+                                "where RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'"),
+                 std::string("2"));
+
+        t.answer = false;
+        w.btnCancel->click();
+        QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
+        QVERIFY(w.isVisible());
+        QVERIFY(w.close());  // the stop flag is set: no question
+        QCOMPARE(t.questions.size(), 1);
+    }
+
+    void cancelAnsweredNoDuringTheRunChangesNothing() {
+        WizardUnderTest t;
+        Twizard_Dravik& w = t.w();
+        w.show();
+        const std::string target = dir_->File("cancel_no.fdb");
+        t.PassSourcePage(source_);
+        if (QTest::currentTestFailed()) return;
+        t.LeaveDestinationPage(target, true);
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageSummary);
+
+        bool askedWhileRunning = false;
+        t.onQuestion = [&](const QString&) {
+            askedWhileRunning = !w.btnNext->isEnabled() && !w.btnPrev->isEnabled() &&
+                                Find(w.r_Log->Lines(), "Database copy: complete") < 0;
+            return false;
+        };
+        PressCancelWhenLogged(w, "DB " + QString::fromStdString(target) + ": created");
+        w.btnNext->click();
+
+        QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
+        QVERIFY(askedWhileRunning);
+        QVERIFY(w.isVisible());
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageRun);
+        const QStringList lines = w.r_Log->Lines();
+        QCOMPARE(lines.value(lines.size() - 2), QString("Database copy: complete"));
+        QVERIFY(Find(lines, "Finish time:: ") > 0);
+        QVERIFY(!HasRedText(*w.r_Log));
+        QCOMPARE(Column(target, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$SYSTEM_FLAG = 0 "
+                                "order by 1"),
+                 std::vector<std::string>({"CUSTOMERS", "ITEMS", "ORDERS", "V_BIG_ORDERS"}));
+        QCOMPARE(w.btnCancel->text(), QString("Finish"));
+    }
+
+    void cancelAnsweredYesDuringTheRunStopsItAndClosesTheWindow() {
+        WizardUnderTest t;
+        Twizard_Dravik& w = t.w();
+        w.show();
+        const std::string target = dir_->File("cancel_yes.fdb");
+        t.PassSourcePage(source_);
+        if (QTest::currentTestFailed()) return;
+        t.LeaveDestinationPage(target, true);
+        t.answer = true;
+        // Pressed once the job has cleared the stop flag; the creation of the
+        // destination that follows takes longer than the window's event interval.
+        PressCancelWhenLogged(w, "DB " + QString::fromStdString(source_) + ": connected");
+        w.btnNext->click();  // returns when the job has seen the stop flag
+
+        QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
+        QVERIFY(!w.isVisible());
+        QVERIFY(w.Job().stopFlag);
+        const QStringList lines = w.r_Log->Lines();
+        QVERIFY(Find(lines, "Finish time:: ") < 0);
+        QVERIFY(Find(lines, "Database copy: complete") < 0);
+        QVERIFY(!w.btnPrev->isEnabled());
+        QVERIFY(!w.btnNext->isEnabled());
+        QCOMPARE(w.btnCancel->text(), QString("Cancel"));
+        // The job ended after an object: the views' pass never came.
+        QVERIFY(Column(target, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$VIEW_BLR IS NOT NULL").empty());
+    }
+
+    void aDestinationThatCannotBeCreatedLetsTheUserGoBackAndRunAgain() {
+        WizardUnderTest t;
+        Twizard_Dravik& w = t.w();
+        t.PassSourcePage(source_);
+        if (QTest::currentTestFailed()) return;
+        t.LeaveDestinationPage(source_, true);  // the source itself
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageSummary);
+        w.btnNext->click();
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageRun);
+        QCOMPARE(t.messages, QStringList({"The source and the destination databases\ncan NOT be the same"}));
+        QStringList lines = w.r_Log->Lines();
+        const int fatal = Find(lines, "Fatal error: DB ");
+        QVERIFY2(fatal > 0, qPrintable(lines.join("\n")));
+        QVERIFY(lines[fatal].endsWith(" was not created. Choise other target database or remove database locks"));
+        QCOMPARE(lines[fatal - 1], QString("DB : drop canceled"));  // the refused destination has no name
+        QCOMPARE(w.r_Log->LineRuns(fatal - 1).last().colour, QColor(0, 0, 128));
+        // Then only the error's message, in red, and nothing more.
+        QVERIFY(lines.size() > fatal + 2);
+        QCOMPARE(w.r_Log->LineRuns(fatal + 1).first().colour, QColor(255, 0, 0));
+        QVERIFY(Find(lines, "DB ", fatal) < 0);
+        QVERIFY(lines.last().isEmpty());
+        QVERIFY(w.btnPrev->isEnabled());
+        QVERIFY(w.btnNext->isEnabled());
+        QCOMPARE(w.btnCancel->text(), QString("Cancel"));
+        QVERIFY(!w.Job().stopFlag);
+        QCOMPARE(Scalar(source_, "select count(*) from CUSTOMERS"), std::string("3"));  // untouched
+
+        // Back to the summary (rewritten), back to P_DST, a proper name, run again.
+        w.btnPrev->click();
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageSummary);
+        QCOMPARE(w.m_log->Lines().count("Database clone job: "), 1);
+        w.btnPrev->click();
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageDestination);
+        const std::string target = dir_->File("second_try.fdb");
+        t.LeaveDestinationPage(target, true);
+        w.btnNext->click();
+        lines = w.r_Log->Lines();
+        QVERIFY(Find(lines, "Fatal error: DB ") == fatal);  // the run log is never cleared
+        QVERIFY(Find(lines, "Start time:: ", fatal) > fatal);
+        QCOMPARE(lines.value(lines.size() - 2), QString("Database copy: complete"));
+        QCOMPARE(Scalar(target, "select count(*) from CUSTOMERS"), std::string("0"));  // copy all: no rows
+    }
+
+private:
+    std::unique_ptr<dravik::test::TempDir> dir_;
+    std::string source_;
+};
+
+DRAVIK_WIZARD_SUITE(CloneTest);
+#include "clone_test.moc"
