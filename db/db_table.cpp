@@ -92,6 +92,9 @@ void DbTable::OnClose() {
     insert_.reset();
     slots_.clear();
     inserting_ = false;
+    batches_.clear();
+    batchCapacity_ = 0;
+    queued_ = 0;
 }
 
 void DbTable::Insert() {
@@ -133,8 +136,8 @@ void DbTable::PrepareInsert() {
     insert_ = std::move(insert);
 }
 
-void DbTable::Bind(XSQLVAR& var, const ParamSlot& slot, const DbValue& value) {
-    var.sqldata = slot.ownData;
+void DbTable::Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, const DbValue& value) {
+    var.sqldata = ownData;
     var.sqlsubtype = slot.subType;
     var.sqlscale = slot.scale;
     var.sqllen = slot.length;
@@ -220,19 +223,138 @@ void DbTable::Bind(XSQLVAR& var, const ParamSlot& slot, const DbValue& value) {
     }
 }
 
-void DbTable::Post() {
-    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
-    inserting_ = false;
+void DbTable::CheckRequired(const std::vector<DbValue>& row) const {
     for (int i = 0; i < FieldCount(); ++i) {
-        const DbField& f = Fields(i);
-        if (!f.computed && !f.hasDefault && f.domainNotNull && pending_[static_cast<size_t>(i)].IsNull())
+        const DbField& f = const_cast<DbTable*>(this)->Fields(i);
+        if (!f.computed && !f.hasDefault && f.domainNotNull && row[static_cast<size_t>(i)].IsNull())
             throw DbClientError::Format(DbClientError::kFieldMustHaveValue, f.FieldName());
     }
+}
+
+void DbTable::InsertRow(const std::vector<DbValue>& row) {
     if (!insert_) PrepareInsert();
     SqlDescriptor& in = insert_->Input();
     for (size_t p = 0; p < slots_.size(); ++p)
-        Bind(in.Var(static_cast<int>(p)), slots_[p], pending_[static_cast<size_t>(slots_[p].column)]);
+        Bind(in.Var(static_cast<int>(p)), slots_[p], slots_[p].ownData, row[static_cast<size_t>(slots_[p].column)]);
     insert_->Execute(Transaction(), in.Get());
+}
+
+void DbTable::Post() {
+    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    inserting_ = false;
+    CheckRequired(pending_);
+    InsertRow(pending_);
+}
+
+// ------------------------------------------------------------ batched inserts
+
+namespace {
+
+constexpr int kMaxBatchRows = 32;
+constexpr size_t kMaxBatchBytes = 24000;   // parameter buffer of one batch
+constexpr int kMaxBatchParameters = 1200;
+constexpr size_t kMaxBatchText = 60000;    // statement text of one batch
+
+}  // namespace
+
+int DbTable::BatchCapacity() {
+    if (batchCapacity_ > 0) return batchCapacity_;
+    if (!insert_) PrepareInsert();
+    batchCapacity_ = 1;
+    const int columns = static_cast<int>(slots_.size());
+    if (columns == 0) return batchCapacity_;
+    size_t rowBytes = 0;
+    for (int p = 0; p < columns; ++p) rowBytes += ValueSize(insert_->Input().Var(p)) + 8;
+    int rows = static_cast<int>(std::min<size_t>(kMaxBatchRows, kMaxBatchBytes / std::max<size_t>(rowBytes, 1)));
+    rows = std::min(rows, kMaxBatchParameters / columns);
+    while (rows > 1 && BatchText(rows).size() > kMaxBatchText) rows /= 2;
+    if (rows > 1 && !BatchFor(rows)) rows = 1;  // the server refuses such a block: send rows one by one
+    batchCapacity_ = std::max(rows, 1);
+    return batchCapacity_;
+}
+
+std::string DbTable::BatchText(int rows) const {
+    const int dialect = Connection().SQLDialect();
+    const std::string table = QuotedName();
+    std::string columns, declarations, inserts;
+    for (size_t p = 0; p < slots_.size(); ++p) {
+        if (p) columns += ", ";
+        columns += QuoteName(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect);
+    }
+    for (int r = 0; r < rows; ++r) {
+        std::string values;
+        for (size_t p = 0; p < slots_.size(); ++p) {
+            const std::string name = "P" + std::to_string(r) + "_" + std::to_string(p);
+            if (!declarations.empty()) declarations += ", ";
+            declarations += name + " TYPE OF COLUMN " + table + "." +
+                            QuoteName(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect) +
+                            " = ?";
+            values += (p ? ", :" : ":") + name;
+        }
+        inserts += "insert into " + table + " (" + columns + ") values (" + values + ");\n";
+    }
+    return "execute block (" + declarations + ") as begin\n" + inserts + "end";
+}
+
+DbTable::Batch* DbTable::BatchFor(int rows) {
+    if (batches_.size() <= static_cast<size_t>(rows)) batches_.resize(static_cast<size_t>(rows) + 1);
+    auto& batch = batches_[static_cast<size_t>(rows)];
+    if (batch) return batch.get();
+    auto made = std::make_unique<Batch>();
+    made->statement = std::make_unique<DsqlStatement>();
+    try {
+        made->statement->Prepare(Connection(), Transaction(), BatchText(rows), true);
+    } catch (const DbError&) {
+        return nullptr;
+    }
+    SqlDescriptor& in = made->statement->Input();
+    if (in.Count() != rows * static_cast<int>(slots_.size())) return nullptr;
+    for (int i = 0; i < in.Count(); ++i) made->ownData.push_back(in.Var(i).sqldata);
+    batch = std::move(made);
+    return batch.get();
+}
+
+void DbTable::Queue() {
+    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    inserting_ = false;
+    CheckRequired(pending_);
+    if (queue_.size() <= static_cast<size_t>(queued_)) queue_.emplace_back();
+    queue_[static_cast<size_t>(queued_)] = pending_;  // reuses the row's storage
+    ++queued_;
+}
+
+std::vector<DbTable::RowFailure> DbTable::FlushQueue(bool stopAtFirst) {
+    std::vector<RowFailure> failures;
+    const int rows = queued_;
+    queued_ = 0;
+    if (rows == 0) return failures;
+    if (rows > 1) {
+        if (Batch* batch = BatchFor(rows)) {
+            SqlDescriptor& in = batch->statement->Input();
+            const size_t width = slots_.size();
+            try {
+                for (int r = 0; r < rows; ++r)
+                    for (size_t p = 0; p < width; ++p) {
+                        const size_t i = static_cast<size_t>(r) * width + p;
+                        Bind(in.Var(static_cast<int>(i)), slots_[p], batch->ownData[i],
+                             queue_[static_cast<size_t>(r)][static_cast<size_t>(slots_[p].column)]);
+                    }
+                batch->statement->Execute(Transaction(), in.Get());
+                return failures;
+            } catch (const DbError&) {
+                // Undone whole by the server: find the failing rows one by one.
+            }
+        }
+    }
+    for (int r = 0; r < rows; ++r) {
+        try {
+            InsertRow(queue_[static_cast<size_t>(r)]);
+        } catch (const DbError& e) {
+            failures.push_back({r, e.what()});
+            if (stopAtFirst) break;
+        }
+    }
+    return failures;
 }
 
 }  // namespace dravik::db

@@ -24,6 +24,25 @@ public:
     void Post();
     void AssignPending(int index, const DbValue& value) override;
 
+    // Batched inserts: Queue() takes the pending row like Post() but lets it
+    // wait, and FlushQueue() sends the waiting rows several at a time in one
+    // EXECUTE BLOCK, saving a statement and a round trip per row.
+    struct RowFailure {
+        int row;  // position among the rows flushed, from 0
+        std::string message;
+    };
+    // Rows one batch holds (1 when the table's rows cannot be batched).
+    int BatchCapacity();
+    // Queues the pending row; raises (and queues nothing) when it must fail
+    // before it is sent, as Post would.
+    void Queue();
+    int Queued() const { return queued_; }
+    // Inserts the queued rows. A batch the server refuses is undone whole by
+    // the server and retried row by row, so only the failing rows are lost;
+    // with stopAtFirst the rows after the first failure are not tried.
+    // Returns the failures in row order; the queue is empty afterwards.
+    std::vector<RowFailure> FlushQueue(bool stopAtFirst);
+
     // The table name as the statements write it for the connection's dialect.
     std::string QuotedName() const;
 
@@ -40,9 +59,18 @@ private:
         ISC_SCHAR* ownData;  // the descriptor's own buffer
     };
 
+    struct Batch {
+        std::unique_ptr<DsqlStatement> statement;
+        std::vector<ISC_SCHAR*> ownData;  // each parameter's own buffer
+    };
+
     void LearnColumns();
     void PrepareInsert();
-    void Bind(XSQLVAR& var, const ParamSlot& slot, const DbValue& value);
+    void CheckRequired(const std::vector<DbValue>& row) const;
+    void Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, const DbValue& value);
+    void InsertRow(const std::vector<DbValue>& row);
+    Batch* BatchFor(int rows);
+    std::string BatchText(int rows) const;
 
     std::string tableName_;
     bool inserting_ = false;
@@ -50,6 +78,10 @@ private:
     std::unique_ptr<DsqlStatement> insert_;
     std::vector<ParamSlot> slots_;
     std::vector<std::string> textScratch_;
+    int batchCapacity_ = 0;  // 0: not worked out yet
+    std::vector<std::vector<DbValue>> queue_;  // reused rows; the first queued_ are waiting
+    int queued_ = 0;
+    std::vector<std::unique_ptr<Batch>> batches_;  // by row count; null until needed
 };
 
 // A table or column name quoted for a dialect: dialect 1 trims and upper-cases

@@ -56,10 +56,31 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         }
 
         const int interval = CommitInterval();
+        // Rows go one by one until a table shows it is long enough to repay
+        // preparing the statement that inserts them a batch at a time.
+        constexpr int kRowsBeforeBatching = 1000;
+        int batchRows = 1;
         int rows = 0, errors = 0;
+        int firstQueued = 0;  // the row number of the first row waiting in the batch
         bool abandoned = false;
+        // Sends the waiting rows. A failure that is not ignored ends the copy:
+        // the rows counted go back to those before the failing one.
+        auto flush = [&](int nextRow) {
+            for (const auto& failure : to->FlushQueue(!cbIgnoreError)) {
+                ++errors;
+                if (!cbIgnoreError) {
+                    rows = firstQueued + failure.row;
+                    abandoned = true;
+                    target.Rollback();
+                    return false;
+                }
+            }
+            firstQueued = nextRow;
+            return true;
+        };
         std::vector<db::DbValue> values(columns.size());  // reused for every row
         while (!from->Eof()) {
+            bool failed = false;
             try {
                 to->Insert();
                 if (!missingColumn.empty())
@@ -68,29 +89,38 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
                     columns[c].from->ReadInto(values[c]);
                     columns[c].to->SetValue(values[c]);
                 }
-                to->Post();
-                if (CheckStop()) {
-                    ++rows;  // the row just posted
-                    break;
-                }
-                if ((rows + 1) % interval == 0) {
-                    target.CommitRetaining();
-                    CopyProgress(rows + 1, errors);
-                }
+                to->Queue();
             } catch (const std::exception&) {
+                failed = true;
+            }
+            if (failed) {
+                // The rows waiting before this one go first, so failures keep their order.
+                if (!flush(rows)) break;
                 ++errors;
-                // The server has undone the failed insert by itself, so the
-                // rows posted before it stay; only a copy that stops at its
-                // first error rolls everything back since the last commit.
                 if (!cbIgnoreError) {
                     abandoned = true;
                     target.Rollback();
                     break;
                 }
+            } else {
+                if (CheckStop()) {
+                    ++rows;  // the row just posted
+                    break;
+                }
+                if (rows + 1 == kRowsBeforeBatching) batchRows = to->BatchCapacity();
+                const bool commitHere = (rows + 1) % interval == 0;
+                if (commitHere || to->Queued() >= batchRows) {
+                    if (!flush(rows + 1)) break;
+                    if (commitHere) {
+                        target.CommitRetaining();
+                        CopyProgress(rows + 1, errors);
+                    }
+                }
             }
             ++rows;
             from->Next();
         }
+        if (!abandoned && to->Queued() > 0) flush(rows);  // after a stop or the last row
         CopyProgress(rows, errors);
         if (!abandoned) {
             target.Commit();
