@@ -44,6 +44,20 @@ std::unique_ptr<DbTable> NewTable(DbConnection& connection, const std::string& t
     return std::make_unique<DbTable>(connection, tableName);
 }
 
+namespace {
+
+// Ends an active transaction by rollback on the way out of a failure; the
+// failure being reported is the first one, so a failing rollback is ignored.
+void RollbackQuietly(db::DbTransaction& transaction) {
+    if (!transaction.InTransaction()) return;
+    try {
+        transaction.Rollback();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
 void ExecStatement(DbConnection& connection, const std::string& sql) {
     auto statement = NewStatement(connection, sql);
     db::DbTransaction& transaction = connection.DefaultTransaction();
@@ -52,12 +66,7 @@ void ExecStatement(DbConnection& connection, const std::string& sql) {
         statement->ExecQuery();
         if (transaction.InTransaction()) transaction.Commit();
     } catch (...) {
-        if (transaction.InTransaction()) {
-            try {
-                transaction.Rollback();
-            } catch (...) {
-            }
-        }
+        RollbackQuietly(transaction);
         throw;
     }
 }
@@ -120,12 +129,7 @@ std::string UniqueConstraintName(DbConnection& connection, const std::string& wa
             if (free) return candidate;
         }
     } catch (...) {
-        if (transaction.InTransaction()) {
-            try {
-                transaction.Rollback();
-            } catch (...) {
-            }
-        }
+        RollbackQuietly(transaction);
         throw;
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/db_query.h"
+#include "support/frame_pair.h"
 #include "support/test_host.h"
 #include "support/test_support.h"
 
@@ -25,30 +26,6 @@ protected:
         if (!destinationScript.empty()) Isql(dst, destinationScript + "\ncommit;\n", false, "UTF8");
         Attach(source, src, "NONE");
         Attach(destination, dst, "NONE");
-    }
-
-    // Every row of a select on a fresh attachment, its columns as text
-    // (trailing blanks trimmed, NULL as "<null>") joined by "|".
-    static std::vector<std::string> Rows(const std::string& database, const std::string& sql,
-                                         const std::string& charset = "NONE") {
-        db::DbConnection c;
-        Attach(c, database, charset);
-        std::vector<std::string> rows;
-        {
-            db::DbQuery q(c, sql);
-            for (q.Open(); !q.Eof(); q.Next()) {
-                std::string row;
-                for (int i = 0; i < q.FieldCount(); ++i) {
-                    std::string v = q.Fields(i).IsNull() ? "<null>" : q.Fields(i).AsString();
-                    while (!v.empty() && v.back() == ' ') v.pop_back();
-                    row += (i ? "|" : "") + v;
-                }
-                rows.push_back(row);
-            }
-        }
-        if (c.DefaultTransaction().InTransaction()) c.DefaultTransaction().Commit();
-        c.Disconnect();
-        return rows;
     }
 
     // The run log as "caption: text" lines.
