@@ -62,6 +62,7 @@ FbApi LoadClientLibrary(const std::string& fileName) {
     DRAVIK_RESOLVE(close_blob, isc_close_blob);
 #undef DRAVIK_RESOLVE
     Resolve(lib, api.interpret, "fb_interpret", false);
+    Resolve(lib, api.shutdown_callback, "fb_shutdown_callback", false);
     // The newer group is looked up only when the client offers isc_rollback_retaining.
     Resolve(lib, api.rollback_retaining, "isc_rollback_retaining", false);
     if (api.rollback_retaining) {

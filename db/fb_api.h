@@ -14,6 +14,8 @@ struct FbApi {
     // isc_interprete is declared deprecated; its type is spelled out here.
     ISC_LONG (*interprete)(ISC_SCHAR*, ISC_STATUS**) = nullptr;
     decltype(&::fb_interpret) interpret = nullptr;  // bounded variant, when offered
+    // Lets a program veto the library's own shutdown on SIGINT/SIGTERM; when offered.
+    decltype(&::fb_shutdown_callback) shutdown_callback = nullptr;
     decltype(&::isc_vax_integer) vax_integer = nullptr;
     decltype(&::isc_attach_database) attach_database = nullptr;
     decltype(&::isc_detach_database) detach_database = nullptr;

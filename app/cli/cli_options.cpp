@@ -1,6 +1,7 @@
 #include "app/cli/cli_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace dravik::cli {
@@ -29,7 +30,8 @@ ObjectChoice ParseChoice(const std::string& text) {
 }
 
 bool ParseWhole(const std::string& text, int low, int high, int& out) {
-    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit)) return false;
+    const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), digit)) return false;
     out = std::atoi(text.c_str());
     return out >= low && out <= high;
 }
@@ -39,7 +41,9 @@ bool ParseWhole(const std::string& text, int low, int high, int& out) {
 void SplitDatabaseName(const std::string& name, bool& remote, std::string& server, std::string& path) {
     const size_t colon = name.find(':');
     const bool drive = colon == 1 && name.size() > 2 && (name[2] == '\\' || name[2] == '/');
-    if (colon == std::string::npos || colon == 0 || drive) {
+    // An absolute or relative path may itself hold a colon ("/data/a:b.fdb").
+    const bool pathLike = !name.empty() && (name[0] == '/' || name[0] == '.');
+    if (colon == std::string::npos || colon == 0 || drive || pathLike) {
         remote = false;
         server.clear();
         path = name;
@@ -56,9 +60,18 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     bool userGiven = false, passwordGiven = false, dstUserGiven = false, dstPasswordGiven = false;
     bool dstCharsetGiven = false;
     std::vector<std::string> positional;
+    bool optionsEnded = false;
 
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (optionsEnded) {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
         std::string name = a, inlineValue;
         bool hasInline = false;
         if (a.rfind("--", 0) == 0) {
@@ -83,6 +96,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         std::string v;
         if (name == "-h" || name == "--help") {
             o.help = true;
+        } else if (name == "-v" || name == "--verbose") {
+            o.verbose = true;
         } else if (name == "-u" || name == "--user") {
             if (!value(s.srcUser)) return std::nullopt;
             userGiven = true;
@@ -180,31 +195,35 @@ std::string HelpText() {
     return R"(Usage: dravik-clone [OPTIONS] SOURCE DESTINATION
        dravik-clone --list [OPTIONS] SOURCE
 
-Clones a Firebird/InterBase database: creates DESTINATION as a new, empty
-database, rebuilds in it the schema of SOURCE object by object (external
-functions, domains, generators, exceptions, procedures, tables with keys,
-indices and triggers, views), copies the rows of the chosen tables, and can
-carry over roles and privileges. The source is only read.
+Clones a Firebird database: creates DESTINATION as a new, empty database and
+rebuilds in it, object by object, the schema of SOURCE (external function
+declarations, domains, generators, exceptions, procedures, tables with their
+primary keys, indices, triggers and foreign keys, views), copies the rows of
+the chosen tables, and can carry over roles and granted privileges. SOURCE is
+only read. The run log goes to stdout (in colour on a terminal, unless
+NO_COLOR is set); messages and errors go to stderr.
 
 A database is a local path (opened through the embedded engine, no server
-needed) or SERVER:PATH on a Firebird server.
+needed) or SERVER:PATH on a Firebird server (SERVER may be HOST/PORT). A name
+that begins with "/" or "." is always a local path.
 
 Connections:
-  -u, --user NAME         source user (default ISC_USER, else SYSDBA)
-  -p, --password TEXT     source password (default ISC_PASSWORD, else corbelfin)
+  -u, --user NAME         source user (default: ISC_USER, else SYSDBA)
+  -p, --password TEXT     source password (default: ISC_PASSWORD, else corbelfin)
       --dst-user NAME     destination user (default: the source's)
       --dst-password TEXT destination password (default: the source's)
   -c, --charset NAME      source code page, also the new database's default
                           character set (default NONE)
       --dst-charset NAME  destination code page (default: the source's)
       --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default 4096;
-                          the server raises sizes below its minimum)
+                          the server raises a size below its minimum)
       --no-replace        fail instead of replacing an existing DESTINATION
 
 What is copied (every object by default):
       --udfs LIST, --domains LIST, --generators LIST, --exceptions LIST,
       --procedures LIST, --tables LIST, --views LIST
                           LIST is all, none, or names separated by commas
+                          (a name not found in SOURCE is an error)
       --data LIST         tables whose rows are copied (default all)
       --roles             copy the roles
       --grants            copy the granted privileges (implies --roles)
@@ -212,14 +231,24 @@ What is copied (every object by default):
                           leave new generators at 0 instead of the source's value
       --stop-on-error     end a table's copy at its first failing row
                           (default: skip failing rows and count them)
-      --commit-every N    rows between commits during the data copy (default 500)
-      --list              print what each selection page offers, then stop
+      --commit-every N    rows between commits during the data copy,
+                          1 to 32767 (default 500)
 
+Other:
+      --list              print what each selection page offers (each title,
+                          then its objects indented by a tab), then stop
+  -v, --verbose           print the job summary and each step to stderr
   -h, --help              show this text
 
-Exit status: 0 the job finished without an error line, 1 it finished with
-error lines, 2 the destination could not be created (or bad input), 130 it
-was stopped (Ctrl-C ends it after the current object or row).
+Ctrl-C (or SIGTERM) ends the job after the current object or row; what was
+done up to then stays in DESTINATION. A second Ctrl-C ends it at once.
+
+Exit status:
+  0    the job finished without an error line (also --help, --list)
+  1    the job finished, but wrote error lines to the run log
+  2    the destination could not be created, the source could not be read,
+       or the command line was wrong
+  130  the job was stopped by Ctrl-C or SIGTERM
 )";
 }
 

@@ -19,6 +19,7 @@ struct CliOptions {
     engine::JobSettings settings;
     bool help = false;
     bool list = false;           // print what each selection page offers, then stop
+    bool verbose = false;        // the job summary and the steps on stderr
     bool useGeneratorValues = true;
     bool ignoreErrors = true;
     int commitEvery = 500;
@@ -35,7 +36,8 @@ struct CliOptions {
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 
 // Splits "SERVER:PATH" from a local path. A single letter before ":" followed
-// by "\" or "/" is a Windows drive, not a server.
+// by "\" or "/" is a Windows drive, not a server; a name that begins with "/"
+// or "." is a local path whatever colons it holds.
 void SplitDatabaseName(const std::string& name, bool& remote, std::string& server, std::string& path);
 
 std::string HelpText();

@@ -1,1 +1,13 @@
-int main() { return 0; }
+// dravik-clone: clones a Firebird database from the command line.
+#include "app/cli/cli_run.h"
+#include "app/cli/terminal_ui.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    dravik::cli::InstallStopSignals();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return dravik::cli::RunCli(args, stdout, stderr);
+}

@@ -1,0 +1,110 @@
+#include "app/cli/cli_run.h"
+
+#include "app/cli/cli_options.h"
+#include "app/cli/selection.h"
+#include "app/cli/terminal_ui.h"
+#include "app/engine/clone_job.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <exception>
+
+namespace dravik::cli {
+
+namespace {
+
+// ANSI colours only for a terminal, and never when NO_COLOR is set.
+bool WantColours(std::FILE* stream) {
+    const char* noColour = std::getenv("NO_COLOR");
+    return isatty(fileno(stream)) && !(noColour && *noColour);
+}
+
+int BadInput(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "dravik-clone: %s\nTry 'dravik-clone --help' for more information.\n", message.c_str());
+    return kExitFailed;
+}
+
+// Writes what a memory sink collected to a stream, then forgets it.
+void Flush(engine::MemorySink& sink, std::FILE* stream) {
+    engine::TerminalSink terminal(stream, WantColours(stream));
+    for (const engine::LogEntry& entry : sink.entries) terminal.Append(entry);
+    sink.Clear();
+}
+
+void ApplyFrameOptions(engine::TCloneJob& job, const CliOptions& o) {
+    job.Frame_select_generator.cbGenID = o.useGeneratorValues;
+    job.Frame_select_data.cbIgnoreError = o.ignoreErrors;
+    job.Frame_select_data.eCommitCount = o.commitEvery;
+}
+
+bool NarrowsObjects(const CliOptions& o) {
+    for (const ObjectChoice* c : {&o.udfs, &o.domains, &o.generators, &o.exceptions, &o.procedures, &o.tables, &o.views})
+        if (!c->all) return true;
+    return false;
+}
+
+int Outcome(engine::TCloneJob& job, engine::JobOutcome outcome, std::FILE* err) {
+    switch (outcome) {
+    case engine::JobOutcome::DestinationFailed:
+        std::fprintf(err, "dravik-clone: the destination database was not created\n");
+        return kExitFailed;
+    case engine::JobOutcome::Stopped:
+        std::fprintf(err, "dravik-clone: stopped; the destination holds what was done up to then\n");
+        return kExitStopped;
+    case engine::JobOutcome::Finished:
+        break;
+    }
+    if (job.ErrorCount() == 0) return kExitClean;
+    std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", job.ErrorCount(),
+                 job.ErrorCount() == 1 ? "" : "s");
+    return kExitErrors;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::string error;
+    const std::optional<CliOptions> parsed = ParseCommandLine(args, error);
+    if (!parsed) return BadInput(err, error);
+    const CliOptions& options = *parsed;
+    if (options.help) {
+        std::fputs(HelpText().c_str(), out);
+        return kExitClean;
+    }
+
+    engine::TerminalSink runLog(out, WantColours(out));
+    engine::MemorySink summaryLog;
+    TerminalUi ui(err, options.verbose);
+    try {
+        engine::TCloneJob job(runLog, summaryLog, ui);  // loads the client library
+        KeepConnectionsOnStopSignals();
+        ui.Attach(job);
+        job.settings = options.settings;
+        job.settings.copyAll = !NarrowsObjects(options);
+
+        job.LoadFrames();
+        Flush(summaryLog, err);  // a listing query that failed has said so here
+        if (options.list) {
+            PrintOffered(job, out);
+            return kExitClean;
+        }
+        if (const std::string missing = ApplyChoices(job, options); !missing.empty()) return BadInput(err, missing);
+        ApplyFrameOptions(job, options);
+        if (options.verbose) {
+            job.WriteJobSummary("");
+            Flush(summaryLog, err);
+        }
+        if (StopRequested()) return kExitStopped;
+
+        const engine::JobOutcome outcome = job.RunJob();
+        Flush(summaryLog, err);
+        return Outcome(job, outcome, err);
+    } catch (const std::exception& e) {
+        // An error no step guards (an unreachable source, a failed reconnection).
+        std::fprintf(err, "dravik-clone: %s\n", e.what());
+        return kExitFailed;
+    }
+}
+
+}  // namespace dravik::cli

@@ -1,0 +1,74 @@
+#include "app/cli/selection.h"
+
+#include "frames/declareSQL.h"
+
+#include <algorithm>
+
+namespace dravik::cli {
+
+namespace {
+
+struct FrameChoice {
+    frames::TFrame_select& frame;
+    const ObjectChoice& choice;
+    const char* option;  // the option that narrows it
+    const char* kind;    // what its objects are, for messages
+};
+
+std::vector<FrameChoice> Choices(engine::TCloneJob& job, const CliOptions& o) {
+    return {
+        {job.Frame_select_udf, o.udfs, "--udfs", "external function"},
+        {job.Frame_select_domain, o.domains, "--domains", "domain"},
+        {job.Frame_select_generator, o.generators, "--generators", "generator"},
+        {job.Frame_select_exception, o.exceptions, "--exceptions", "exception"},
+        {job.Frame_select_procedure, o.procedures, "--procedures", "procedure"},
+        {job.Frame_select_table1, o.tables, "--tables", "table"},
+        {job.Frame_select_view, o.views, "--views", "view"},
+        {job.Frame_select_data, o.data, "--data", "table"},
+    };
+}
+
+// Picks one object by its name as given, else by its upper-case form (the
+// form the server stores unquoted names in).
+bool Pick(frames::TFrame_select& frame, const std::string& name) {
+    return frame.Select(name) || frame.Select(frames::UpperCase(name));
+}
+
+}  // namespace
+
+std::string ApplyChoices(engine::TCloneJob& job, const CliOptions& options) {
+    std::string message;
+    for (const FrameChoice& c : Choices(job, options)) {
+        if (c.choice.all) {
+            c.frame.btn_selectAllClick();
+            continue;
+        }
+        c.frame.btn_deselectAllClick();
+        std::vector<std::string> missing;
+        for (const std::string& name : c.choice.names)
+            if (!Pick(c.frame, name)) missing.push_back(name);
+        if (missing.empty()) continue;
+        if (!message.empty()) message += "\n";
+        message += std::string(c.option) + ": the source has no " + c.kind + (missing.size() > 1 ? "s" : "") +
+                   " named ";
+        for (size_t i = 0; i < missing.size(); ++i) message += (i ? ", " : "") + missing[i];
+    }
+    if (!message.empty()) message += "\n(dravik-clone --list SOURCE shows every object the source offers)";
+    return message;
+}
+
+void PrintOffered(engine::TCloneJob& job, std::FILE* out) {
+    for (frames::TFrame_select* frame : job.Frames()) {
+        std::vector<controls::TQorListItem> items;
+        for (const frames::TQorListItems* list : {&frame->srcList, &frame->dstList})
+            for (int i = 0; i < list->Count(); ++i) items.push_back(list->Item(i));
+        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+            return controls::CompareCaptions(a.Caption, b.Caption) < 0;
+        });
+        std::fprintf(out, "%s\n", frame->Title().c_str());
+        for (const auto& item : items) std::fprintf(out, "\t%s\n", frames::Trim(item.Caption).c_str());
+    }
+    std::fflush(out);
+}
+
+}  // namespace dravik::cli

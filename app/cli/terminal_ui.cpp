@@ -1,0 +1,71 @@
+#include "app/cli/terminal_ui.h"
+
+#include "app/engine/steps.h"
+#include "db/fb_api.h"
+
+#include <csignal>
+
+namespace dravik::cli {
+
+namespace {
+
+volatile std::sig_atomic_t stopSignals = 0;
+
+// Only async-signal-safe work here: the first signal is recorded and read by
+// ProcessEvents after the next log line or object; a second one ends the
+// program with the signal's default action.
+void OnStopSignal(int signal) {
+    if (stopSignals) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    stopSignals = 1;
+}
+
+// Vetoes the client library's shutdown when a signal asked for it.
+int RefuseSignalShutdown(const int reason, const int phase, void*) {
+    return phase == fb_shut_confirmation && reason == fb_shutrsn_signal ? 1 : 0;
+}
+
+}  // namespace
+
+void KeepConnectionsOnStopSignals() {
+    static const bool registered = [] {
+        const db::FbApi& api = db::Api();
+        if (!api.shutdown_callback) return false;
+        ISC_STATUS_ARRAY status{};
+        return api.shutdown_callback(status, RefuseSignalShutdown, fb_shut_confirmation, nullptr) == 0;
+    }();
+    (void)registered;
+}
+
+void InstallStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool StopRequested() { return stopSignals != 0; }
+
+void TerminalUi::ShowMessage(const std::string& text) {
+    std::fprintf(stream_, "message: %s\n", text.c_str());
+    std::fflush(stream_);
+}
+
+void TerminalUi::ShowStep(const std::string& code) {
+    if (!showSteps_) return;
+    const int i = engine::FindStep(code);
+    if (i < 0) return;
+    std::fprintf(stream_, "step: %s\n", engine::StepList()[static_cast<size_t>(i)].caption.c_str());
+    std::fflush(stream_);
+}
+
+void TerminalUi::ProcessEvents() {
+    if (job_ && StopRequested()) job_->stopFlag = true;
+}
+
+}  // namespace dravik::cli

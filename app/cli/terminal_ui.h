@@ -1,0 +1,46 @@
+// The clone job's window replaced by text: messages and steps on a stream,
+// and Ctrl-C / SIGTERM turned into the job's stop flag.
+#pragma once
+
+#include "app/engine/clone_job.h"
+#include "app/engine/job_ui.h"
+
+#include <cstdio>
+#include <string>
+
+namespace dravik::cli {
+
+// Installs handlers for SIGINT and SIGTERM that only record the request; a
+// second signal ends the program at once. Install before the client library
+// is loaded, so that the library sees the program's own handlers.
+void InstallStopSignals();
+// The client library answers SIGINT and SIGTERM on its own by closing every
+// attachment, which would lose the rows of the transaction in progress; this
+// tells it not to, so the job ends by its stop flag instead. Needs the
+// library loaded; registers once per process.
+void KeepConnectionsOnStopSignals();
+// True once SIGINT or SIGTERM arrived.
+bool StopRequested();
+
+class TerminalUi : public engine::JobUi {
+public:
+    // Messages and (when showSteps) step lines go to the stream.
+    TerminalUi(std::FILE* stream, bool showSteps) : stream_(stream), showSteps_(showSteps) {}
+
+    // The job whose stop flag a recorded signal sets.
+    void Attach(engine::TCloneJob& job) { job_ = &job; }
+
+    // "message: " + text.
+    void ShowMessage(const std::string& text) override;
+    // "step: " + the step's caption; nothing for an empty or unknown code.
+    void ShowStep(const std::string& code) override;
+    // Copies a recorded stop request into the job's stop flag.
+    void ProcessEvents() override;
+
+private:
+    std::FILE* stream_;
+    bool showSteps_;
+    engine::TCloneJob* job_ = nullptr;
+};
+
+}  // namespace dravik::cli

@@ -1,0 +1,182 @@
+// dravik-clone run as a process: help, listing, exit statuses for a clean
+// clone, a clone with red lines, a destination that cannot be created, bad
+// input; and what the options change in the destination.
+#include "cli/cli_fixture.h"
+
+#include <fstream>
+
+namespace dravik::test {
+namespace {
+
+class CliRunTest : public CliFixture {};
+
+TEST_F(CliRunTest, HelpExitsZeroAndTouchesNothing) {
+    const CloneRun run = RunClone({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("Usage: dravik-clone [OPTIONS] SOURCE DESTINATION\n", 0), 0u) << run.out;
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CliRunTest, ListPrintsEachPageAndItsObjects) {
+    MakeSmallSource();
+    const CloneRun run = RunClone({"--list", src});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "UDF\n"
+              "Domain\n\tD_NAME\n"
+              "GENERATORS\n\tG_ITEM\n"
+              "Exceptions\n\tE_OOPS\n"
+              "Procedures\n\tITEM_COUNT\n"
+              "Tables\n\tITEM\n\tTAG\n"
+              "Views\n\tV_ITEM\n"
+              "Data\n\tITEM\n\tTAG\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CliRunTest, CleanCloneExitsZeroWithEveryRow) {
+    MakeSmallSource();
+    const CloneRun run = RunClone({src, dst});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> log = Lines(run.out);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Database copy: complete");
+    EXPECT_TRUE(HasLineStarting(run.out, "Start time:: ")) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "DB " + dst + ": created")) << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << "colours written to a file";
+
+    const std::string all = "select * from ITEM order by ID";
+    EXPECT_EQ(Rows(dst, all), Rows(src, all));
+    EXPECT_EQ(Rows(dst, "select * from TAG order by ID"), Rows(src, "select * from TAG order by ID"));
+    EXPECT_EQ(Count(dst, "ITEM where PRICE is null"), "5");
+    EXPECT_EQ(Scalar(dst, "select gen_id(G_ITEM, 0) from rdb$database"), "42");
+    EXPECT_EQ(Scalar(dst, "select count(*) from V_ITEM"), "25");
+    EXPECT_EQ(Scalar(dst, "select N from ITEM_COUNT"), "25");
+}
+
+TEST_F(CliRunTest, RedLinesExitOne) {
+    MakeSmallSource();
+    // Without its table the view cannot be created: one red line.
+    const CloneRun run = RunClone({"--tables", "none", "--data", "none", "--procedures", "none", src, dst});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_TRUE(HasLineStarting(run.out, "CREATE VIEW V_ITEM: ")) << run.out;
+    EXPECT_EQ(Lines(run.out).back(), "Database copy: complete");
+    EXPECT_EQ(run.err, "dravik-clone: finished with 1 error line in the run log\n");
+    EXPECT_EQ(Scalar(dst, "select count(*) from rdb$relations where rdb$relation_name in ('ITEM', 'V_ITEM')"), "0");
+    EXPECT_EQ(Scalar(dst, "select count(*) from rdb$generators where rdb$generator_name = 'G_ITEM'"), "1");
+}
+
+TEST_F(CliRunTest, NarrowedDataCopiesOnlyTheNamedTables) {
+    MakeSmallSource();
+    const CloneRun run = RunClone({"--data", "tag", "--no-generator-values", src, dst});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(Count(dst, "TAG"), "3");
+    EXPECT_EQ(Count(dst, "ITEM"), "0");
+    EXPECT_EQ(Scalar(dst, "select gen_id(G_ITEM, 0) from rdb$database"), "0");
+    EXPECT_FALSE(HasLine(run.out, "COPY DATA: ITEM")) << run.out;
+}
+
+TEST_F(CliRunTest, PageSizeAndCharacterSetOfTheNewDatabase) {
+    MakeSmallSource();
+    const CloneRun run = RunClone({"--page-size", "8192", "-c", "UTF8", src, dst});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(Scalar(dst, "select mon$page_size from mon$database"), "8192");
+    EXPECT_EQ(Scalar(dst, "select rdb$character_set_name from rdb$database"), "UTF8");
+    EXPECT_EQ(Count(dst, "ITEM"), "25");
+}
+
+TEST_F(CliRunTest, VerboseWritesTheSummaryAndStepsToStderr) {
+    MakeSmallSource();
+    const CloneRun run = RunClone({"-v", "--data", "none", src, dst});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(HasLine(run.err, "Source database: " + src)) << run.err;
+    EXPECT_TRUE(HasLine(run.err, "Tables:")) << run.err;
+    EXPECT_TRUE(HasLine(run.err, "\tITEM")) << run.err;
+    EXPECT_TRUE(HasLine(run.err, "step: Database creation")) << run.err;
+    EXPECT_TRUE(HasLine(run.err, "step: Triggers and keys")) << run.err;
+    EXPECT_FALSE(HasLine(run.out, "Source database: " + src)) << "the summary belongs on stderr";
+}
+
+TEST_F(CliRunTest, UnwritableDestinationExitsTwoWithTheFatalError) {
+    MakeSmallSource();
+    const std::string notAFolder = dir.File("plain-file");
+    std::ofstream(notAFolder) << "not a folder";
+    const std::string target = notAFolder + "/clone.fdb";
+    const CloneRun run = RunClone({src, target});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_TRUE(HasLine(run.out, "Fatal error: DB " + target +
+                                     " was not created. Choise other target database or remove database locks"))
+        << run.out;
+    EXPECT_FALSE(HasLine(run.out, "Database copy: complete"));
+    EXPECT_NE(run.err.find("dravik-clone: the destination database was not created"), std::string::npos) << run.err;
+}
+
+TEST_F(CliRunTest, DestinationEqualToTheSourceIsRefusedAndTheSourceKept) {
+    MakeSmallSource();
+    // The same file by its own name, and by another spelling from its folder.
+    for (const auto& [target, folder] : {std::pair<std::string, std::string>{src, ""}, {"./small.fdb", dir.Path()}}) {
+        const CloneRun run = RunClone({src, target}, folder);
+        EXPECT_EQ(run.status, 2) << target << "\n" << run.out << run.err;
+        EXPECT_NE(run.err.find("message: The source and the destination databases\ncan NOT be the same"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB ")) << run.out;
+        EXPECT_EQ(Count(src, "ITEM"), "25") << "the source must survive " << target;
+    }
+}
+
+TEST_F(CliRunTest, NoReplaceKeepsAnExistingDestination) {
+    MakeSmallSource();
+    CreateDatabase(dst);
+    Exec(dst, "create table KEEP_ME (X INTEGER)");
+    const CloneRun run = RunClone({"--no-replace", src, dst});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB " + dst)) << run.out;
+    EXPECT_EQ(Scalar(dst, "select count(*) from rdb$relations where rdb$relation_name = 'KEEP_ME'"), "1");
+}
+
+TEST_F(CliRunTest, BadInputExitsTwoWithAHint) {
+    const CloneRun unknown = RunClone({"--bogus", "a.fdb", "b.fdb"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err,
+              "dravik-clone: unknown option --bogus\nTry 'dravik-clone --help' for more information.\n");
+    EXPECT_EQ(unknown.out, "");
+
+    const CloneRun size = RunClone({"--page-size", "big", "a.fdb", "b.fdb"});
+    EXPECT_EQ(size.status, 2);
+    EXPECT_NE(size.err.find("--page-size takes one of"), std::string::npos) << size.err;
+}
+
+TEST_F(CliRunTest, UnknownObjectNamesAreRefusedBeforeAnythingIsCreated) {
+    MakeSmallSource();
+    const CloneRun run = RunClone({"--tables", "item,NOPE,also_nope", "--views", "V_GONE", src, dst});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("--tables: the source has no tables named NOPE, also_nope\n"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("--views: the source has no view named V_GONE\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Try 'dravik-clone --help'"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(Exists(dst));
+}
+
+TEST_F(CliRunTest, MissingSourceExitsTwoWithTheServersMessage) {
+    const CloneRun run = RunClone({dir.File("missing.fdb"), dst});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_EQ(run.err.rfind("dravik-clone: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("missing.fdb"), std::string::npos) << run.err;
+    EXPECT_FALSE(Exists(dst));
+    EXPECT_FALSE(Exists(dir.File("missing.fdb")));
+}
+
+TEST_F(CliRunTest, CloneThroughTheServer) {
+    DRAVIK_REQUIRE_SERVER();
+    MakeSmallSource();
+    const CloneRun run = RunClone({"--roles", Remote(src), Remote(dst)});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(HasLine(run.out, "DB " + Remote(dst) + ": created")) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "DB " + dst + ": connected")) << run.out;
+    EXPECT_EQ(Count(Remote(dst), "ITEM"), "25");
+}
+
+}  // namespace
+}  // namespace dravik::test
