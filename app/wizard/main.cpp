@@ -2,6 +2,8 @@
 //   dravik-wizard                                   opens the window
 //   dravik-wizard --screenshots DIR [--source DB] [--destination DB]
 //                                                   saves every page as PNG
+//   dravik-wizard --run SOURCE DESTINATION          drives a whole clone through
+//                                                   the window, saving nothing
 #include "app/wizard/screenshots.h"
 #include "app/wizard/wz_Dravik.h"
 
@@ -30,7 +32,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         // The client library could not be loaded, or the like.
         std::fprintf(stderr, "dravik-wizard: %s\n", e.what());
-        if (!QApplication::arguments().contains("--screenshots"))
+        if (!QApplication::arguments().contains("--screenshots") && !QApplication::arguments().contains("--run"))
             QMessageBox::critical(nullptr, "Dravik wizard", QString::fromUtf8(e.what()));
         return 1;
     }

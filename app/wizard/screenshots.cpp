@@ -19,6 +19,7 @@ public:
     // Saves the window as NN-<page caption>.png.
     void Shoot() {
         QCoreApplication::processEvents();
+        if (folder_.isEmpty()) return;
         const int page = wizard_.CurrentPageIndex();
         const QString name =
             QString("%1-%2.png").arg(page + 1, 2, 10, QChar('0')).arg(wizard_.PageCaption(page));
@@ -105,6 +106,15 @@ int ShootClone(Twizard_Dravik& wizard, Shooter& shooter, const ScreenshotOptions
 }  // namespace
 
 bool ParseScreenshotArguments(const QStringList& arguments, ScreenshotOptions& options, QString& error) {
+    if (arguments.size() >= 2 && arguments[1] == "--run") {
+        if (arguments.size() != 4) {
+            error = "--run needs a SOURCE and a DESTINATION database";
+            return false;
+        }
+        options.source = arguments[2];
+        options.destination = arguments[3];
+        return true;
+    }
     if (!arguments.contains("--screenshots")) return false;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -126,7 +136,7 @@ bool ParseScreenshotArguments(const QStringList& arguments, ScreenshotOptions& o
 }
 
 int TakeScreenshots(const ScreenshotOptions& options) {
-    if (!QDir().mkpath(options.folder)) {
+    if (!options.folder.isEmpty() && !QDir().mkpath(options.folder)) {
         std::fprintf(stderr, "cannot make %s\n", qPrintable(options.folder));
         return 1;
     }
