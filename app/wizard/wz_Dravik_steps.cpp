@@ -11,14 +11,14 @@ namespace {
 const QColor kStepGrey(128, 128, 128);
 const QColor kStepRed(255, 0, 0);
 
-struct LabelSpec {
+struct StepLabel {
     const char* name;
     int top;
     const char* caption;
 };
 
 // The labels of the panel from top to bottom (the two headings apart).
-constexpr LabelSpec kStepLabels[] = {
+constexpr StepLabel kStepLabels[] = {
     {"Label15", 31, "Source database"},   {"Label16", 43, "Target database"},
     {"Label17", 55, "UDF"},               {"Label18", 67, "Domains"},
     {"Label19", 79, "Generators"},        {"Label20", 91, "Exceptions"},
@@ -56,8 +56,8 @@ void Twizard_Dravik::BuildStepPanel() {
         SetLabelLook(heading, kStepGrey, true);
         heading->resize(170, heading->height());  // room for the bold text
     }
-    for (const LabelSpec& spec : kStepLabels) {
-        QLabel* label = MakeLabel(Panel3, spec.name, spec.caption, 39, spec.top);
+    for (const StepLabel& step : kStepLabels) {
+        QLabel* label = MakeLabel(Panel3, step.name, step.caption, 39, step.top);
         SetLabelLook(label, kStepGrey, false);
         label->resize(148, label->height());  // room for the bold (highlighted) text
     }
