@@ -127,9 +127,12 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             source.DefaultTransaction().Commit();
         }
         for (const auto& [index, message] : indices.Restore()) LogError("INDEX" + Trim(name), message);
-    } catch (const std::exception&) {
-        // The table is missing in the destination, a cursor cannot be opened
-        // or a commit fails: this table's copy ends without a further line.
+    } catch (const std::exception& e) {
+        // The table is missing in the destination (a name the bare DDL could
+        // not reproduce, a table that was not created), a cursor cannot be
+        // opened or a commit fails: this table's copy ends, and its rows are
+        // missing, so the failure is a red line.
+        LogError("COPY DATA", e.what());
     }
 }
 

@@ -20,6 +20,21 @@ void RollbackQuietly(db::DbTransaction& transaction) {
     }
 }
 
+// True when the database has a role of exactly that name; false also when
+// that cannot be read.
+bool RoleExists(DbConnection& connection, const std::string& name) {
+    try {
+        auto query = NewQuery(connection, "select count(*) from RDB$ROLES where RDB$ROLE_NAME=" +
+                                              frames::QuoteLiteral(name));
+        query->Open();
+        const bool exists = query->Fields(0).AsInteger() > 0;
+        query->Close();
+        return exists;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
@@ -32,14 +47,16 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
             writer->Close();
             const std::string name = Trim(reader->FieldByName("RDB$ROLE_NAME").AsString());
             // A role the destination already has (RDB$ADMIN among them) is
-            // refused by the server and skipped without a line.
+            // refused by the server and skipped without a line; any other
+            // refusal (a name the bare statement cannot write) is a red line.
             try {
                 writer->SetSQL("CREATE ROLE " + name + ";");
                 writer->Open();
                 writer->Transaction().Commit();
                 LogOk("CREATE ROLE", name);
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 RollbackQuietly(writer->Transaction());
+                if (!RoleExists(destination, name)) LogError("CREATE ROLE " + name, e.what());
             }
         }
     } catch (const std::exception& e) {

@@ -152,10 +152,17 @@ TEST_F(DataFrame, AnEmptyTableWritesOneZeroLineAndCommits) {
     ExpectTransactionsEnded();
 }
 
-TEST_F(DataFrame, ATableMissingInTheDestinationLeavesOnlyItsFirstLine) {
+TEST_F(DataFrame, ATableMissingInTheDestinationEndsWithARedLine) {
     Prepare(kSource);
     Copy("SMALL");
-    EXPECT_EQ(TrimmedLines(), std::vector<std::string>{"COPY DATA: SMALL"});
+    // Its rows cannot land: the server's reason follows the first line, in red.
+    const std::vector<std::string> lines = TrimmedLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "COPY DATA: SMALL");
+    const auto errors = host.Errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].caption, "COPY DATA");
+    EXPECT_NE(errors[0].text.find("SMALL"), std::string::npos) << errors[0].text;
     ExpectTransactionsEnded();
 }
 
