@@ -5,7 +5,6 @@
 
 #include "db/db_error.h"
 #include "frames/declareSQL.h"
-#include "frames/deferred_indices.h"
 
 #include <vector>
 
@@ -36,7 +35,6 @@ void TFrame_select_data::CopyProgress(int rows, int errors) {
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
     LogOk("COPY DATA", name);
     try {
-        DeferredIndices indices(destination, name);
         auto from = NewTable(source, name);
         auto to = NewTable(destination, name);
         from->Open();
@@ -126,7 +124,6 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             target.Commit();
             source.DefaultTransaction().Commit();
         }
-        for (const auto& [index, message] : indices.Restore()) LogError("INDEX" + Trim(name), message);
     } catch (const std::exception& e) {
         // The table is missing in the destination (a name the bare DDL could
         // not reproduce, a table that was not created), a cursor cannot be
