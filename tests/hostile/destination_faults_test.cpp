@@ -1,0 +1,209 @@
+// A destination that must not or cannot be made: the source itself under
+// every spelling, an existing file without "replace", an existing file that
+// is no database, a folder that cannot be written, a page size or character
+// set the server does not know. Each ends dravik-clone with status 2 and a
+// clear line, and the source (and whatever existed) stays as it was.
+#include "engine/engine_bench.h"
+#include "hostile/hostile_fixture.h"
+
+
+#include <filesystem>
+#include <fstream>
+
+namespace dravik::test {
+namespace {
+
+const char* const kSameMessage = "message: The source and the destination databases\ncan NOT be the same\n";
+
+// A job that ended early leaves its connections open: close them before
+// another process (isql-fb) opens the files.
+void CloseConnections(JobBench& bench) {
+    engine::CommitAndDisconnect(bench.job.srcDb);
+    engine::CommitAndDisconnect(bench.job.dstDb);
+}
+
+class DestinationFaults : public HostileTest {
+protected:
+    void SetUp() override {
+        MakeSource();
+        before = TakeSnapshot(src);
+    }
+    // Runs a clone that must fail with status 2 before its first object.
+    Outcome RunFailed(const std::string& name, const std::vector<std::string>& args, const std::string& workDir = "") {
+        const Outcome run = RunCloneWithin(args, 90, workDir);
+        ExpectReport(name, run, 2);
+        EXPECT_FALSE(HasLineStarting(run.out, "CREATE TABLE")) << name << "\n" << run.out;
+        EXPECT_FALSE(HasLine(run.out, "Database copy: complete")) << name;
+        return run;
+    }
+    Snapshot before;
+};
+
+TEST_F(DestinationFaults, TheSourceUnderEverySpellingIsRefusedAndKept) {
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.File("sub"));
+    fs::create_symlink(src, dir.File("link.fdb"));
+    fs::create_hard_link(src, dir.File("hard.fdb"));
+    struct Spelling {
+        std::string what, source, destination, workDir;
+    };
+    const std::vector<Spelling> spellings = {
+        {"same name", src, src, ""},
+        {"relative path", src, "source.fdb", dir.Path()},
+        {"./ path", src, "./source.fdb", dir.Path()},
+        {"path through ..", src, dir.File("sub/../source.fdb"), ""},
+        {"doubled slashes", src, dir.Path() + "//source.fdb", ""},
+        {"symbolic link", src, dir.File("link.fdb"), ""},
+        {"hard link", src, dir.File("hard.fdb"), ""},
+        {"localhost: path", src, "localhost:" + src, ""},
+        {"127.0.0.1/3050: path", src, "127.0.0.1/3050:" + src, ""},
+        {"LOCALHOST: in capitals", src, "LOCALHOST:" + src, ""},
+        {"server source, local destination", Remote(src), src, ""},
+        {"server source, linked destination", Remote(src), dir.File("link.fdb"), ""},
+    };
+    for (const Spelling& s : spellings) {
+        if (s.source != src && !ServerRunning()) continue;
+        for (const bool replace : {true, false}) {
+            const std::string name = "destination is the source: " + s.what + (replace ? "" : ", --no-replace");
+            std::vector<std::string> args = {s.source, s.destination};
+            if (!replace) args.insert(args.begin(), "--no-replace");
+            const Outcome run = RunFailed(name, args, s.workDir);
+            EXPECT_NE(run.err.find(kSameMessage), std::string::npos) << name << "\n" << run.err;
+            EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB ")) << name << "\n" << run.out;
+            EXPECT_FALSE(HasLineStarting(run.out, "DB " + s.destination + ": droped")) << name;
+            ExpectUnchanged(name, src, before);
+        }
+    }
+}
+
+// A URL-style name ("inet://host/path") is not recognised as the source by
+// name; the source is attached at that moment, so the engine itself refuses
+// to open or drop it, and the run still ends without touching it.
+TEST_F(DestinationFaults, TheSourceAsAnInetUrlIsStillNotTouched) {
+    DRAVIK_REQUIRE_SERVER();
+    for (const std::string& source : {src, Remote(src)}) {
+        const std::string name = "destination is the source: inet:// URL, source " + source;
+        const Outcome run = RunFailed(name, {source, "inet://localhost/" + src});
+        EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB inet://localhost/" + src)) << run.out;
+        EXPECT_NE(run.err.find("the destination database was not created"), std::string::npos) << run.err;
+        ExpectUnchanged(name, src, before);
+    }
+}
+
+TEST_F(DestinationFaults, ExistingDatabaseWithoutReplaceIsKept) {
+    MakeExisting(dst);
+    const Outcome run = RunFailed("destination exists, --no-replace", {"--no-replace", src, dst});
+    EXPECT_TRUE(HasLine(run.out, "Fatal error: DB " + dst +
+                                     " was not created. Choise other target database or remove database locks"))
+        << run.out;
+    EXPECT_NE(run.out.find("File exists"), std::string::npos) << run.out;
+    EXPECT_TRUE(StillThere(dst));
+    ExpectUnchanged("destination exists, --no-replace", src, before);
+}
+
+TEST_F(DestinationFaults, ExistingFileThatIsNoDatabaseIsNotOverwrittenEvenWithReplace) {
+    const std::string notes = dir.File("notes.txt");
+    std::ofstream(notes) << std::string(9000, 'n');
+    const Outcome run = RunFailed("destination is a file that is no database", {src, notes});
+    EXPECT_FALSE(HasLineStarting(run.out, "DB " + notes + ": droped")) << run.out;
+    EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB " + notes)) << run.out;
+    EXPECT_EQ(FileBytes(notes), std::string(9000, 'n'));
+    ExpectUnchanged("destination is a file that is no database", src, before);
+}
+
+TEST_F(DestinationFaults, ExistingDatabaseHeldByAnotherProcessIsNotDropped) {
+    MakeExisting(dst);
+    {
+        AttachedElsewhere holder(dst);
+        ASSERT_TRUE(holder.Ready());
+        const Outcome run = RunFailed("destination held by another process", {src, dst});
+        EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB " + dst)) << run.out;
+    }
+    EXPECT_TRUE(StillThere(dst));
+    ExpectUnchanged("destination held by another process", src, before);
+}
+
+TEST_F(DestinationFaults, FolderThatCannotBeWrittenIsAFatalError) {
+    // The tests run as root, who may write almost anywhere: these fail for root too.
+    const std::string plain = dir.File("plain-file");
+    std::ofstream(plain) << "a file, not a folder";
+    for (const auto& [what, target] : {std::pair<std::string, std::string>{"under a regular file", plain + "/clone.fdb"},
+                                       {"in a missing folder", dir.File("no/such/folder/clone.fdb")},
+                                       {"in /proc", "/proc/dravik-clone-test.fdb"}}) {
+        const std::string name = "destination folder cannot be written: " + what;
+        const Outcome run = RunFailed(name, {src, target});
+        EXPECT_TRUE(HasLine(run.out, "Fatal error: DB " + target +
+                                         " was not created. Choise other target database or remove database locks"))
+            << name << "\n" << run.out;
+        EXPECT_TRUE(HasLineStarting(run.out, "I/O error during \"open O_CREAT\" operation for file")) << run.out;
+        EXPECT_FALSE(FileExists(target));
+        ExpectUnchanged(name, src, before);
+    }
+}
+
+TEST_F(DestinationFaults, PageSizeThatIsNoNumberOrNotAllowed) {
+    for (const std::string size : {"abc", "3000", "", "-1", "4096x", "0x1000", "65536"}) {
+        const std::string name = "page size '" + size + "' on the command line";
+        const Outcome run = RunFailed(name, {"--page-size", size, src, dst});
+        EXPECT_NE(run.err.find("--page-size takes one of 512, 1024, 2048, 4096, 8192, 16384, not '" + size + "'"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(FileExists(dst));
+    }
+    ExpectUnchanged("page sizes on the command line", src, before);
+
+    // A size the program offers but Firebird 3 does not have is raised to its smallest page.
+    const Outcome small = RunCloneWithin({"--page-size", "1024", src, dst});
+    ExpectReport("page size 1024, below the server's smallest", small, 0);
+    EXPECT_EQ(Scalar(dst, "select mon$page_size from mon$database"), "4096");
+    std::remove(dst.c_str());
+
+    // The window's box takes typed text: the server refuses what is no number.
+    JobBench bench;
+    bench.Databases(src, dst);
+    bench.job.settings.pageSize = "abc";
+    bench.DeselectAll();
+    const engine::JobOutcome outcome = bench.job.RunJob();
+    Ledger::Get().Case("page size 'abc' typed into the job's settings", outcome == engine::JobOutcome::DestinationFailed);
+    EXPECT_EQ(outcome, engine::JobOutcome::DestinationFailed);
+    const auto red = bench.Red();
+    ASSERT_EQ(red.size(), 2u);
+    EXPECT_EQ(red[0].caption, "Fatal error");
+    EXPECT_NE(red[1].text.find("Token unknown"), std::string::npos) << red[1].text;
+    EXPECT_FALSE(FileExists(dst));
+    CloseConnections(bench);
+    ExpectUnchanged("page size 'abc' typed into the job's settings", src, before);
+}
+
+TEST_F(DestinationFaults, UnknownCharacterSetIsTheServersText) {
+    const std::string undefined = "CHARACTER SET NO_SUCH_SET is not defined";
+    // The new database's default character set: the creation fails and
+    // leaves no file behind.
+    Outcome run = RunFailed("unknown default character set", {"-c", "NO_SUCH_SET", src, dst});
+    EXPECT_TRUE(HasLine(run.out, "Fatal error: DB " + dst +
+                                     " was not created. Choise other target database or remove database locks"))
+        << run.out;
+    EXPECT_TRUE(HasLine(run.out, undefined)) << run.out;
+    EXPECT_FALSE(FileExists(dst));
+    ExpectUnchanged("unknown default character set", src, before);
+
+    // An existing destination is attached with the same character set to be
+    // dropped: that fails, so it is kept, and the creation fails on it.
+    MakeExisting(dst);
+    run = RunFailed("unknown character set over an existing destination", {"-c", "NO_SUCH_SET", src, dst});
+    EXPECT_FALSE(HasLineStarting(run.out, "DB " + dst + ": droped")) << run.out;
+    EXPECT_TRUE(StillThere(dst));
+    std::remove(dst.c_str());
+
+    // The destination's connection character set is first used when the job
+    // reconnects for the data pass: the job ends there with the server's text.
+    run = RunCloneWithin({"--dst-charset", "NO_SUCH_SET", src, dst});
+    ExpectReport("unknown destination connection character set", run, 2);
+    EXPECT_NE(run.err.find(undefined), std::string::npos) << run.err;
+    EXPECT_FALSE(HasLine(run.out, "Database copy: complete"));
+    ExpectUnchanged("unknown destination connection character set", src, before);
+}
+
+}  // namespace
+}  // namespace dravik::test

@@ -1,0 +1,204 @@
+// Rows the destination refuses: a NULL for a NOT NULL column and a value too
+// long for a narrower column (a destination table made by hand and filled
+// by the data frame), and duplicates over a unique index that the source
+// keeps inactive (a whole clone). With "ignore the errors" every good row
+// lands and the counters say rows handled = rows landed + errors; without
+// it the table stops at its first refused row, whose count is the rows
+// before it, and the destination keeps what the last commit held.
+#include "app/engine/clone_job.h"
+#include "frames/fr_select_data.h"
+#include "hostile/hostile_fixture.h"
+#include "support/test_host.h"
+
+#include <regex>
+#include <set>
+
+namespace dravik::test {
+namespace {
+
+constexpr int kRows = 2600;  // past the point where rows go in batches
+
+struct Progress {
+    long rows = -1, errors = -1;
+};
+
+std::vector<Progress> ProgressOf(const std::vector<engine::LogEntry>& entries) {
+    std::vector<Progress> lines;
+    static const std::regex text("^([0-9]+) записей \\(([0-9]+) ошибок\\)$");
+    std::smatch m;
+    for (const auto& e : entries)
+        if (e.caption == "Скопировано:" && std::regex_match(e.text, m, text))
+            lines.push_back({std::stol(m[1]), std::stol(m[2])});
+    return lines;
+}
+
+// A source and a hand-made destination, both attached, and the data frame
+// with a recording host.
+struct RefusalBench {
+    TempDir dir;
+    std::string src = dir.File("source.fdb"), dst = dir.File("destination.fdb");
+    db::DbConnection source, destination;
+    TestHost host;
+    frames::TFrame_select_data frame;
+    Snapshot before;
+
+    ~RefusalBench() { Close(); }
+
+    // R holds the ids 1..kRows; the ids in `tooLong` carry a 19-character
+    // text, those in `nulls` a NULL in C. The destination's R takes 5
+    // characters and no NULL in C.
+    void Prepare(const std::set<int>& tooLong, const std::set<int>& nulls) {
+        CreateDatabase(src);
+        CreateDatabase(dst);
+        const auto list = [](const std::set<int>& ids) {
+            std::string text = "0";
+            for (int id : ids) text += ", " + std::to_string(id);
+            return text;
+        };
+        Isql(src, "create table R (ID integer not null, V varchar(20), C integer);\n"
+                  "set term ^;\n"
+                  "execute block as declare i integer = 1; begin\n"
+                  "  while (i <= " + std::to_string(kRows) + ") do begin\n"
+                  "    insert into R values (:i, iif(:i in (" + list(tooLong) + "), 'far too long a text', 'ok'),\n"
+                  "      iif(:i in (" + list(nulls) + "), null, :i));\n"
+                  "    i = i + 1;\n"
+                  "  end\n"
+                  "end^\n"
+                  "set term ;^\ncommit;\n");
+        Isql(dst, "create table R (ID integer not null, V varchar(5), C integer not null);\ncommit;\n");
+        before = TakeSnapshot(src);
+        Attach(source, src);
+        Attach(destination, dst);
+        frame.wizard = &host;
+        frame.LoadList(source, true);
+        ASSERT_TRUE(frame.Select("R"));
+    }
+
+    // Copies R as the data pass does, then closes both connections so that
+    // other processes may read the files.
+    void Copy(bool ignoreErrors) {
+        frame.cbIgnoreError = ignoreErrors;
+        frame.CopySelectedData(source, destination);
+        Close();
+    }
+
+    void Close() {
+        engine::CommitAndDisconnect(source);
+        engine::CommitAndDisconnect(destination);
+    }
+};
+
+TEST(RejectedRows, IgnoredRefusalsCostOnlyTheRefusedRows) {
+    const std::set<int> tooLong = {7, 700, 1500, 2400}, nulls = {3, 1200, 2501};
+    RefusalBench bench;
+    ASSERT_NO_FATAL_FAILURE(bench.Prepare(tooLong, nulls));
+    bench.Copy(true);
+    const std::string name = "refused rows, errors ignored";
+    Ledger::Get().Case(name, bench.host.Errors().empty());
+    EXPECT_TRUE(bench.host.Errors().empty()) << "a refused row is counted, not logged";
+
+    const auto progress = ProgressOf(bench.host.run.entries);
+    ASSERT_FALSE(progress.empty());
+    const Progress last = progress.back();
+    const long refused = static_cast<long>(tooLong.size() + nulls.size());
+    EXPECT_EQ(last.rows, kRows);
+    EXPECT_EQ(last.errors, refused);
+    // The counters match the destination exactly: handled = landed + refused.
+    ExpectRows(name, bench.dst, "R", last.rows - last.errors);
+    // And the rows that landed are exactly the good ones.
+    long goodSum = static_cast<long>(kRows) * (kRows + 1) / 2;
+    for (int id : tooLong) goodSum -= id;
+    for (int id : nulls) goodSum -= id;
+    EXPECT_EQ(Scalar(bench.dst, "select sum(ID) from R"), std::to_string(goodSum));
+    EXPECT_EQ(Scalar(bench.dst, "select count(*) from R where V <> 'ok' or C <> ID"), "0");
+    // Each intermediate line counts the refusals met so far.
+    for (const Progress& p : progress) {
+        long seen = 0;
+        for (int id : tooLong) seen += id <= p.rows;
+        for (int id : nulls) seen += id <= p.rows;
+        EXPECT_EQ(p.errors, seen) << "at " << p.rows << " rows";
+    }
+    ExpectUnchanged(name, bench.src, bench.before);
+}
+
+// The first refused row ends the table: the count is the rows before it,
+// one error, and what was posted since the last commit is rolled back, so
+// the destination holds the rows of the last progress line before it.
+TEST(RejectedRows, RefusalNotIgnoredEndsTheTableAtTheLastCommit) {
+    struct Variant {
+        const char* what;
+        std::set<int> tooLong, nulls;
+        long rows, landed;
+    };
+    for (const Variant& v : std::vector<Variant>{
+             {"NULL in row 3", {}, {3, 900}, 2, 0},
+             {"too long in row 700", {700, 800}, {}, 699, 500},
+             {"too long in row 1703, rows in batches", {1703}, {2000}, 1702, 1500},
+         }) {
+        SCOPED_TRACE(v.what);
+        RefusalBench bench;
+        ASSERT_NO_FATAL_FAILURE(bench.Prepare(v.tooLong, v.nulls));
+        bench.Copy(false);
+        const std::string name = std::string("refused rows, stop at the first: ") + v.what;
+        const auto progress = ProgressOf(bench.host.run.entries);
+        ASSERT_FALSE(progress.empty());
+        const Progress last = progress.back();
+        Ledger::Get().Case(name, last.errors == 1 && last.rows == v.rows);
+        EXPECT_EQ(last.rows, v.rows);
+        EXPECT_EQ(last.errors, 1);
+        const long committed = progress.size() > 1 ? progress[progress.size() - 2].rows : 0;
+        EXPECT_EQ(committed, v.landed);
+        ExpectRows(name, bench.dst, "R", v.landed);
+        EXPECT_EQ(Scalar(bench.dst, "select coalesce(max(ID), 0) from R"), std::to_string(v.landed));
+        ExpectUnchanged(name, bench.src, bench.before);
+    }
+}
+
+// A unique index the source keeps inactive over duplicate values is built
+// active in the destination before the rows arrive: the duplicates are
+// refused, counted, and the clone goes on.
+class DuplicateRows : public HostileTest {
+protected:
+    void MakeDuplicates() {
+        CreateDatabase(src);
+        Isql(src, "create table U (ID integer not null, CODE varchar(10));\n"
+                  "create unique index U_CODE on U (CODE);\n"
+                  "alter index U_CODE inactive;\ncommit;\n"
+                  "set term ^;\n"
+                  "execute block as declare i integer = 1; begin\n"
+                  "  while (i <= 3000) do begin\n"
+                  "    insert into U values (:i, iif(:i in (101, 1501, 2801), 'c' || (:i - 1), 'c' || :i));\n"
+                  "    i = i + 1;\n"
+                  "  end\n"
+                  "end^\n"
+                  "set term ;^\ncommit;\n");
+    }
+};
+
+TEST_F(DuplicateRows, DuplicatesAreRefusedAndCountedWithAndWithoutIgnore) {
+    MakeDuplicates();
+    const Snapshot before = TakeSnapshot(src);
+
+    Outcome run = RunCloneWithin({src, dst});
+    // Refused rows are counted in the progress line; they are not red lines.
+    ExpectReport("duplicate rows, errors ignored (dravik-clone)", run, 0);
+    EXPECT_TRUE(HasLine(run.out, "Скопировано:: 3000 записей (3 ошибок)")) << run.out;
+    ExpectRows("duplicate rows, errors ignored (dravik-clone)", dst, "U", 2997);
+    EXPECT_EQ(Scalar(dst, "select count(*) from U where ID in (101, 1501, 2801)"), "0");
+    ExpectUnchanged("duplicate rows, errors ignored (dravik-clone)", src, before);
+
+    run = RunCloneWithin({"--stop-on-error", src, dst});
+    ExpectReport("duplicate rows, --stop-on-error (dravik-clone)", run, 0);
+    EXPECT_TRUE(HasLine(run.out, "Скопировано:: 100 записей (1 ошибок)")) << run.out;
+    ExpectRows("duplicate rows, --stop-on-error (dravik-clone)", dst, "U", 0);
+
+    run = RunCloneWithin({"--stop-on-error", "--commit-every", "40", src, dst});
+    ExpectReport("duplicate rows, --stop-on-error --commit-every 40", run, 0);
+    EXPECT_TRUE(HasLine(run.out, "Скопировано:: 80 записей (0 ошибок)")) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "Скопировано:: 100 записей (1 ошибок)")) << run.out;
+    ExpectRows("duplicate rows, --stop-on-error --commit-every 40", dst, "U", 80);
+    ExpectUnchanged("duplicate rows, --stop-on-error", src, before);
+}
+
+}  // namespace
+}  // namespace dravik::test
