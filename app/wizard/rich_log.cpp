@@ -1,13 +1,9 @@
 #include "app/wizard/rich_log.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QFontMetrics>
-#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextFrame>
 
 #include <algorithm>
 
@@ -15,27 +11,16 @@ namespace dravik::wizard {
 
 QColor ToQColor(engine::Colour c) { return QColor(c.r, c.g, c.b); }
 
-TRichLog::TRichLog(QWidget* parent) : QTextEdit(parent) {
-    setAcceptRichText(false);
+TRichLog::TRichLog(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     document()->setUndoRedoEnabled(false);  // a log is never undone; keep no history
     setTabStopDistance(48);                  // half an inch, as in a rich edit
-    UpdateScrollRoom();
-}
-
-void TRichLog::resizeEvent(QResizeEvent* event) {
-    QTextEdit::resizeEvent(event);
-    UpdateScrollRoom();
-}
-
-void TRichLog::UpdateScrollRoom() {
-    const int lineHeight = QFontMetrics(font()).lineSpacing();
-    QTextFrameFormat format = document()->rootFrame()->frameFormat();
-    format.setBottomMargin(std::max(0, viewport()->height() - kScrollLines * lineHeight));
-    document()->rootFrame()->setFrameFormat(format);
+    // Lets the view scroll past the last line, so that the newest line can
+    // stand 23 lines below the top even when more lines would fit.
+    setCenterOnScroll(true);
 }
 
 void TRichLog::Append(const engine::LogEntry& entry) {
@@ -69,9 +54,8 @@ void TRichLog::ScrollToCaret() {
     const int first = FirstVisibleLine();
     const int line = CaretLine();
     if (line <= first + kScrollLines) return;
-    const QTextBlock top = document()->findBlockByNumber(line - kScrollLines);
-    const qreal y = document()->documentLayout()->blockBoundingRect(top).top();
-    verticalScrollBar()->setValue(static_cast<int>(y));
+    // The scroll bar of a plain-text control counts lines.
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + (line - first - kScrollLines));
 }
 
 void TRichLog::DeleteFirstLine() {
@@ -81,10 +65,7 @@ void TRichLog::DeleteFirstLine() {
     cursor.removeSelectedText();
 }
 
-void TRichLog::Clear() {
-    clear();
-    UpdateScrollRoom();
-}
+void TRichLog::Clear() { clear(); }
 
 void TRichLog::SetLines(const QStringList& lines) {
     Clear();
@@ -104,7 +85,7 @@ QStringList TRichLog::Lines() const {
 
 std::string TRichLog::Text() const { return Lines().join("\r\n").toStdString(); }
 
-int TRichLog::FirstVisibleLine() const { return cursorForPosition(QPoint(1, 1)).blockNumber(); }
+int TRichLog::FirstVisibleLine() const { return firstVisibleBlock().blockNumber(); }
 
 int TRichLog::CaretLine() const { return textCursor().blockNumber(); }
 

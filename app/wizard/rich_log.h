@@ -2,7 +2,9 @@
 // grey caption followed by ": " (when there is a caption) and the text in the
 // writer's colour, ended by a line break. The control keeps at most 1000
 // lines (the oldest go first) and keeps the newest line at most 23 lines
-// below the top of the view.
+// below the top of the view. It is a plain-text control with character
+// formats: removing the oldest line costs nothing there, while a full
+// rich-text control lays the whole log out again each time.
 #pragma once
 
 #include "app/engine/log.h"
@@ -10,14 +12,14 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QVector>
 
 #include <string>
 
 namespace dravik::wizard {
 
-class TRichLog : public QTextEdit, public engine::LogSink {
+class TRichLog : public QPlainTextEdit, public engine::LogSink {
     Q_OBJECT
 public:
     static constexpr int kMaxLines = 1000;
@@ -55,14 +57,8 @@ public:
     };
     QVector<Run> LineRuns(int i) const;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void DeleteFirstLine();
-    // Room below the last line, so that the view can be scrolled until the
-    // newest line stands 23 lines below the top even when more would fit.
-    void UpdateScrollRoom();
 };
 
 QColor ToQColor(engine::Colour colour);
