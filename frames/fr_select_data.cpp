@@ -32,6 +32,11 @@ void TFrame_select_data::CopyProgress(int rows, int errors) {
     LogOk("Скопировано:", std::to_string(rows) + " записей (" + std::to_string(errors) + " ошибок)");
 }
 
+void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
+    refusedRows = 0;
+    TFrame_select::CopySelectedData(source, destination);
+}
+
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
     LogOk("COPY DATA", name);
     try {
@@ -119,6 +124,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             from->Next();
         }
         if (!abandoned && to->Queued() > 0) flush(rows);  // after a stop or the last row
+        refusedRows += errors;
         CopyProgress(rows, errors);
         if (!abandoned) {
             target.Commit();

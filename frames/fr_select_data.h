@@ -14,12 +14,15 @@ public:
     // "commit each ... records" (eCommitCount). 0 or less means the default, 500.
     int eCommitCount = 500;
     static constexpr int kDefaultCommitInterval = 500;
+    // Rows the destination refused during the last data pass, over all tables.
+    int refusedRows = 0;
 
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }
     std::string ListingSql() const override;
     // No table starts picked for data copy, whatever the caller asks.
     void LoadList(DbConnection& connection, bool toSelected) override;
+    void CopySelectedData(DbConnection& source, DbConnection& destination) override;
     void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) override;
 
     // "Скопировано:" with the row and error counts.

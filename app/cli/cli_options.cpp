@@ -244,8 +244,10 @@ Ctrl-C (or SIGTERM) ends the job after the current object or row; what was
 done up to then stays in DESTINATION. A second Ctrl-C ends it at once.
 
 Exit status:
-  0    the job finished without an error line (also --help, --list)
-  1    the job finished, but wrote error lines to the run log
+  0    the job finished without an error line and every row was copied
+       (also --help, --list)
+  1    the job finished, but wrote error lines to the run log or the
+       destination refused rows
   2    the destination could not be created, the source could not be read,
        or the command line was wrong
   130  the job was stopped by Ctrl-C or SIGTERM

@@ -55,9 +55,15 @@ int Outcome(engine::TCloneJob& job, engine::JobOutcome outcome, std::FILE* err) 
     case engine::JobOutcome::Finished:
         break;
     }
-    if (job.ErrorCount() == 0) return kExitClean;
-    std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", job.ErrorCount(),
-                 job.ErrorCount() == 1 ? "" : "s");
+    const int refused = job.Frame_select_data.refusedRows;
+    if (job.ErrorCount() == 0 && refused == 0) return kExitClean;
+    if (job.ErrorCount() > 0)
+        std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", job.ErrorCount(),
+                     job.ErrorCount() == 1 ? "" : "s");
+    // Refused rows are counted in the progress lines, not written in red, but
+    // the clone lacks them all the same.
+    if (refused > 0)
+        std::fprintf(err, "dravik-clone: %d row%s could not be copied\n", refused, refused == 1 ? "" : "s");
     return kExitErrors;
 }
 
