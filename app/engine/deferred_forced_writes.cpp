@@ -12,8 +12,6 @@ namespace dravik::engine {
 
 namespace {
 
-constexpr const char* kOff = "FORCE_WRITE=0";
-
 bool ForcedWritesOn(db::DbConnection& connection) {
     db::DbQuery query(connection, "select MON$FORCED_WRITES from MON$DATABASE");
     query.Open();
@@ -27,12 +25,17 @@ void FlushFile(const std::string& path) {
     close(fd);
 }
 
+constexpr const char* kOff = "FORCE_WRITE=0";
+
 }  // namespace
 
 DeferredForcedWrites::DeferredForcedWrites(db::DbConnection& destination) : destination_(destination) {
-    if (!destination_.Connected() || !ForcedWritesOn(destination_)) return;
-    destination_.Params().push_back(kOff);
-    deferred_ = true;
+    try {
+        deferred_ = destination_.Connected() && ForcedWritesOn(destination_);
+    } catch (const std::exception&) {
+        // The job goes on with forced writes: slower, never wrong.
+    }
+    if (deferred_) destination_.Params().push_back(kOff);
 }
 
 DeferredForcedWrites::~DeferredForcedWrites() {
@@ -50,7 +53,8 @@ void DeferredForcedWrites::Restore() {
     params.erase(std::remove(params.begin(), params.end(), std::string(kOff)), params.end());
     db::DbConnection switcher;
     switcher.SetDatabaseName(destination_.DatabaseName());
-    switcher.Params() = params;
+    for (const std::string& line : params)
+        if (line.find('=') != std::string::npos) switcher.Params().push_back(line);
     switcher.Params().push_back("FORCE_WRITE=1");
     switcher.LoginPrompt = false;
     switcher.Connect();

@@ -1,8 +1,9 @@
-// Forced (synchronous) writes of the destination, switched off for the bulk
-// copy of rows and back on afterwards. With forced writes every intermediate
-// commit waits for the disk to write each changed page again; without them a
-// copy runs at the speed of a restore. The destination ends with the mode it
-// was created with, also when the copy is stopped or fails.
+// Forced (synchronous) writes of the destination, switched off while the job
+// builds and fills it and back on at the end. With forced writes every commit
+// waits for the disk to write each changed page: every object of the create
+// pass commits on its own, and the data copy commits every few hundred rows.
+// The destination ends with the mode it was created with, also when the job
+// is stopped or fails.
 #pragma once
 
 #include "db/db_connection.h"
@@ -11,15 +12,20 @@ namespace dravik::engine {
 
 class DeferredForcedWrites {
 public:
-    // Reads the mode through the attached destination; when forced writes are
-    // on, adds the attach line that switches them off at its next connect.
+    // Reads the mode through the attached destination and, when forced
+    // writes are on, adds the attach line that switches them off: the
+    // caller reconnects the destination for it to take effect.
     explicit DeferredForcedWrites(db::DbConnection& destination);
     ~DeferredForcedWrites();
     DeferredForcedWrites(const DeferredForcedWrites&) = delete;
     DeferredForcedWrites& operator=(const DeferredForcedWrites&) = delete;
 
-    // Switches forced writes on again through a second attachment and, for a
-    // file of this machine, flushes it to disk. Does nothing the second time.
+    // True when forced writes were on and are being deferred.
+    bool Deferred() const { return deferred_; }
+
+    // Switches forced writes on again through an attachment of its own and,
+    // for a file of this machine, flushes it to disk. Does nothing the
+    // second time.
     void Restore();
 
 private:

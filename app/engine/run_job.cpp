@@ -32,21 +32,21 @@ JobOutcome TCloneJob::RunJob() {
         ui_.SetNavigationEnabled(true);
         return JobOutcome::DestinationFailed;
     }
+    // The destination is built and filled without forced writes; it gets its
+    // mode back before the job ends, however it ends.
+    DeferredForcedWrites fastWrites(dstDb);
+    if (fastWrites.Deferred()) ConnectDestination();
 
     if (!RunPass(&TFrame_select::CreateSelected,
                  {"M_UDF", "M_DOM", "M_GEN", "M_EXC", "M_PRC", "M_TAB", "M_VIW", ""}))
         return JobOutcome::Stopped;
 
     // The data and completion passes read and write with the chosen code pages.
-    // The rows are written without forced writes; the destination gets its
-    // mode back after them, however the data pass ends.
-    DeferredForcedWrites fastWrites(dstDb);
     ReconnectSource(settings.srcCodePage);
     ConnectDestination();
 
     if (!RunPass(&TFrame_select::CopySelectedData, {"", "", "", "", "", "", "", "M_DAT"}))
         return JobOutcome::Stopped;
-    fastWrites.Restore();
     if (!RunPass(&TFrame_select::CompleteSelected, {"", "", "", "", "A_PRC", "A_TRG", "", ""}))
         return JobOutcome::Stopped;
 
@@ -58,6 +58,7 @@ JobOutcome TCloneJob::RunJob() {
 
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
+    fastWrites.Restore();
     stopFlag = true;  // closing the window no longer asks
     ui_.JobFinished();
 

@@ -1,5 +1,5 @@
-// The destination's forced writes are off only while rows are copied and are
-// back on when the job ends, however it ends.
+// The destination's forced writes are off while the job builds and fills it
+// and are back on when the job ends, however it ends.
 #include "db/db_error.h"
 #include "db/db_query.h"
 #include "engine_bench.h"
@@ -30,13 +30,16 @@ protected:
     JobBench bench;
 };
 
-TEST_F(ForcedWrites, OffDuringTheDataPassOnAfterTheJob) {
-    std::string modeDuringCopy;
+TEST_F(ForcedWrites, OffWhileTheJobRunsOnAfterIt) {
+    std::string modeWhileCreating, modeDuringCopy;
     bench.ui.onEvents = [&] {
+        if (modeWhileCreating.empty() && bench.CountCaption("CREATE TABLE") == 1)
+            modeWhileCreating = ForcedWritesOf(destination);
         if (modeDuringCopy.empty() && bench.CountCaption("Скопировано:") == 1)
             modeDuringCopy = ForcedWritesOf(destination);
     };
     EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Finished);
+    EXPECT_EQ(modeWhileCreating, "0");
     EXPECT_EQ(modeDuringCopy, "0");
     EXPECT_EQ(ForcedWritesOf(destination), "1");
     EXPECT_EQ(Scalar(destination, "select count(*) from T"), "1500");
@@ -47,6 +50,15 @@ TEST_F(ForcedWrites, OffDuringTheDataPassOnAfterTheJob) {
 TEST_F(ForcedWrites, BackOnWhenTheJobIsStoppedInTheMiddleOfATable) {
     bench.ui.onEvents = [&] {
         if (bench.CountCaption("Скопировано:") == 1) bench.job.stopFlag = true;
+    };
+    EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Stopped);
+    bench.job.dstDb.Disconnect();
+    EXPECT_EQ(ForcedWritesOf(destination), "1");
+}
+
+TEST_F(ForcedWrites, BackOnWhenTheJobIsStoppedInTheCreatePass) {
+    bench.ui.onEvents = [&] {
+        if (bench.CountCaption("CREATE TABLE") == 1) bench.job.stopFlag = true;
     };
     EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Stopped);
     bench.job.dstDb.Disconnect();
