@@ -57,7 +57,8 @@ public:
     static constexpr int kPageSummary = 10;     // pagen
     static constexpr int kPageRun = 11;         // pager
     // Pending events run at most this often while the job works (milliseconds).
-    static constexpr int kEventInterval = 50;
+    static constexpr int kEventInterval = 100;
+    int eventInterval = kEventInterval;  // tests that need every turn set 0
 
     explicit Twizard_Dravik(WizardDialogs dialogs = {}, QWidget* parent = nullptr);
     ~Twizard_Dravik() override;

@@ -182,6 +182,7 @@ private slots:
                                 Find(w.r_Log->Lines(), "Database copy: complete") < 0;
             return false;
         };
+        w.eventInterval = 0;  // a turn after every line, so the question comes mid-job
         PressCancelWhenLogged(w, "DB " + QString::fromStdString(target) + ": created");
         w.btnNext->click();
 
@@ -208,8 +209,9 @@ private slots:
         if (QTest::currentTestFailed()) return;
         t.LeaveDestinationPage(target, true);
         t.answer = true;
-        // Pressed once the job has cleared the stop flag; the creation of the
-        // destination that follows takes longer than the window's event interval.
+        // Every log line gives the window its turn, so the stop is seen at once.
+        w.eventInterval = 0;
+        // Pressed once the job has cleared the stop flag.
         PressCancelWhenLogged(w, "DB " + QString::fromStdString(source_) + ": connected");
         w.btnNext->click();  // returns when the job has seen the stop flag
 
