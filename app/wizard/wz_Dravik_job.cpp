@@ -53,7 +53,7 @@ void Twizard_Dravik::ShowMessage(const std::string& text) { dialogs.showMessage(
 
 void Twizard_Dravik::ProcessEvents() {
     // Called after every log entry, every object and every copied row; the
-    // window only needs a turn every few milliseconds to stay responsive.
+    // window only needs a turn ten times a second to stay responsive.
     if (eventClock_.isValid() && eventClock_.elapsed() < eventInterval) return;
     QCoreApplication::processEvents();
     eventClock_.start();
