@@ -8,6 +8,20 @@
 
 namespace dravik::db {
 
+namespace {
+
+// An exact number of the given storage width, with its scale.
+template <typename Stored>
+void ReadInteger(const char* data, short scale, DbValue& out) {
+    Stored x;
+    std::memcpy(&x, data, sizeof x);
+    out.kind = DbValueKind::Integer;
+    out.integer = x;
+    out.scale = scale;
+}
+
+}  // namespace
+
 const XSQLVAR& DbField::Var() const { return owner_->OutputVar(index_); }
 
 int DbField::SqlType() const { return Var().sqltype & ~1; }
@@ -31,30 +45,9 @@ void DbField::ReadInto(DbValue& out) const {
     }
     const char* data = v.sqldata;
     switch (type) {
-        case SQL_SHORT: {
-            int16_t x;
-            std::memcpy(&x, data, sizeof x);
-            out.kind = DbValueKind::Integer;
-            out.integer = x;
-            out.scale = v.sqlscale;
-            return;
-        }
-        case SQL_LONG: {
-            int32_t x;
-            std::memcpy(&x, data, sizeof x);
-            out.kind = DbValueKind::Integer;
-            out.integer = x;
-            out.scale = v.sqlscale;
-            return;
-        }
-        case SQL_INT64: {
-            int64_t x;
-            std::memcpy(&x, data, sizeof x);
-            out.kind = DbValueKind::Integer;
-            out.integer = x;
-            out.scale = v.sqlscale;
-            return;
-        }
+        case SQL_SHORT: return ReadInteger<int16_t>(data, v.sqlscale, out);
+        case SQL_LONG: return ReadInteger<int32_t>(data, v.sqlscale, out);
+        case SQL_INT64: return ReadInteger<int64_t>(data, v.sqlscale, out);
         case SQL_FLOAT: {
             float x;
             std::memcpy(&x, data, sizeof x);
