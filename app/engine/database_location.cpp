@@ -27,9 +27,29 @@ std::string AbsoluteLocalPath(const std::string& path) {
     return error ? path : absolute.string();
 }
 
+// Firebird's URL form, "inet://host[:port]/path" (inet4, inet6 too), where an
+// absolute path gives a second slash: "inet://localhost//data/a.fdb".
+bool LocateUrl(const std::string& name, DatabaseLocation& location) {
+    const size_t scheme = name.find("://");
+    if (scheme == std::string::npos) return false;
+    const std::string protocol = Lower(name.substr(0, scheme));
+    if (protocol != "inet" && protocol != "inet4" && protocol != "inet6") return false;
+    const std::string rest = name.substr(scheme + 3);
+    const size_t slash = rest.find('/');
+    std::string host = Lower(rest.substr(0, slash));
+    if (const size_t port = host.find(':'); port != std::string::npos) host.resize(port);
+    const std::string path = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    if (IsLoopback(host) && !path.empty() && path[0] == '/')
+        location = {true, "", path};
+    else
+        location = {false, host, path};
+    return true;
+}
+
 }  // namespace
 
 DatabaseLocation LocateDatabase(const std::string& name) {
+    if (DatabaseLocation url; LocateUrl(name, url)) return url;
     const size_t colon = name.find(':');
     // No server part: no colon, or what precedes it is itself a path.
     if (colon == std::string::npos || colon == 0 || name[0] == '/' || name[0] == '.')

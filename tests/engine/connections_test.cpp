@@ -72,12 +72,13 @@ TEST(DatabaseLocation, SpellingsOfOneFile) {
     CurrentFolder here(dir.Path());
     for (const std::string& other : {std::string("a.fdb"), std::string("./a.fdb"), std::string("sub/../a.fdb"),
                                      dir.File("link.fdb"), "localhost:" + file, "127.0.0.1/3050:" + file,
-                                     "LocalHost:" + dir.File("sub/../a.fdb")})
+                                     "LocalHost:" + dir.File("sub/../a.fdb"), "inet://localhost/" + file,
+                                     "INET4://127.0.0.1:3050/" + file})
         EXPECT_TRUE(engine::SameDatabaseFile(file, other)) << other;
     // Not yet existing files compare by their resolved path.
     EXPECT_TRUE(engine::SameDatabaseFile(dir.File("new.fdb"), "./sub/../new.fdb"));
     for (const std::string& other : {dir.File("A.fdb"), dir.File("b.fdb"), "otherhost:" + file,
-                                     std::string("localhost:a.fdb")})
+                                     std::string("localhost:a.fdb"), "inet://otherhost/" + file})
         EXPECT_FALSE(engine::SameDatabaseFile(file, other)) << other;
     EXPECT_TRUE(engine::SameDatabaseFile("srv:/x/../db.fdb", "SRV/3051:/db.fdb"));
 }
