@@ -169,6 +169,10 @@ DbField& DbCursorSet::FieldByName(const std::string& name) {
     throw DbClientError::Format(DbClientError::kFieldNotFound, name);
 }
 
+void DbCursorSet::SwapPending(int, DbValue&) {
+    throw DbClientError("Values can only be assigned to a pending table row", 0);
+}
+
 void DbCursorSet::AssignPending(int, const DbValue&) {
     throw DbClientError("Values can only be assigned to a pending table row", 0);
 }

@@ -40,6 +40,7 @@ public:
     DbTransaction& Transaction() const { return transaction_; }
     const XSQLVAR& OutputVar(int i) { return statement_.Output().Var(i); }
     virtual void AssignPending(int index, const DbValue& value);
+    virtual void SwapPending(int index, DbValue& value);
 
 protected:
     // Attaches and starts the transaction as needed, then prepares and runs

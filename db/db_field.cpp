@@ -154,6 +154,7 @@ int DbField::AsInteger() const {
 }
 
 void DbField::SetValue(const DbValue& value) { owner_->AssignPending(index_, value); }
+void DbField::SwapValue(DbValue& value) { owner_->SwapPending(index_, value); }
 
 // ----------------------------------------------------------------------- blobs
 

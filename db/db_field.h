@@ -34,6 +34,9 @@ public:
 
     // Sets this column of the pending row of a table (see DbTable::Insert).
     void SetValue(const DbValue& value);
+    // The same without a copy: the pending row takes the value and hands
+    // back what it held, whose storage the caller may reuse for the next row.
+    void SwapValue(DbValue& value);
 
     // What the server described for the column.
     int SqlType() const;

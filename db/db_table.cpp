@@ -103,6 +103,11 @@ void DbTable::Insert() {
     inserting_ = true;
 }
 
+void DbTable::SwapPending(int index, DbValue& value) {
+    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    std::swap(pending_.at(static_cast<size_t>(index)), value);
+}
+
 void DbTable::AssignPending(int index, const DbValue& value) {
     if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
     pending_.at(static_cast<size_t>(index)) = value;
@@ -318,8 +323,10 @@ void DbTable::Queue() {
     if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
     inserting_ = false;
     CheckRequired(pending_);
-    if (queue_.size() <= static_cast<size_t>(queued_)) queue_.emplace_back();
-    queue_[static_cast<size_t>(queued_)] = pending_;  // reuses the row's storage
+    if (queue_.size() <= static_cast<size_t>(queued_)) queue_.emplace_back(pending_.size());
+    // The row moves into the queue without a copy; the pending row takes the
+    // storage of a row already sent, and Insert() clears it for the next one.
+    std::swap(queue_[static_cast<size_t>(queued_)], pending_);
     ++queued_;
 }
 

@@ -23,6 +23,7 @@ public:
     // Inserts the pending row; afterwards no row is pending, whatever the outcome.
     void Post();
     void AssignPending(int index, const DbValue& value) override;
+    void SwapPending(int index, DbValue& value) override;
 
     // Batched inserts: Queue() takes the pending row like Post() but lets it
     // wait, and FlushQueue() sends the waiting rows several at a time in one

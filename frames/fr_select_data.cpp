@@ -90,7 +90,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
                     throw db::DbClientError::Format(db::DbClientError::kFieldNotFound, missingColumn);
                 for (size_t c = 0; c < columns.size(); ++c) {
                     columns[c].from->ReadInto(values[c]);
-                    columns[c].to->SetValue(values[c]);
+                    columns[c].to->SwapValue(values[c]);
                 }
                 to->Queue();
             } catch (const std::exception&) {
