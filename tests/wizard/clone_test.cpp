@@ -54,15 +54,12 @@ class CloneTest : public QObject {
 
 private slots:
     void initTestCase() {
-        dir_ = std::make_unique<dravik::test::TempDir>();
-        source_ = dir_->File("source.fdb");
-        try {
-            dravik::test::MakeSampleSource(source_);
-        } catch (const std::exception& e) {
-            QFAIL(e.what());
-        }
+        const std::string error = sample_.Make();
+        if (!error.empty()) QFAIL(error.c_str());
+        dir_ = sample_.dir.get();
+        source_ = sample_.source;
     }
-    void cleanupTestCase() { dir_.reset(); }
+    void cleanupTestCase() { sample_.dir.reset(); }
 
     void aCustomCloneRunsFromTheWindow() {
         WizardUnderTest t;
@@ -272,7 +269,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<dravik::test::TempDir> dir_;
+    dravik::test::SampleSourceFolder sample_;
+    dravik::test::TempDir* dir_ = nullptr;
     std::string source_;
 };
 

@@ -39,6 +39,17 @@ const QStringList SampleObjects::procedures = {"P_CUSTOMER_ORDERS", "P_ORDER_TOT
 const QStringList SampleObjects::tables = {"CUSTOMERS", "ITEMS", "ORDERS"};
 const QStringList SampleObjects::views = {"V_BIG_ORDERS"};
 
+std::string SampleSourceFolder::Make() {
+    dir = std::make_unique<TempDir>();
+    source = dir->File("source.fdb");
+    try {
+        MakeSampleSource(source);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
 void MakeSampleSource(const std::string& path) {
     CreateDatabase(path);
     const char* statements[] = {

@@ -49,6 +49,14 @@ struct SampleObjects {
 // keys, a trigger, a view, and rows in two of the tables.
 void MakeSampleSource(const std::string& path);
 
+// A temporary folder with the sample source in it, made once per suite.
+struct SampleSourceFolder {
+    std::unique_ptr<TempDir> dir;
+    std::string source;
+    // Makes both; returns the error's text, empty when all went well.
+    std::string Make();
+};
+
 // Captions shown by a list view, top to bottom.
 QStringList Captions(const controls::TQorListView& list);
 // Makes row i of a list view the current (focused) row, as a click would.
