@@ -76,6 +76,36 @@ std::string Isql(const std::string& database, const std::string& script, bool al
     return output;
 }
 
+namespace {
+
+// The text as one shell word.
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string Credentials() { return std::string(" -user ") + kUser + " -password " + kPassword + " "; }
+
+}  // namespace
+
+void RunIsqlScript(const std::string& database, const std::string& sqlFile, const std::string& charset) {
+    std::string command = "isql-fb -q -bail" + Credentials();
+    if (!charset.empty()) command += "-ch " + charset + " ";
+    command += ShellQuoted(database) + " -i " + ShellQuoted(sqlFile);
+    std::string output;
+    if (RunCommand(command, &output) != 0)
+        throw std::runtime_error("isql failed on " + sqlFile + " into " + database + ":\n" + output);
+}
+
+void GbakClone(const std::string& source, const std::string& destination) {
+    const std::string pipeline = "gbak -b" + Credentials() + ShellQuoted(source) + " stdout | gbak -c" +
+                                 Credentials() + "stdin " + ShellQuoted(destination);
+    std::string output;
+    if (RunCommand("bash -o pipefail -c " + ShellQuoted(pipeline), &output) != 0)
+        throw std::runtime_error("gbak clone of " + source + " into " + destination + " failed:\n" + output);
+}
+
 void Exec(const std::string& database, const std::string& sql, const std::string& charset) {
     db::DbConnection c;
     Attach(c, database, charset);

@@ -40,6 +40,15 @@ void Attach(db::DbConnection& connection, const std::string& name, const std::st
 std::string Isql(const std::string& database, const std::string& script, bool allowErrors = false,
                  const std::string& charset = "");
 
+// Runs an SQL script file through isql-fb on the database (stopping at the
+// first error); throws with isql's output when it fails.
+void RunIsqlScript(const std::string& database, const std::string& sqlFile, const std::string& charset = "");
+
+// Copies a database the way Firebird itself does, as the reference for a
+// faithful clone: gbak -b SOURCE stdout | gbak -c stdin DESTINATION. Throws
+// with gbak's output when either side fails.
+void GbakClone(const std::string& source, const std::string& destination);
+
 // Executes one statement on a fresh attachment and commits.
 void Exec(const std::string& database, const std::string& sql, const std::string& charset = "NONE");
 

@@ -1,0 +1,199 @@
+// Comparing two databases on a rich source: a gbak copy compares equal rows
+// included (everything the engine makes up by itself is left out), a copy
+// whose generated names all differ compares equal, and each kind of change
+// made to a copy is reported once, in words.
+#include "db/db_error.h"
+#include "db/fb_api.h"
+#include "support/test_support.h"
+#include "verify/catalogue_items.h"
+#include "verify/compare.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+
+using namespace dravik;
+using namespace dravik::test;
+using verify::CatalogueItem;
+
+namespace {
+
+const std::string kScript = std::string(DRAVIK_SOURCE_DIR) + "/tests/verify/rich_source.sql";
+
+// Stores an array value the only way Firebird allows: put through the
+// client's array calls, then set on the row as a statement parameter.
+void WriteGridCells(const std::string& database, int id, std::vector<std::int32_t> cells) {
+    db::DbConnection c;
+    Attach(c, database);
+    c.DefaultTransaction().StartTransaction();
+    isc_tr_handle* tr = c.DefaultTransaction().Handle();
+    void* library = dlopen(db::kClientLibraryName, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    const auto lookup = reinterpret_cast<decltype(&isc_array_lookup_bounds)>(dlsym(library, "isc_array_lookup_bounds"));
+    const auto put = reinterpret_cast<decltype(&isc_array_put_slice)>(dlsym(library, "isc_array_put_slice"));
+    ISC_STATUS_ARRAY status;
+    ISC_ARRAY_DESC desc{};
+    lookup(status, c.Handle(), tr, "GRID", "CELLS", &desc);
+    db::CheckStatus(status);
+    ISC_QUAD arrayId{};
+    ISC_LONG length = static_cast<ISC_LONG>(cells.size() * sizeof(std::int32_t));
+    put(status, c.Handle(), tr, &arrayId, &desc, cells.data(), &length);
+    db::CheckStatus(status);
+
+    std::vector<char> area(XSQLDA_LENGTH(1), 0);
+    XSQLDA* input = reinterpret_cast<XSQLDA*>(area.data());
+    input->version = SQLDA_VERSION1;
+    input->sqln = input->sqld = 1;
+    input->sqlvar[0].sqltype = SQL_ARRAY;
+    input->sqlvar[0].sqllen = sizeof arrayId;
+    input->sqlvar[0].sqldata = reinterpret_cast<char*>(&arrayId);
+    const std::string sql = "UPDATE GRID SET CELLS = ? WHERE ID = " + std::to_string(id);
+    db::Api().dsql_execute_immediate(status, c.Handle(), tr, 0, sql.c_str(), 3, input);
+    db::CheckStatus(status);
+    c.DefaultTransaction().Commit();
+    c.Disconnect();
+}
+
+// The rich source, after the statements of the prelude (which may use up
+// generated names so that the source's differ from another's).
+void MakeRichSource(const std::string& database, const std::string& prelude = "") {
+    CreateDatabase(database, "UTF8");
+    if (!prelude.empty()) Isql(database, prelude);
+    RunIsqlScript(database, kScript, "UTF8");
+    WriteGridCells(database, 1, {1, 2, 3, 4, 5, 6});
+    WriteGridCells(database, 2, {-1, 0, 0, 0, 0, 2147483647});
+}
+
+verify::Comparison Compare(const std::string& a, const std::string& b) {
+    db::DbConnection ca, cb;
+    Attach(ca, a);
+    Attach(cb, b);
+    return verify::CompareDatabases(ca, cb);
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+class CompareDatabases : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source = dir.File("source.fdb");
+        copy = dir.File("copy.fdb");
+        MakeRichSource(source);
+    }
+    TempDir dir;
+    std::string source;
+    std::string copy;
+};
+
+TEST_F(CompareDatabases, AGbakCopyComparesEqualWithItsRows) {
+    GbakClone(source, copy);
+    const verify::Comparison comparison = Compare(source, copy);
+    EXPECT_EQ(Joined(verify::DescribeDifferences(comparison)), "");
+    EXPECT_TRUE(comparison.Equal());
+
+    // Every kind was read, and every table with rows compared.
+    std::set<std::string> kinds;
+    for (const verify::KindComparison& kind : comparison.kinds) kinds.insert(kind.kind);
+    EXPECT_EQ(kinds, (std::set<std::string>{"character set", "collation", "column", "constraint", "database", "domain",
+                                            "exception", "function", "function argument", "generator", "index",
+                                            "package", "privilege", "procedure", "procedure parameter", "role",
+                                            "table", "trigger", "view"}));
+    std::vector<std::string> tables;
+    for (const verify::TableRowsComparison& table : comparison.tables)
+        tables.push_back(table.table + " " + std::to_string(table.a.rows));
+    EXPECT_EQ(tables, (std::vector<std::string>{"CUSTOMERS 3", "GRID 2", "NO_KEY 4", "ONLY_BLOBS 3", "Order Lines 3"}));
+
+    // Objects with generated names are known by what they are; the owner's
+    // own privileges are not items.
+    db::DbConnection c;
+    Attach(c, source);
+    const std::vector<CatalogueItem> items = verify::ReadCatalogueItems(c);
+    const auto identities = [&](const std::string& kind) {
+        std::set<std::string> found;
+        for (const CatalogueItem& item : items)
+            if (item.kind == kind) found.insert(item.identity);
+        return found;
+    };
+    const std::set<std::string> constraints = identities("constraint");
+    for (const char* expected : {"PRIMARY KEY on CUSTOMERS (ID)", "pk Order Lines", "UQ_CUSTOMERS_CODE",
+                                 "FOREIGN KEY on Order Lines (CUSTOMER_ID) references CUSTOMERS (ID)",
+                                 "FK_LINES_CUSTOMER", "CHECK on Order Lines: CHECK (QTY > 0)", "CK_LINES_AMOUNT",
+                                 "NOT NULL on CUSTOMERS (CODE)"})
+        EXPECT_TRUE(constraints.count(expected)) << expected;
+    const std::set<std::string> indices = identities("index");
+    EXPECT_TRUE(indices.count("PRIMARY KEY index on CUSTOMERS (ID)"));
+    EXPECT_TRUE(indices.count("FOREIGN KEY index on Order Lines (CUSTOMER_ID) references CUSTOMERS"));
+    for (const std::string& privilege : identities("privilege"))
+        EXPECT_EQ(privilege.find("to user SYSDBA"), std::string::npos) << privilege;
+    EXPECT_TRUE(identities("privilege").count("USAGE on generator SEQ_ORDERS to user CLERK"));
+    EXPECT_TRUE(identities("column").count("Order Lines.Is\"Quoted"));
+}
+
+TEST_F(CompareDatabases, GeneratedNamesThatDifferCompareEqual) {
+    // Objects made and dropped first use up numbers: the second source's
+    // INTEG_n, RDB$PRIMARYn, RDB$FOREIGNn, CHECK_n, RDB$n domains and the
+    // identity's generator all get other numbers.
+    MakeRichSource(copy,
+                   "create table SPENT (ID integer generated by default as identity primary key, "
+                   "P integer not null references SPENT, Q varchar(5) check (Q <> ''), unique (Q));\n"
+                   "commit;\ndrop table SPENT;\ncommit;\n");
+    const std::string pk = "select rdb$index_name from rdb$relation_constraints where rdb$relation_name = 'CUSTOMERS' "
+                           "and rdb$constraint_type = 'PRIMARY KEY'";
+    const std::string domain = "select rdb$field_source from rdb$relation_fields where rdb$relation_name = "
+                               "'CUSTOMERS' and rdb$field_name = 'NAME'";
+    ASSERT_NE(Scalar(source, pk), Scalar(copy, pk));
+    ASSERT_NE(Scalar(source, domain), Scalar(copy, domain));
+
+    const verify::Comparison comparison = Compare(source, copy);
+    EXPECT_EQ(Joined(verify::DescribeDifferences(comparison)), "");
+    EXPECT_TRUE(comparison.Equal());
+}
+
+TEST_F(CompareDatabases, EachKindOfChangeToACopyIsReported) {
+    GbakClone(source, copy);
+    Isql(copy,
+         "update CUSTOMERS set \"Notes\" = 'notes with ünïcödè' where ID = 100;\n"  // one character
+         "delete from NO_KEY rows 1;\n"                                              // one of two equal rows
+         "update ONLY_BLOBS set B = '' where B is null;\n"                           // NULL became empty
+         "commit;\n"
+         "drop index IX_LINES_AMOUNT;\n"
+         "alter table \"Order Lines\" alter QTY set default 2;\n"
+         "alter index IX_INACTIVE active;\n"
+         // The column's collation changes (by way of a new column: Firebird
+         // alters no collation in place); its values, name and rank stay.
+         "alter table \"Order Lines\" add NEW_Q char(5) character set UTF8 collate UNICODE;\n"
+         "commit;\n"
+         "update \"Order Lines\" set NEW_Q = \"Is\"\"Quoted\";\n"
+         "alter table \"Order Lines\" drop \"Is\"\"Quoted\";\n"
+         "alter table \"Order Lines\" alter NEW_Q to \"Is\"\"Quoted\";\n"
+         "alter domain D_AMOUNT drop constraint;\n"
+         "alter domain D_AMOUNT add check (value > 0);\n"
+         "select gen_id(SEQ_ORDERS, 365) from RDB$DATABASE;\n"
+         "comment on table CUSTOMERS is null;\n"
+         "commit;\n",
+         false, "UTF8");
+    WriteGridCells(copy, 2, {-1, 0, 0, 0, 1, 2147483647});
+
+    const std::vector<std::string> lines = verify::DescribeDifferences(Compare(source, copy), "source", "copy");
+    EXPECT_EQ(Joined(lines), Joined({
+                                 "column Order Lines.Is\"Quoted: collation differs: UNICODE_NOCASE | UNICODE",
+                                 "column Order Lines.QTY: default differs: DEFAULT 1 | default 2",
+                                 "domain D_AMOUNT: check differs: CHECK (VALUE >= 0) | check (value > 0)",
+                                 "generator SEQ_ORDERS: current value differs: 135 | 500",
+                                 "index IX_LINES_AMOUNT: only in source",
+                                 "index IX_INACTIVE: inactive differs: 1 | 0",
+                                 "table CUSTOMERS: description differs: who buys | <none>",
+                                 "table CUSTOMERS: rows differ (3 each)",
+                                 "table GRID: rows differ (2 each)",  // one array element
+                                 "table NO_KEY: rows 4 vs 3",
+                                 "table ONLY_BLOBS: rows differ (3 each)",
+                             }));
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// Objects that are a name and a few attributes: packages, generators
+// (sequences), exceptions and roles.
+#include "verify/catalogue_readers.h"
+#include "verify/catalogue_rows.h"
+#include "verify/item_definition.h"
+
+namespace dravik::verify {
+
+void ReadNamedObjectItems(db::DbConnection& connection, CatalogueItems& items) {
+    ReadNamedItems(connection, items, "package",
+                   "SELECT pk.RDB$PACKAGE_NAME AS NAME, pk.RDB$PACKAGE_HEADER_SOURCE AS \"header\", "
+                   "pk.RDB$PACKAGE_BODY_SOURCE AS \"body\", pk.RDB$DESCRIPTION AS \"description\" "
+                   "FROM RDB$PACKAGES pk WHERE COALESCE(pk.RDB$SYSTEM_FLAG, 0) = 0");
+    // The generators behind identity columns are described with their column.
+    ForEachRow(connection,
+               "SELECT g.RDB$GENERATOR_NAME AS NAME, g.RDB$INITIAL_VALUE AS \"initial value\", "
+               "g.RDB$GENERATOR_INCREMENT AS \"increment\", g.RDB$DESCRIPTION AS \"description\" "
+               "FROM RDB$GENERATORS g WHERE COALESCE(g.RDB$SYSTEM_FLAG, 0) = 0 AND NOT EXISTS "
+               "(SELECT 1 FROM RDB$RELATION_FIELDS rf WHERE rf.RDB$GENERATOR_NAME = g.RDB$GENERATOR_NAME)",
+               [&](db::DbQuery& row) {
+                   const std::string name = FieldName(row, "NAME");
+                   ItemDefinition definition;
+                   definition.AddDescribedFields(row);
+                   definition.Add("current value", GeneratorValue(connection, name));
+                   items.push_back({"generator", name, definition.Text()});
+               });
+    ReadNamedItems(connection, items, "exception",
+                   "SELECT e.RDB$EXCEPTION_NAME AS NAME, e.RDB$MESSAGE AS \"message\", "
+                   "e.RDB$DESCRIPTION AS \"description\" FROM RDB$EXCEPTIONS e "
+                   "WHERE COALESCE(e.RDB$SYSTEM_FLAG, 0) = 0");
+    ReadNamedItems(connection, items, "role",
+                   "SELECT r.RDB$ROLE_NAME AS NAME, r.RDB$DESCRIPTION AS \"description\" FROM RDB$ROLES r "
+                   "WHERE COALESCE(r.RDB$SYSTEM_FLAG, 0) = 0");
+}
+
+}  // namespace dravik::verify

@@ -1,0 +1,52 @@
+#include "verify/catalogue_rows.h"
+
+#include "verify/identifiers.h"
+#include "verify/item_definition.h"
+
+namespace dravik::verify {
+
+void ForEachRow(db::DbConnection& connection, const std::string& sql, const std::function<void(db::DbQuery&)>& row) {
+    db::DbQuery query(connection, sql);
+    query.Open();
+    for (; !query.Eof(); query.Next()) row(query);
+}
+
+std::optional<std::string> FieldText(db::DbField& field) {
+    if (field.IsNull()) return std::nullopt;
+    std::string text = field.AsString();
+    if (field.SqlType() == SQL_TEXT)
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+std::string FieldName(db::DbQuery& row, const std::string& column) {
+    return FieldText(row.FieldByName(column)).value_or(std::string());
+}
+
+std::string RoutineName(db::DbQuery& row, const std::string& nameColumn) {
+    const std::string package = FieldName(row, "PKG");
+    return (package.empty() ? "" : package + ".") + FieldName(row, nameColumn);
+}
+
+std::string IsUserRelation(const std::string& relationColumn) {
+    return "EXISTS (SELECT 1 FROM RDB$RELATIONS ur WHERE ur.RDB$RELATION_NAME = " + relationColumn +
+           " AND COALESCE(ur.RDB$SYSTEM_FLAG, 0) = 0)";
+}
+
+void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& items, const std::string& kind,
+                    const std::string& sql) {
+    ForEachRow(connection, sql, [&](db::DbQuery& row) {
+        ItemDefinition definition;
+        definition.AddDescribedFields(row);
+        items.push_back({kind, FieldName(row, "NAME"), definition.Text()});
+    });
+}
+
+std::string GeneratorValue(db::DbConnection& connection, const std::string& generator) {
+    std::string value;
+    ForEachRow(connection, "SELECT GEN_ID(" + QuoteIdentifier(generator) + ", 0) FROM RDB$DATABASE",
+               [&](db::DbQuery& row) { value = row.Fields(0).AsString(); });
+    return value;
+}
+
+}  // namespace dravik::verify

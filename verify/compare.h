@@ -1,0 +1,61 @@
+// Whether two databases hold the same schema and the same rows: their
+// catalogue items (see catalogue_items.h) compared by identity and
+// definition, and the digests of the tables both have (see table_digests.h).
+// Both connections are opened by the caller, with character set NONE; each
+// side is read in one read-only snapshot.
+#pragma once
+
+#include "db/db_connection.h"
+#include "verify/table_digests.h"
+
+#include <string>
+#include <vector>
+
+namespace dravik::verify {
+
+struct CompareOptions {
+    // Compare the rows of the tables as well as the catalogue.
+    bool rows = true;
+    // Exact names of the tables whose rows are compared; empty: every table
+    // both databases have.
+    std::vector<std::string> tables;
+};
+
+struct DefinitionDifference {
+    std::string identity;
+    std::string a;  // the definitions (see ItemDefinition)
+    std::string b;
+};
+
+struct KindComparison {
+    std::string kind;
+    std::vector<std::string> onlyInA;  // identities
+    std::vector<std::string> onlyInB;
+    std::vector<DefinitionDifference> differing;
+    bool Equal() const { return onlyInA.empty() && onlyInB.empty() && differing.empty(); }
+};
+
+struct TableRowsComparison {
+    std::string table;
+    TableDigest a;
+    TableDigest b;
+    bool Equal() const { return a == b; }
+};
+
+struct Comparison {
+    std::vector<KindComparison> kinds;         // every kind either database has, by name
+    std::vector<TableRowsComparison> tables;   // every table compared, by name
+    bool Equal() const;
+};
+
+Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const CompareOptions& options = {});
+
+// One short line per difference, e.g.
+//   domain D_AMOUNT: check differs: check (value > 0) | check (value >= 0)
+//   index IDX_NAME: only in a
+//   table T: rows 10 vs 9
+// Long values are cut to the neighbourhood of their first difference.
+std::vector<std::string> DescribeDifferences(const Comparison& comparison, const std::string& nameA = "a",
+                                             const std::string& nameB = "b");
+
+}  // namespace dravik::verify

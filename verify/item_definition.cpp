@@ -1,0 +1,55 @@
+#include "verify/item_definition.h"
+
+#include "db/db_cursor_set.h"
+#include "verify/catalogue_rows.h"
+
+namespace dravik::verify {
+
+std::string EscapeLine(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+void ItemDefinition::Add(std::string_view key, const std::optional<std::string>& value) {
+    if (!value) return;
+    text_.append(key);
+    text_ += ": ";
+    text_ += EscapeLine(*value);
+    text_ += '\n';
+}
+
+void ItemDefinition::AddDescribedFields(db::DbCursorSet& row) {
+    for (int i = 0; i < row.FieldCount(); ++i) {
+        db::DbField& field = row.Fields(i);
+        const std::string& name = field.FieldName();
+        if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') Add(name, FieldText(field));
+    }
+}
+
+std::vector<std::pair<std::string, std::string>> SplitDefinition(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view line(text.data() + at, end - at);
+        const size_t colon = line.find(": ");
+        if (colon == std::string_view::npos)
+            lines.emplace_back(std::string(line), std::string());
+        else
+            lines.emplace_back(std::string(line.substr(0, colon)), std::string(line.substr(colon + 2)));
+        at = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace dravik::verify

@@ -1,0 +1,43 @@
+// The rows of a table as a row count and a 128-bit digest of their exact
+// values, read as a stream (one row in memory at a time, blobs piece by piece).
+//
+// Each row's stored columns (computed ones are recomputed by any copy and
+// left out), taken in the order of their names, are digested by their exact
+// value: integers and scaled numbers by their stored integer and scale,
+// floating point by its bit pattern, dates and times by the server's
+// encoding, texts by their bytes (CHAR with its trailing blanks), booleans,
+// blobs by their whole content, arrays by every element; NULL differs from
+// every value, the empty text included. The table's digest is the sum of
+// its rows' digests, with the count and the column names: it does not depend
+// on the order in which the rows come, so no sort is needed and two
+// databases compare alike whatever keys or indices each has, duplicate
+// rows and rows that a collation holds equal included.
+//
+// The connection should use character set NONE so texts arrive as their
+// stored bytes.
+#pragma once
+
+#include "db/db_connection.h"
+#include "verify/digest128.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dravik::verify {
+
+struct TableDigest {
+    std::int64_t rows = 0;
+    Hash128 digest;
+    bool operator==(const TableDigest&) const = default;
+};
+
+// Digests the table of that exact name (as stored, not quoted). Reads in the
+// connection's active transaction, or else in a read-only snapshot of its own.
+TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName);
+
+// The names of the user's tables that keep rows in the database: no views,
+// no global temporary tables, no external files.
+std::vector<std::string> ReadStoredTables(db::DbConnection& connection);
+
+}  // namespace dravik::verify
