@@ -1,43 +1,17 @@
 #include "frames/declareSQL.h"
 
-#include <algorithm>
-#include <cctype>
+#include <ibase.h>
 
 namespace dravik::frames {
 
-std::string Trim(const std::string& text) {
-    size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-    return text.substr(b, e - b);
-}
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-std::string QuoteLiteral(const std::string& text) {
-    if (Trim(text).empty()) return "NULL";
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += '\'';
-        quoted += c;
-    }
-    return quoted + "'";
-}
+std::string QuoteLiteral(const std::string& text) { return Trim(text).empty() ? "NULL" : db::SqlString(text); }
 
 std::unique_ptr<DbQuery> NewQuery(DbConnection& connection, const std::string& sql) {
-    auto query = std::make_unique<DbQuery>(connection, sql);
-    query->ParamCheck = false;
-    return query;
+    return std::make_unique<DbQuery>(connection, sql);
 }
 
 std::unique_ptr<DbStatement> NewStatement(DbConnection& connection, const std::string& sql) {
-    auto statement = std::make_unique<DbStatement>(connection, sql);
-    statement->ParamCheck = false;
-    return statement;
+    return std::make_unique<DbStatement>(connection, sql);
 }
 
 std::unique_ptr<DbTable> NewTable(DbConnection& connection, const std::string& tableName) {
@@ -94,26 +68,39 @@ std::string CollationName(DbConnection& connection, const std::string& collation
 
 std::string TypeName(int typeCode) {
     switch (typeCode) {
-        case 7: return "SMALLINT";
-        case 8: return "INTEGER";
-        case 9: return "BIGINT";  // a 64-bit quad: the nearest type DDL accepts
-        case 10: return "FLOAT";
-        case 12: return "DATE";
-        case 13: return "TIME";
-        case 14: return "CHAR";
-        case 16: return "BIGINT";
-        case 23: return "BOOLEAN";
-        case 27: return "DOUBLE PRECISION";
-        case 35: return "TIMESTAMP";
-        case 37: return "VARCHAR";
-        case 45:
-        case 261: return "BLOB";
+        case blr_short: return "SMALLINT";
+        case blr_long: return "INTEGER";
+        case blr_quad: return "BIGINT";  // a 64-bit quad: the nearest type DDL accepts
+        case blr_float: return "FLOAT";
+        case blr_sql_date: return "DATE";
+        case blr_sql_time: return "TIME";
+        case blr_text: return "CHAR";
+        case blr_int64: return "BIGINT";
+        case blr_bool: return "BOOLEAN";
+        case blr_double: return "DOUBLE PRECISION";
+        case blr_timestamp: return "TIMESTAMP";
+        case blr_varying: return "VARCHAR";
+        case blr_blob_id:
+        case blr_blob: return "BLOB";
         default: return {};
     }
 }
 
+std::string ArrayDimensions(DbConnection& lookup, const std::string& fieldName) {
+    auto query = NewQuery(lookup, "select RDB$LOWER_BOUND, RDB$UPPER_BOUND from RDB$FIELD_DIMENSIONS where "
+                                  "RDB$FIELD_NAME = " + db::SqlString(db::TrimRight(fieldName)) +
+                                      " order by RDB$DIMENSION");
+    query->Open();
+    std::string dimensions;
+    for (; !query->Eof(); query->Next())
+        dimensions += (dimensions.empty() ? "[" : ", ") + query->Fields(0).AsString() + ":" +
+                      query->Fields(1).AsString();
+    return dimensions.empty() ? dimensions : dimensions + "]";
+}
+
 std::string UniqueConstraintName(DbConnection& connection, const std::string& wanted) {
-    const std::string cut = wanted.size() > 20 ? wanted.substr(0, 20) : wanted;
+    // Firebird 3 names hold 31 bytes; a stored name never needs cutting.
+    const std::string cut = wanted.size() > 31 ? wanted.substr(0, 31) : wanted;
     std::string candidate = cut;
     auto query = NewQuery(connection, "");
     db::DbTransaction& transaction = connection.DefaultTransaction();

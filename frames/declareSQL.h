@@ -6,6 +6,7 @@
 
 #include "db/db_query.h"
 #include "db/db_table.h"
+#include "db/sql_text.h"
 
 #include <memory>
 #include <string>
@@ -17,9 +18,11 @@ using db::DbQuery;
 using db::DbStatement;
 using db::DbTable;
 
-// Text trimmed of blanks and control characters at both ends.
-std::string Trim(const std::string& text);
-std::string UpperCase(std::string text);
+using db::QuoteIdentifier;
+using db::SqlString;
+using db::Trim;
+using db::TrimRight;
+using db::UpperCase;
 
 // 'text' with inner quotes doubled; NULL (unquoted) for a blank text.
 std::string QuoteLiteral(const std::string& text);
@@ -39,9 +42,12 @@ std::string CollationName(DbConnection& connection, const std::string& collation
 
 // The keyword of an RDB$FIELD_TYPE code, or "" for a code without one.
 std::string TypeName(int typeCode);
+// The bounds of an array domain ("[1:5]", "[0:2, 1:3]"), or "" for a field
+// that is not an array.
+std::string ArrayDimensions(DbConnection& lookup, const std::string& fieldName);
 
-// A constraint name not yet used in the database: the wanted name cut to 20
-// characters, then that name followed by "_1", "_2", ...
+// A constraint name not yet used in the database: the wanted name, then that
+// name followed by "_1", "_2", ...
 std::string UniqueConstraintName(DbConnection& connection, const std::string& wanted);
 
 }  // namespace dravik::frames
@@ -58,6 +64,7 @@ struct FieldType {
     int segmentLength = 0; // RDB$SEGMENT_LENGTH
     std::string characterLength;  // RDB$CHARACTER_LENGTH as text, "" when NULL
     std::string charsetId;        // RDB$CHARACTER_SET_ID as text, "" when NULL
+    std::string dimensions;       // array bounds as ArrayDimensions gives them, "" for a scalar
 };
 
 // Reads the type columns of the current row by name; absent or NULL columns read as 0 / "".

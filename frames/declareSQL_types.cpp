@@ -2,6 +2,8 @@
 // parameters and external-function arguments.
 #include "frames/declareSQL.h"
 
+#include <ibase.h>
+
 namespace dravik::frames {
 
 namespace {
@@ -19,9 +21,9 @@ std::string TextOf(db::DbCursorSet& row, const char* name) {
 // Digits a storage type holds when the catalogue has no precision.
 int DefaultPrecision(int type) {
     switch (type) {
-        case 7: return 4;
-        case 8: return 9;
-        case 27: return 15;
+        case blr_short: return 4;
+        case blr_long: return 9;
+        case blr_double: return 15;
         default: return 18;
     }
 }
@@ -31,7 +33,7 @@ std::string Exact(const char* keyword, const FieldType& t) {
     return std::string(keyword) + "(" + std::to_string(precision) + "," + std::to_string(-t.scale) + ")";
 }
 
-bool IsText(const FieldType& t) { return t.type == 14 || t.type == 37 || t.type == 40; }
+bool IsText(const FieldType& t) { return t.type == blr_text || t.type == blr_varying || t.type == blr_cstring; }
 
 }  // namespace
 
@@ -51,9 +53,9 @@ FieldType ReadFieldType(db::DbCursorSet& row) {
 std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
     std::string d;
     switch (t.type) {
-        case 7:
-        case 8:
-        case 16:
+        case blr_short:
+        case blr_long:
+        case blr_int64:
             if (t.subType == 2)
                 d = Exact("DECIMAL", t);
             else if (t.subType == 1 || t.scale < 0)
@@ -61,19 +63,19 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
             else
                 d = TypeName(t.type);
             break;
-        case 27: d = t.scale < 0 ? Exact("NUMERIC", t) : TypeName(t.type); break;
-        case 14:
-        case 37:
-        case 40: {
-            const char* keyword = t.type == 14 ? "CHAR" : t.type == 37 ? "VARCHAR" : "CSTRING";
-            if (t.type == 40 && use != TypeUse::Argument) return {};
+        case blr_double: d = t.scale < 0 ? Exact("NUMERIC", t) : TypeName(t.type); break;
+        case blr_text:
+        case blr_varying:
+        case blr_cstring: {
+            const char* keyword = t.type == blr_text ? "CHAR" : t.type == blr_varying ? "VARCHAR" : "CSTRING";
+            if (t.type == blr_cstring && use != TypeUse::Argument) return {};
             // Characters when the catalogue has them: the byte length of a
             // multi-byte character set would multiply the declared size.
             const std::string n = t.characterLength.empty() ? std::to_string(t.length) : t.characterLength;
             d = std::string(keyword) + "(" + n + ")";
             break;
         }
-        case 261:
+        case blr_blob:
             d = "BLOB";
             if (use == TypeUse::Argument) return d;
             d += " SUB_TYPE " + std::to_string(t.subType);
@@ -82,7 +84,9 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
         default: d = TypeName(t.type); break;
     }
     if (d.empty()) return d;
-    const bool hasCharset = IsText(t) || (t.type == 261 && t.subType == 1);
+    // An array's bounds follow the element type, before its character set.
+    if (!t.dimensions.empty()) d += " " + t.dimensions;
+    const bool hasCharset = IsText(t) || (t.type == blr_blob && t.subType == isc_blob_text);
     const bool wanted = use == TypeUse::Argument ? std::atoi(t.charsetId.c_str()) > 0 : !t.charsetId.empty();
     if (hasCharset && wanted) {
         const std::string name = CharsetName(lookup, t.charsetId);

@@ -47,9 +47,51 @@ void TFrame_select::Pass(DbConnection& source, DbConnection& destination, Operat
     }
 }
 
-void TFrame_select::CreateSelected(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CreateObject); }
+void TFrame_select::CreateSelected(DbConnection& s, DbConnection& d) { RunSelected(s, d, schema::Phase::BeforeData); }
 void TFrame_select::CopySelectedData(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CopyObjectData); }
-void TFrame_select::CompleteSelected(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CompleteObject); }
+void TFrame_select::CompleteSelected(DbConnection& s, DbConnection& d) { RunSelected(s, d, schema::Phase::AfterData); }
+
+void TFrame_select::RunSelected(DbConnection& source, DbConnection& destination, schema::Phase phase) {
+    schema::SchemaPlan plan;
+    PlanContext context(source, destination);
+    PlanSelected(plan, context);
+    for (const schema::PlanNode* node : plan.Ordered(phase)) {
+        node->run();
+        if (CheckStop()) break;
+    }
+}
+
+void TFrame_select::PlanSelected(schema::SchemaPlan& plan, PlanContext& context) {
+    for (int i = 0; i < SelectedCount(); ++i) PlanObject(plan, context, SelectedName(i));
+}
+
+schema::PlanNode TFrame_select::Node(std::string key, schema::Phase phase, int rank, std::string stepCode,
+                                     std::vector<std::string> dependsOn, std::function<void()> run) {
+    schema::PlanNode node;
+    node.key = std::move(key);
+    node.phase = phase;
+    node.rank = rank;
+    node.stepCode = std::move(stepCode);
+    node.dependsOn = std::move(dependsOn);
+    node.run = std::move(run);
+    return node;
+}
+
+void TFrame_select::RunObject(DbConnection& source, DbConnection& destination, const std::string& name,
+                              schema::Phase phase) {
+    schema::SchemaPlan plan;
+    PlanContext context(source, destination);
+    PlanObject(plan, context, name);
+    for (const schema::PlanNode* node : plan.Ordered(phase)) node->run();
+}
+
+void TFrame_select::CreateObject(DbConnection& s, DbConnection& d, const std::string& name) {
+    RunObject(s, d, name, schema::Phase::BeforeData);
+}
+
+void TFrame_select::CompleteObject(DbConnection& s, DbConnection& d, const std::string& name) {
+    RunObject(s, d, name, schema::Phase::AfterData);
+}
 
 bool TFrame_select::CheckStop() {
     if (!wizard) return false;

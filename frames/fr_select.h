@@ -6,6 +6,8 @@
 #include "controls/core/qor_list_items.h"
 #include "db/db_connection.h"
 #include "frames/frame_host.h"
+#include "frames/plan_context.h"
+#include "schema/schema_plan.h"
 
 #include <string>
 
@@ -28,6 +30,11 @@ public:
     virtual std::string SummaryHeading() const = 0;
     // The listing query: columns NAME and OBJ.
     virtual std::string ListingSql() const = 0;
+    // The step indicator's code shown before each pass over this frame; empty
+    // when the pass shows no step of its own.
+    virtual std::string CreateStepCode() const { return ""; }
+    virtual std::string CopyStepCode() const { return ""; }
+    virtual std::string CompleteStepCode() const { return ""; }
 
     virtual int SelectedCount() const { return dstList.Count(); }
     virtual const TQorListItem& SelectedItem(int i) const { return dstList.Item(i); }
@@ -50,15 +57,25 @@ public:
     // The heading, then one tab-indented line per picked object.
     virtual void WriteSummary();
 
-    // The three passes: the per-object operation for every picked object,
-    // in list order, leaving when the stop flag is seen after an object.
+    // The three passes over the picked objects, leaving when the stop flag is
+    // seen after an object: the create and completion passes run the nodes
+    // of the picked objects' plan before and after the rows, in dependency
+    // order; the copy pass copies each object's rows in list order.
     virtual void CreateSelected(DbConnection& source, DbConnection& destination);
     virtual void CopySelectedData(DbConnection& source, DbConnection& destination);
     virtual void CompleteSelected(DbConnection& source, DbConnection& destination);
 
-    virtual void CreateObject(DbConnection&, DbConnection&, const std::string&) {}
+    // Schema objects are planned, not built at once: each picked object adds
+    // the nodes that create it (and its parts) to the job's plan, with what
+    // they depend on, and the job runs them in dependency order.
+    virtual void PlanObject(schema::SchemaPlan&, PlanContext&, const std::string&) {}
+    void PlanSelected(schema::SchemaPlan& plan, PlanContext& context);
+
+    // One object on its own: its nodes of the phase before the rows
+    // (CreateObject) or after them (CompleteObject), run in their order.
+    virtual void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name);
     virtual void CopyObjectData(DbConnection&, DbConnection&, const std::string&) {}
-    virtual void CompleteObject(DbConnection&, DbConnection&, const std::string&) {}
+    virtual void CompleteObject(DbConnection& source, DbConnection& destination, const std::string& name);
 
     // Reads the stop flag, lets pending events run, returns what was read.
     bool CheckStop();
@@ -73,7 +90,13 @@ public:
     bool Select(const std::string& objectName);
     bool Deselect(const std::string& objectName);
 
+    // A plan node: key, phase, rank, step code, dependencies, work.
+    static schema::PlanNode Node(std::string key, schema::Phase phase, int rank, std::string stepCode,
+                                 std::vector<std::string> dependsOn, std::function<void()> run);
+
 private:
+    void RunObject(DbConnection& source, DbConnection& destination, const std::string& name, schema::Phase phase);
+    void RunSelected(DbConnection& source, DbConnection& destination, schema::Phase phase);
     template <typename Operation>
     void Pass(DbConnection& source, DbConnection& destination, Operation operation);
 };

@@ -1,6 +1,9 @@
 #include "frames/fr_select_domain.h"
 
 #include "frames/declareSQL.h"
+#include "schema/node_keys.h"
+
+#include <stdexcept>
 
 namespace dravik::frames {
 
@@ -12,23 +15,37 @@ std::string TFrame_select_domain::ListingSql() const {
 }
 
 std::string TFrame_select_domain::DomainDeclaration(DbConnection& source, db::DbCursorSet& row) {
-    std::string declaration = DeclareType(source, ReadFieldType(row), TypeUse::Domain);
+    FieldType type = ReadFieldType(row);
+    if (!row.FieldByName("RDB$DIMENSIONS").IsNull())
+        type.dimensions = ArrayDimensions(source, row.FieldByName("RDB$FIELD_NAME").AsString());
+    std::string declaration = DeclareType(source, type, TypeUse::Domain);
     declaration += " " + Trim(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
     if (row.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) declaration += " NOT NULL ";
     return declaration;
 }
 
-void TFrame_select_domain::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
-    const std::string workingName = " " + Trim(name) + " ";
-    auto query = NewQuery(source, "select * from RDB$FIELDS where RDB$FIELD_NAME=" + QuoteLiteral(Trim(name)));
+void TFrame_select_domain::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
+    const std::string name = TrimRight(listed);
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    plan.Add(Node(schema::key::Domain(name), schema::Phase::BeforeData, schema::rank::kDomain, "M_DOM", {},
+                  [this, &s, &d, name] { CreateDomain(s, d, name); }));
+    plan.Add(Node("DCK:" + name, schema::Phase::AfterData, schema::rank::kDomainCheck, "A_TRG",
+                  {schema::key::Domain(name)}, [this, &s, &d, name] { AddCheck(s, d, name); }));
+}
+
+void TFrame_select_domain::CreateDomain(DbConnection& source, DbConnection& destination, const std::string& name) {
+    const std::string workingName = " " + name + " ";
+    auto query = NewQuery(source, "select * from RDB$FIELDS where RDB$FIELD_NAME=" + SqlString(name));
     db::DbTransaction& sourceTransaction = source.DefaultTransaction();
     try {
         query->Open();
+        if (query->Eof()) throw std::runtime_error("the source has no domain " + name);
         const std::string collation = CollationName(source, query->FieldByName("RDB$COLLATION_ID").AsString(),
                                                     query->FieldByName("RDB$CHARACTER_SET_ID").AsString());
-        const std::string collationClause = collation.empty() ? "" : " COLLATE " + collation;
-        ExecStatement(destination,
-                      "CREATE DOMAIN " + workingName + " AS " + DomainDeclaration(source, *query) + collationClause);
+        const std::string collationClause = collation.empty() ? "" : " COLLATE " + QuoteIdentifier(collation);
+        ExecStatement(destination, "CREATE DOMAIN " + QuoteIdentifier(name) + " AS " +
+                                       DomainDeclaration(source, *query) + collationClause);
         LogOk("DOMAIN", workingName);
         if (sourceTransaction.InTransaction()) sourceTransaction.Commit();
     } catch (const std::exception& e) {
@@ -40,6 +57,22 @@ void TFrame_select_domain::CreateObject(DbConnection& source, DbConnection& dest
             }
         }
         LogError("DOMAIN", workingName + e.what());
+    }
+}
+
+void TFrame_select_domain::AddCheck(DbConnection& source, DbConnection& destination, const std::string& name) {
+    try {
+        auto query = NewQuery(source, "select RDB$VALIDATION_SOURCE from RDB$FIELDS where RDB$FIELD_NAME=" +
+                                          SqlString(name) + " and RDB$VALIDATION_SOURCE is not null");
+        query->Open();
+        if (query->Eof()) return;
+        // The stored source is the whole clause: "CHECK (VALUE ...)".
+        const std::string check = Trim(query->Fields(0).AsString());
+        query->Close();
+        ExecStatement(destination, "ALTER DOMAIN " + QuoteIdentifier(name) + " ADD " + check);
+        LogOk("DOMAIN CHECK", name);
+    } catch (const std::exception& e) {
+        LogError("DOMAIN CHECK " + name, e.what());
     }
 }
 

@@ -1,4 +1,6 @@
-// Domains: one CREATE DOMAIN per domain, from its RDB$FIELDS row.
+// Domains: one CREATE DOMAIN per domain, from its RDB$FIELDS row; a domain's
+// CHECK is added after the rows are copied, so rows the source holds are
+// never refused by a check added to it later.
 #pragma once
 
 #include "db/db_cursor_set.h"
@@ -11,10 +13,15 @@ public:
     std::string Title() const override { return "Domain"; }
     std::string SummaryHeading() const override { return "\r\nDomains"; }
     std::string ListingSql() const override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    std::string CreateStepCode() const override { return "M_DOM"; }
+    void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
-    // What follows " AS " in the statement, without the collation.
+    // What follows " AS " in the statement, without the collation and the check.
     static std::string DomainDeclaration(DbConnection& source, db::DbCursorSet& row);
+
+private:
+    void CreateDomain(DbConnection& source, DbConnection& destination, const std::string& name);
+    void AddCheck(DbConnection& source, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

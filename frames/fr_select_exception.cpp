@@ -1,6 +1,7 @@
 #include "frames/fr_select_exception.h"
 
 #include "frames/declareSQL.h"
+#include "schema/node_keys.h"
 
 namespace dravik::frames {
 
@@ -9,15 +10,22 @@ std::string TFrame_select_exception::ListingSql() const {
            "RDB$EXCEPTION_NAME;";
 }
 
+void TFrame_select_exception::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    plan.Add(Node(schema::key::Exception(TrimRight(name)), schema::Phase::BeforeData, schema::rank::kException,
+                  "M_EXC", {}, [this, &s, &d, name] { CreateObject(s, d, name); }));
+}
+
 void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
-    const std::string trimmed = Trim(name);
-    auto query = NewQuery(source, "select * from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME=" + QuoteLiteral(trimmed));
+    const std::string trimmed = TrimRight(name);
+    auto query = NewQuery(source, "select * from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME=" + SqlString(trimmed));
     try {
         query->Open();
         const std::string message = query->FieldByName("RDB$MESSAGE").AsString();
         // The server refuses NULL as a message but takes an empty one.
         const std::string literal = Trim(message).empty() ? "''" : QuoteLiteral(message);
-        ExecStatement(destination, "CREATE EXCEPTION " + trimmed + " " + literal);
+        ExecStatement(destination, "CREATE EXCEPTION " + QuoteIdentifier(trimmed) + " " + literal);
         LogOk("CREATE EXCEPTION", name);
     } catch (const std::exception&) {
         LogError("CREATE EXCEPTION " + name, " Ошибка операции");

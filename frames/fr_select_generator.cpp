@@ -1,6 +1,7 @@
 #include "frames/fr_select_generator.h"
 
 #include "frames/declareSQL.h"
+#include "schema/node_keys.h"
 
 namespace dravik::frames {
 
@@ -13,7 +14,7 @@ std::string TFrame_select_generator::ListingSql() const {
 
 std::string TFrame_select_generator::GeneratorValue(DbConnection& source, const std::string& name) {
     std::string value = "1";
-    auto query = NewQuery(source, "select gen_id(" + Trim(name) + ",0) as ID from RDB$database");
+    auto query = NewQuery(source, "select gen_id(" + QuoteIdentifier(name) + ",0) as ID from RDB$database");
     try {
         query->Open();
         value = query->Fields(0).AsString();
@@ -25,15 +26,35 @@ std::string TFrame_select_generator::GeneratorValue(DbConnection& source, const 
     return value;
 }
 
-void TFrame_select_generator::CreateObject(DbConnection& source, DbConnection& destination,
-                                           const std::string& listedName) {
-    const std::string name = Trim(listedName);
+void TFrame_select_generator::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
+    const std::string name = TrimRight(listed);
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    plan.Add(Node(schema::key::Generator(name), schema::Phase::BeforeData, schema::rank::kGenerator, "M_GEN", {},
+                  [this, &s, &d, name] { CreateGenerator(s, d, name); }));
+}
+
+void TFrame_select_generator::CreateGenerator(DbConnection& source, DbConnection& destination,
+                                              const std::string& name) {
+    const std::string quoted = QuoteIdentifier(name);
     try {
-        ExecStatement(destination, "CREATE GENERATOR " + name);
+        // The initial value and the step belong to the sequence's definition;
+        // SET GENERATOR moves only its current value.
+        std::string options;
+        {
+            auto query = NewQuery(source, "select RDB$INITIAL_VALUE, RDB$GENERATOR_INCREMENT from RDB$GENERATORS "
+                                          "where RDB$GENERATOR_NAME=" + SqlString(name));
+            query->Open();
+            if (!query->Eof()) {
+                if (!query->Fields(0).IsNull()) options += " START WITH " + query->Fields(0).AsString();
+                if (!query->Fields(1).IsNull()) options += " INCREMENT BY " + query->Fields(1).AsString();
+            }
+        }
+        ExecStatement(destination, "CREATE SEQUENCE " + quoted + options);
         std::string suffix;
         if (cbGenID) {
             const std::string value = GeneratorValue(source, name);
-            ExecStatement(destination, "SET GENERATOR " + name + " TO " + value);
+            ExecStatement(destination, "SET GENERATOR " + quoted + " TO " + value);
             suffix = ", " + value;
         }
         LogOk("CREATE GENERATOR", name + suffix);

@@ -1,24 +1,22 @@
 #include "frames/fr_select_procedure.h"
 
 #include "frames/declareSQL.h"
+#include "frames/routine_parameters.h"
+#include "schema/node_keys.h"
+
+#include <stdexcept>
 
 namespace dravik::frames {
 
 namespace {
-
-// Appends one item to a parameter list: a tab before the first, a comma, a
-// line break and a tab before each later one.
-void AppendItem(std::string& list, const std::string& item) {
-    list += (list.empty() ? "\t" : ",\r\n\t") + item;
-}
 
 // The body of a stub: it exits at once. A procedure that is selectable in the
 // source gets an unreachable SUSPEND too, so that the server takes the stub as
 // selectable and bodies and views that select from it compile before its own
 // body is in place.
 std::string StubBody(DbConnection& source, const std::string& name) {
-    auto query = NewQuery(source, "select RDB$PROCEDURE_TYPE from RDB$PROCEDURES where RDB$PROCEDURE_NAME=" +
-                                      QuoteLiteral(name));
+    auto query = NewQuery(source, "select RDB$PROCEDURE_TYPE from RDB$PROCEDURES where RDB$PACKAGE_NAME is null "
+                                  "and RDB$PROCEDURE_NAME=" + SqlString(name));
     query->Open();
     const bool selectable = !query->Eof() && query->Fields(0).AsInteger() == 1;
     return selectable ? "\r\nAS\r\nbegin\r\n\texit;\r\n\tsuspend;\r\nend;" : "\r\nAS\r\nbegin\r\n\texit;\r\nend;";
@@ -28,22 +26,21 @@ std::string StubBody(DbConnection& source, const std::string& name) {
 
 std::string TFrame_select_procedure::ListingSql() const {
     return "select RDB$PROCEDURE_NAME as NAME, RDB$PROCEDURE_NAME as OBJ FROM RDB$PROCEDURES where "
-           "RDB$SYSTEM_FLAG=0 order by RDB$PROCEDURE_NAME;";
+           "RDB$SYSTEM_FLAG=0 and RDB$PACKAGE_NAME is null order by RDB$PROCEDURE_NAME;";
 }
 
 std::string TFrame_select_procedure::ParameterList(DbConnection& source, const std::string& name) {
     auto query = NewQuery(source,
-                          "select p.RDB$PARAMETER_NAME, p.RDB$PARAMETER_TYPE, f.* FROM rdb$procedure_parameters p, "
-                          "RDB$FIELDS f WHERE p.rdb$procedure_name = " +
-                              QuoteLiteral(name) +
-                              " and p.RDB$FIELD_SOURCE = f.RDB$FIELD_NAME"
-                              " ORDER BY RDB$PARAMETER_TYPE, RDB$PARAMETER_NUMBER");
+                          "select p.*, f.*, f.RDB$COLLATION_ID as DOMAIN_COLLATION_ID FROM rdb$procedure_parameters p "
+                          "join RDB$FIELDS f on p.RDB$FIELD_SOURCE = f.RDB$FIELD_NAME WHERE p.rdb$procedure_name = " +
+                              SqlString(TrimRight(name)) +
+                              " and p.RDB$PACKAGE_NAME is null ORDER BY p.RDB$PARAMETER_TYPE, p.RDB$PARAMETER_NUMBER");
     query->Open();
     std::string inputs, outputs;
     for (; !query->Eof(); query->Next()) {
-        const std::string declaration = Trim(query->FieldByName("RDB$PARAMETER_NAME").AsString()) + "  " +
-                                        DeclareType(source, ReadFieldType(*query), TypeUse::Parameter);
-        AppendItem(query->FieldByName("RDB$PARAMETER_TYPE").AsInteger() == 0 ? inputs : outputs, declaration);
+        const std::string declaration = QuoteIdentifier(query->FieldByName("RDB$PARAMETER_NAME").AsString()) + "  " +
+                                        ParameterDeclaration(source, *query);
+        AppendParameter(query->FieldByName("RDB$PARAMETER_TYPE").AsInteger() == 0 ? inputs : outputs, declaration);
     }
     std::string result;
     if (!inputs.empty()) result = "(\r\n" + inputs + "\r\n)";
@@ -51,26 +48,55 @@ std::string TFrame_select_procedure::ParameterList(DbConnection& source, const s
     return result;
 }
 
-void TFrame_select_procedure::CreateObject(DbConnection& source, DbConnection& destination, const std::string& listed) {
-    const std::string name = UpperCase(Trim(listed));
+void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
+    const std::string name = TrimRight(listed);
+    const std::string key = schema::key::Procedure(name);
+    // The stub's header names the tables of its TYPE OF COLUMN parameters.
+    std::vector<std::string> headerNeeds;
+    {
+        auto query = NewQuery(context.source, "select distinct RDB$RELATION_NAME from RDB$PROCEDURE_PARAMETERS "
+                                              "where RDB$PACKAGE_NAME is null and RDB$RELATION_NAME is not null "
+                                              "and RDB$PROCEDURE_NAME=" + SqlString(name));
+        for (query->Open(); !query->Eof(); query->Next())
+            headerNeeds.push_back(schema::key::Relation(TrimRight(query->Fields(0).AsString())));
+    }
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kRoutineStub, "M_PRC", std::move(headerNeeds),
+                  [this, &s, &d, name] { CreateStub(s, d, name); }));
+    plan.Add(Node(schema::key::Body(key), schema::Phase::AfterData, schema::rank::kRoutineBody, "A_PRC", {key},
+                  [this, &s, &d, name] { CreateBody(s, d, name); }));
+}
+
+void TFrame_select_procedure::CreateStub(DbConnection& source, DbConnection& destination, const std::string& name) {
     try {
-        ExecStatement(destination, "CREATE PROCEDURE " + name + ParameterList(source, name) + StubBody(source, name));
+        ExecStatement(destination,
+                      "CREATE PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, name) + StubBody(source, name));
         LogOk("PROCEDURE", name);
     } catch (const std::exception& e) {
         LogError("CREATE ERROR. PROCEDURE " + name, e.what());
     }
 }
 
-void TFrame_select_procedure::CompleteObject(DbConnection& source, DbConnection& destination,
-                                             const std::string& listed) {
-    const std::string name = UpperCase(Trim(listed));
-    auto query = NewQuery(source, "select * from RDB$PROCEDURES where RDB$PROCEDURE_NAME=" + QuoteLiteral(name));
+void TFrame_select_procedure::CreateBody(DbConnection& source, DbConnection& destination, const std::string& name) {
+    auto query = NewQuery(source, "select * from RDB$PROCEDURES where RDB$PACKAGE_NAME is null and "
+                                  "RDB$PROCEDURE_NAME=" + SqlString(name));
     try {
         query->Open();
-        // The server keeps the body from its first word on, so a line break
-        // keeps AS apart from it.
-        ExecStatement(destination, "ALTER PROCEDURE " + name + ParameterList(source, name) + "\r\nAS\r\n" +
-                                       query->FieldByName("RDB$PROCEDURE_SOURCE").AsString());
+        if (query->Eof()) throw std::runtime_error("the source has no procedure " + name);
+        std::string body;
+        if (!query->FieldByName("RDB$PROCEDURE_SOURCE").IsNull()) {
+            // The server keeps the body from its first word on, so a line
+            // break keeps AS apart from it.
+            body = "\r\nAS\r\n" + query->FieldByName("RDB$PROCEDURE_SOURCE").AsString();
+        } else if (db::DbField* engine = query->FindField("RDB$ENGINE_NAME"); engine && !engine->IsNull()) {
+            body = "\r\nEXTERNAL NAME " + SqlString(TrimRight(query->FieldByName("RDB$ENTRYPOINT").AsString())) +
+                   " ENGINE " + QuoteIdentifier(engine->AsString());
+        } else {
+            throw std::runtime_error("the source keeps no text of procedure " + name);
+        }
+        query->Close();
+        ExecStatement(destination, "ALTER PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, name) + body);
         LogOk("PROCEDURE", name);
     } catch (const std::exception& e) {
         LogError("CREATE ERROR. PROCEDURE " + name, e.what());

@@ -1,5 +1,6 @@
-// Stored procedures: a stub with the full header in the create pass, the real
-// body in the completion pass, so that procedures may call each other.
+// Stored procedures: a stub with the full header before the rows (after the
+// tables its TYPE OF COLUMN parameters name), the real body after them, so
+// that procedures may call each other whatever their order.
 #pragma once
 
 #include "frames/fr_select.h"
@@ -11,11 +12,14 @@ public:
     std::string Title() const override { return "Procedures"; }
     std::string SummaryHeading() const override { return "\r\nProcedures"; }
     std::string ListingSql() const override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
-    void CompleteObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The header from right after the name up to AS: inputs, then RETURNS(outputs).
     static std::string ParameterList(DbConnection& source, const std::string& name);
+
+private:
+    void CreateStub(DbConnection& source, DbConnection& destination, const std::string& name);
+    void CreateBody(DbConnection& source, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

@@ -1,5 +1,6 @@
-// Tables: columns, primary key and indices in the create pass; triggers and
-// foreign keys in the completion pass, after the rows are copied.
+// Tables: columns, primary and unique keys and indices before the rows;
+// checks, triggers and foreign keys after them. Every key, index, check and
+// trigger is a plan node of its own, so one that fails takes no other along.
 #pragma once
 
 #include "db/db_cursor_set.h"
@@ -16,25 +17,40 @@ public:
     std::string Title() const override { return "Tables"; }
     std::string SummaryHeading() const override { return "\r\nTables"; }
     std::string ListingSql() const override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
-    void CompleteObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    std::string CreateStepCode() const override { return "M_TAB"; }
+    std::string CompleteStepCode() const override { return "A_TRG"; }
+    void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
-    // The declaration of one column row (RDB$RELATION_FIELDS f joined with RDB$FIELDS ff).
+    // The declaration of one column row (RDB$RELATION_FIELDS f joined with
+    // RDB$FIELDS ff): domain or type, identity, default, NOT NULL, collation.
     static std::string ColumnDeclaration(DbConnection& source, db::DbCursorSet& row);
-    void CreatePrimaryKey(DbConnection& source, DbConnection& destination, const std::string& table);
-    void CreateForeignKeys(DbConnection& source, DbConnection& destination, const std::string& table);
-    // The words of an ON UPDATE / ON DELETE clause for a stored rule.
+    // The words of an ON UPDATE / ON DELETE clause for a stored rule: the
+    // rule as stored, NO ACTION when none is stored, "" (no clause) for
+    // RESTRICT.
     static std::string ReferentialRule(const std::string& storedRule);
-    void CreateIndices(DbConnection& source, DbConnection& destination, const std::string& table);
-    void CreateTriggers(DbConnection& source, DbConnection& destination, const std::string& table);
-    // The event words of an RDB$TRIGGER_TYPE code of a table trigger
-    // ("BEFORE INSERT", "AFTER UPDATE OR DELETE", ...); "" for any other code.
     static std::string TriggerEventWords(int triggerType);
 
 private:
-    // Runs a segment query on the reused query object and joins the trimmed
-    // values of its first column with ", ".
-    static std::string ColumnList(db::DbQuery& segments, const std::string& sql);
+    void CreateTable(DbConnection& source, DbConnection& destination, const std::string& table,
+                     const std::vector<std::string>& deferredColumns);
+    void AddComputedColumn(DbConnection& source, DbConnection& destination, const std::string& table,
+                           const std::string& column);
+    void PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& table);
+    void PlanIndices(schema::SchemaPlan& plan, PlanContext& context, const std::string& table);
+    void CreateKey(DbConnection& source, DbConnection& destination, const std::string& table,
+                   const std::string& constraint);
+    void CreateForeignKey(DbConnection& source, DbConnection& destination, const std::string& table,
+                          const std::string& constraint);
+    void CreateCheck(DbConnection& source, DbConnection& destination, const std::string& table,
+                     const std::string& constraint);
+    void CreateIndex(DbConnection& source, DbConnection& destination, const std::string& table,
+                     const std::string& index);
 };
+
+// The quoted names of an index's columns in segment order, joined with ", ".
+std::string IndexColumns(DbConnection& source, const std::string& index);
+// True for a constraint or index name the engine made up (INTEG_n, RDB$...):
+// the clone leaves such names for its own engine to make.
+bool GeneratedName(const std::string& name);
 
 }  // namespace dravik::frames

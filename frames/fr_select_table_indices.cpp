@@ -1,36 +1,54 @@
-// A table's user indices, recreated under their source names after its
-// primary key and before its rows are copied.
+// A table's own indices (those no key owns), each its own node before the
+// rows: columns or expression, unique, descending, and inactive when the
+// source's is.
 #include "frames/fr_select_table.h"
 
 #include "frames/declareSQL.h"
+#include "schema/node_keys.h"
+
+#include <stdexcept>
 
 namespace dravik::frames {
 
-void TFrame_select_table::CreateIndices(DbConnection& source, DbConnection& destination, const std::string& table) {
-    const std::string t = Trim(table);
-    // A primary or foreign key named by its author has an index of the same
-    // name; the key steps recreate it with the constraint, so it is left out
-    // here (creating it first would make the constraint fail, or fail itself).
-    auto indices = NewQuery(source, "SELECT * from RDB$INDICES where RDB$RELATION_NAME=" + QuoteLiteral(t) +
-                                        " and RDB$INDEX_NAME not like 'RDB$%'"
-                                        " and not exists (select 1 from RDB$RELATION_CONSTRAINTS c"
-                                        " where c.RDB$INDEX_NAME = RDB$INDICES.RDB$INDEX_NAME"
-                                        " and c.RDB$CONSTRAINT_TYPE in ('PRIMARY KEY', 'FOREIGN KEY'))"
-                                        " order by RDB$INDEX_NAME;");
-    auto segments = NewQuery(source, "");
+void TFrame_select_table::PlanIndices(schema::SchemaPlan& plan, PlanContext& context, const std::string& t) {
+    std::vector<std::string> names;
+    {
+        // A key's index is made by its constraint.
+        auto query = NewQuery(context.source,
+                              "SELECT RDB$INDEX_NAME from RDB$INDICES i where RDB$RELATION_NAME=" + SqlString(t) +
+                                  " and RDB$INDEX_NAME not like 'RDB$%' and coalesce(RDB$SYSTEM_FLAG, 0) = 0"
+                                  " and not exists (select 1 from RDB$RELATION_CONSTRAINTS c"
+                                  " where c.RDB$INDEX_NAME = i.RDB$INDEX_NAME) order by RDB$INDEX_NAME");
+        for (query->Open(); !query->Eof(); query->Next()) names.push_back(TrimRight(query->Fields(0).AsString()));
+    }
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    for (const std::string& index : names) {
+        const std::string key = schema::key::Index(index);
+        std::vector<std::string> dependsOn = context.Links().Of(key);
+        dependsOn.push_back(schema::key::Relation(t));
+        plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kIndex, "M_TAB", std::move(dependsOn),
+                      [this, &s, &d, t, index] { CreateIndex(s, d, t, index); }));
+    }
+}
+
+void TFrame_select_table::CreateIndex(DbConnection& source, DbConnection& destination, const std::string& t,
+                                      const std::string& index) {
     try {
-        indices->Open();
-        indices->FetchAll();
-        for (; !indices->Eof(); indices->Next()) {
-            const std::string i = Trim(indices->FieldByName("RDB$INDEX_NAME").AsString());
-            const std::string c =
-                ColumnList(*segments, "select rdb$field_name as name  from rdb$index_segments  where rdb$index_name=" +
-                                          QuoteLiteral(i) + " order by rdb$field_position asc;");
-            const std::string u = indices->FieldByName("RDB$UNIQUE_FLAG").AsInteger() == 1 ? " UNIQUE" : "";
-            const std::string d = indices->FieldByName("RDB$INDEX_TYPE").AsInteger() == 1 ? " DESCENDING" : "";
-            ExecStatement(destination, "CREATE" + u + d + " INDEX " + i + " ON " + t + "(" + c + ");");
-            LogOk("INDEX " + t, i);
-        }
+        auto row = NewQuery(source, "select RDB$UNIQUE_FLAG, RDB$INDEX_TYPE, RDB$INDEX_INACTIVE, "
+                                    "RDB$EXPRESSION_SOURCE from RDB$INDICES where RDB$INDEX_NAME=" + SqlString(index));
+        row->Open();
+        if (row->Eof()) throw std::runtime_error("the source has no index " + index);
+        const std::string u = row->Fields(0).AsInteger() == 1 ? " UNIQUE" : "";
+        const std::string d = row->Fields(1).AsInteger() == 1 ? " DESCENDING" : "";
+        const bool inactive = row->Fields(2).AsInteger() == 1;
+        const std::string on = row->Fields(3).IsNull() ? "(" + IndexColumns(source, index) + ")"
+                                                       : " COMPUTED BY " + Trim(row->Fields(3).AsString());
+        row->Close();
+        ExecStatement(destination, "CREATE" + u + d + " INDEX " + QuoteIdentifier(index) + " ON " +
+                                       QuoteIdentifier(t) + on + ";");
+        if (inactive) ExecStatement(destination, "ALTER INDEX " + QuoteIdentifier(index) + " INACTIVE;");
+        LogOk("INDEX " + t, index);
     } catch (const std::exception& e) {
         LogError("INDEX" + t, e.what());
     }

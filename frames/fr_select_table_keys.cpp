@@ -1,93 +1,157 @@
-// Primary keys (create pass) and foreign keys (completion pass), each added
-// by its own ALTER TABLE under a constraint name still free in the destination.
+// A table's constraints: primary and unique keys before the rows, CHECK
+// constraints and foreign keys after them, each its own node. A name the
+// user gave is kept whole; a name the engine made up is left for the
+// destination's engine to make again.
 #include "frames/fr_select_table.h"
 
 #include "frames/declareSQL.h"
+#include "schema/node_keys.h"
+
+#include <stdexcept>
 
 namespace dravik::frames {
 
-std::string TFrame_select_table::ColumnList(db::DbQuery& segments, const std::string& sql) {
-    segments.Close();
-    segments.SetSQL(sql);
-    segments.Open();
+namespace {
+
+// "CONSTRAINT name " for a name the user gave, "" for a generated one.
+std::string ConstraintClause(const std::string& name) {
+    return GeneratedName(name) ? std::string() : "CONSTRAINT " + QuoteIdentifier(name) + " ";
+}
+
+// The USING clause that keeps the name and direction of a key's index: needed
+// when the user named the index otherwise than the constraint, or made it
+// descending.
+std::string UsingIndexClause(DbConnection& source, const std::string& constraint, const std::string& index) {
+    if (GeneratedName(index)) return {};
+    auto query = NewQuery(source, "select RDB$INDEX_TYPE from RDB$INDICES where RDB$INDEX_NAME=" + SqlString(index));
+    query->Open();
+    const bool descending = !query->Eof() && query->Fields(0).AsInteger() == 1;
+    if (index == constraint && !descending) return {};
+    return std::string(" USING ") + (descending ? "DESC " : "") + "INDEX " + QuoteIdentifier(index);
+}
+
+}  // namespace
+
+std::string IndexColumns(DbConnection& source, const std::string& index) {
+    auto segments = NewQuery(source, "select rdb$field_name from rdb$index_segments where rdb$index_name=" +
+                                         SqlString(index) + " order by rdb$field_position asc;");
+    segments->Open();
     std::string list;
-    for (; !segments.Eof(); segments.Next()) {
+    for (; !segments->Eof(); segments->Next()) {
         if (!list.empty()) list += ", ";
-        list += Trim(segments.Fields(0).AsString());
+        list += QuoteIdentifier(segments->Fields(0).AsString());
     }
     return list;
 }
 
 std::string TFrame_select_table::ReferentialRule(const std::string& storedRule) {
+    // RESTRICT is what the server stores for a rule left unsaid, and a word
+    // Firebird 3 does not accept: it is said by saying nothing.
     const std::string rule = Trim(storedRule);
-    const std::string upper = UpperCase(rule);
-    if (upper == "CASCADE" || upper == "SET NULL" || upper == "SET DEFAULT") return rule;
-    return "NO ACTION";
+    if (UpperCase(rule) == "RESTRICT") return {};
+    return rule.empty() ? "NO ACTION" : rule;
 }
 
-void TFrame_select_table::CreatePrimaryKey(DbConnection& source, DbConnection& destination, const std::string& table) {
-    const std::string t = Trim(table);
-    // The outer query is made first so that it is freed last: it ends the
-    // source transaction it started once the segment query is closed.
-    auto keys = NewQuery(source, "select distinct RDB$CONSTRAINT_NAME, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
-                                 "where RDB$RELATION_NAME=" + QuoteLiteral(t) +
-                                     " and RDB$CONSTRAINT_TYPE='PRIMARY KEY' order by RDB$CONSTRAINT_NAME;");
-    auto segments = NewQuery(source, "");
-    try {
-        keys->Open();
-        keys->FetchAll();
-        for (; !keys->Eof(); keys->Next()) {
-            const std::string n =
-                UniqueConstraintName(destination, Trim(keys->FieldByName("RDB$CONSTRAINT_NAME").AsString()));
-            const std::string c = ColumnList(
-                *segments, "select rdb$field_name as name  from rdb$index_segments  where rdb$index_name=" +
-                               QuoteLiteral(Trim(keys->FieldByName("RDB$INDEX_NAME").AsString())) +
-                               " order by rdb$field_position asc;");
-            ExecStatement(destination, "alter table " + t + " add constraint " + n + " primary key(" + c + ");");
-            LogOk("PRIMARY KEY " + t, n);
+void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& t) {
+    struct Found {
+        std::string name, type;
+    };
+    std::vector<Found> constraints;
+    {
+        auto query = NewQuery(context.source,
+                              "select RDB$CONSTRAINT_NAME, RDB$CONSTRAINT_TYPE from RDB$RELATION_CONSTRAINTS where "
+                              "RDB$RELATION_NAME=" + SqlString(t) +
+                                  " and RDB$CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE', 'FOREIGN KEY', 'CHECK')"
+                                  " order by RDB$CONSTRAINT_NAME");
+        for (query->Open(); !query->Eof(); query->Next())
+            constraints.push_back({TrimRight(query->Fields(0).AsString()), TrimRight(query->Fields(1).AsString())});
+    }
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    const std::string tableKey = schema::key::Relation(t);
+    for (const Found& c : constraints) {
+        const std::string key = schema::key::Constraint(c.name);
+        const std::string n = c.name;
+        if (c.type == "PRIMARY KEY" || c.type == "UNIQUE") {
+            plan.Add(Node(key, schema::Phase::BeforeData,
+                          c.type == "UNIQUE" ? schema::rank::kUniqueKey : schema::rank::kPrimaryKey, "M_TAB",
+                          {tableKey}, [this, &s, &d, t, n] { CreateKey(s, d, t, n); }));
+        } else if (c.type == "FOREIGN KEY") {
+            plan.Add(Node(key, schema::Phase::AfterData, schema::rank::kForeignKey, "A_TRG", {tableKey},
+                          [this, &s, &d, t, n] { CreateForeignKey(s, d, t, n); }));
+        } else {
+            plan.Add(Node(key, schema::Phase::AfterData, schema::rank::kTableCheck, "A_TRG", {tableKey},
+                          [this, &s, &d, t, n] { CreateCheck(s, d, t, n); }));
         }
-    } catch (const std::exception& e) {
-        LogError("PRIMARY KEY " + t, e.what());
     }
 }
 
-void TFrame_select_table::CreateForeignKeys(DbConnection& source, DbConnection& destination, const std::string& table) {
-    const std::string t = Trim(table);
-    auto keys = NewQuery(source, "select ff.*, r.RDB$RELATION_NAME as REF_TABLE from RDB$RELATION_CONSTRAINTS f, "
-                                 "RDB$REF_CONSTRAINTS ff, RDB$RELATION_CONSTRAINTS r where f.RDB$RELATION_NAME=" +
-                                     QuoteLiteral(t) +
-                                     " and f.RDB$CONSTRAINT_TYPE='FOREIGN KEY'"
-                                     " and f.RDB$CONSTRAINT_NAME = ff.RDB$CONSTRAINT_NAME"
-                                     " and ff.RDB$CONST_NAME_UQ=r.RDB$CONSTRAINT_NAME"
-                                     " order by ff.RDB$CONSTRAINT_NAME;");
-    auto segments = NewQuery(source, "");
-    // The columns of a constraint's index, in segment order.
-    auto constraintColumns = [&](const std::string& constraint) {
-        return ColumnList(*segments, "select f.rdb$field_name as name  from rdb$index_segments f, "
-                                     "rdb$relation_constraints ff where ff.rdb$constraint_name=" +
-                                         QuoteLiteral(constraint) +
-                                         " and ff.rdb$index_name = f.rdb$index_name"
-                                         " order by f.rdb$field_position asc;");
-    };
+void TFrame_select_table::CreateKey(DbConnection& source, DbConnection& destination, const std::string& t,
+                                    const std::string& constraint) {
+    std::string caption = "PRIMARY KEY " + t;
     try {
-        keys->Open();
-        keys->FetchAll();
-        for (; !keys->Eof(); keys->Next()) {
-            const std::string k = Trim(keys->FieldByName("RDB$CONSTRAINT_NAME").AsString());
-            const std::string l = constraintColumns(k);
-            const std::string r = constraintColumns(Trim(keys->FieldByName("RDB$CONST_NAME_UQ").AsString()));
-            const std::string n = UniqueConstraintName(destination, k);
-            const std::string s = "\r\n\talter table " + t + " add constraint " + n + " foreign key(" + l + ")" +
-                                  "\r\n\t\t references " + Trim(keys->FieldByName("REF_TABLE").AsString()) + "(" +
-                                  r + ")" + "\r\n\t\t ON UPDATE " +
-                                  ReferentialRule(keys->FieldByName("RDB$UPDATE_RULE").AsString()) +
-                                  "\r\n\t\t ON DELETE " +
-                                  ReferentialRule(keys->FieldByName("RDB$DELETE_RULE").AsString()) + ";";
-            ExecStatement(destination, s);
-            LogOk("FOREIGN KEY " + t, n);
-        }
+        auto query = NewQuery(source, "select RDB$CONSTRAINT_TYPE, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
+                                      "where RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+        query->Open();
+        if (query->Eof()) throw std::runtime_error("the source has no constraint " + constraint);
+        const std::string type = TrimRight(query->Fields(0).AsString());
+        const std::string index = TrimRight(query->Fields(1).AsString());
+        query->Close();
+        if (type == "UNIQUE") caption = "UNIQUE " + t;
+        ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + ConstraintClause(constraint) +
+                                       type + " (" + IndexColumns(source, index) + ")" +
+                                       UsingIndexClause(source, constraint, index) + ";");
+        LogOk(caption, constraint);
+    } catch (const std::exception& e) {
+        LogError(caption, e.what());
+    }
+}
+
+void TFrame_select_table::CreateForeignKey(DbConnection& source, DbConnection& destination, const std::string& t,
+                                           const std::string& constraint) {
+    try {
+        auto key = NewQuery(source, "select c.RDB$INDEX_NAME, r.RDB$UPDATE_RULE, r.RDB$DELETE_RULE, "
+                                    "u.RDB$RELATION_NAME, u.RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS c "
+                                    "join RDB$REF_CONSTRAINTS r on r.RDB$CONSTRAINT_NAME = c.RDB$CONSTRAINT_NAME "
+                                    "join RDB$RELATION_CONSTRAINTS u on u.RDB$CONSTRAINT_NAME = r.RDB$CONST_NAME_UQ "
+                                    "where c.RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+        key->Open();
+        if (key->Eof()) throw std::runtime_error("the source has no foreign key " + constraint);
+        const std::string index = TrimRight(key->Fields(0).AsString());
+        const std::string updateRule = ReferentialRule(key->Fields(1).AsString());
+        const std::string deleteRule = ReferentialRule(key->Fields(2).AsString());
+        const std::string referenced = TrimRight(key->Fields(3).AsString());
+        const std::string referencedIndex = TrimRight(key->Fields(4).AsString());
+        key->Close();
+        const std::string s = "\r\n\talter table " + QuoteIdentifier(t) + " add " + ConstraintClause(constraint) +
+                              "foreign key(" + IndexColumns(source, index) + ")" + "\r\n\t\t references " +
+                              QuoteIdentifier(referenced) + "(" + IndexColumns(source, referencedIndex) + ")" +
+                              (updateRule.empty() ? "" : "\r\n\t\t ON UPDATE " + updateRule) +
+                              (deleteRule.empty() ? "" : "\r\n\t\t ON DELETE " + deleteRule) +
+                              UsingIndexClause(source, constraint, index) + ";";
+        ExecStatement(destination, s);
+        LogOk("FOREIGN KEY " + t, constraint);
     } catch (const std::exception& e) {
         LogError("FOREIGN KEY " + t, e.what());
+    }
+}
+
+void TFrame_select_table::CreateCheck(DbConnection& source, DbConnection& destination, const std::string& t,
+                                      const std::string& constraint) {
+    try {
+        // The server keeps a check's text in the triggers it made for it.
+        auto check = NewQuery(source, "select first 1 t.RDB$TRIGGER_SOURCE from RDB$CHECK_CONSTRAINTS c join "
+                                      "RDB$TRIGGERS t on t.RDB$TRIGGER_NAME = c.RDB$TRIGGER_NAME where "
+                                      "c.RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+        check->Open();
+        if (check->Eof() || check->Fields(0).IsNull())
+            throw std::runtime_error("the source keeps no text of check " + constraint);
+        const std::string text = Trim(check->Fields(0).AsString());
+        check->Close();
+        ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + ConstraintClause(constraint) + text);
+        LogOk("CHECK " + t, constraint);
+    } catch (const std::exception& e) {
+        LogError("CHECK " + t, e.what());
     }
 }
 

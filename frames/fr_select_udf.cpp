@@ -1,6 +1,7 @@
 #include "frames/fr_select_udf.h"
 
 #include "frames/declareSQL.h"
+#include "schema/node_keys.h"
 
 namespace dravik::frames {
 
@@ -21,7 +22,17 @@ std::string MechanismText(int mechanism) {
 }  // namespace
 
 std::string TFrame_select_udf::ListingSql() const {
-    return "select RDB$FUNCTION_NAME as NAME, RDB$FUNCTION_NAME as OBJ FROM RDB$FUNCTIONS order by RDB$FUNCTION_NAME;";
+    // External functions only: PSQL functions have no module, and packaged
+    // routines belong to their package.
+    return "select RDB$FUNCTION_NAME as NAME, RDB$FUNCTION_NAME as OBJ FROM RDB$FUNCTIONS where RDB$MODULE_NAME "
+           "is not null and RDB$PACKAGE_NAME is null order by RDB$FUNCTION_NAME;";
+}
+
+void TFrame_select_udf::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
+    DbConnection& s = context.source;
+    DbConnection& d = context.destination;
+    plan.Add(Node(schema::key::Function(TrimRight(name)), schema::Phase::BeforeData,
+                  schema::rank::kExternalFunction, "M_UDF", {}, [this, &s, &d, name] { CreateObject(s, d, name); }));
 }
 
 std::string TFrame_select_udf::ArgumentType(DbConnection& source, db::DbCursorSet& argument) {
@@ -29,11 +40,13 @@ std::string TFrame_select_udf::ArgumentType(DbConnection& source, db::DbCursorSe
            MechanismText(argument.FieldByName("RDB$MECHANISM").AsInteger());
 }
 
-void TFrame_select_udf::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
-    auto function = NewQuery(source, "SELECT * FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME=" + QuoteLiteral(name));
+void TFrame_select_udf::CreateObject(DbConnection& source, DbConnection& destination, const std::string& listed) {
+    const std::string name = TrimRight(listed);
+    auto function = NewQuery(source, "SELECT * FROM RDB$FUNCTIONS WHERE RDB$PACKAGE_NAME is null and "
+                                     "RDB$FUNCTION_NAME=" + SqlString(name));
     auto arguments = NewQuery(
         source, "select distinct r.rdb$type_name, a.* from rdb$types r, RDB$function_arguments a  where "
-                "a.rdb$function_name=" + QuoteLiteral(name) +
+                "a.rdb$package_name is null and a.rdb$function_name=" + SqlString(name) +
                     " and a.rdb$field_type = r.rdb$type and r.rdb$field_name='RDB$FIELD_TYPE'"
                     " order by a.rdb$argument_position;");
     try {
@@ -55,16 +68,15 @@ void TFrame_select_udf::CreateObject(DbConnection& source, DbConnection& destina
             if (!Trim(argumentList).empty()) argumentList += ", ";
             argumentList += type;
         }
-        const std::string statement = "DECLARE EXTERNAL FUNCTION " +
-                                      Trim(function->FieldByName("RDB$FUNCTION_NAME").AsString()) + argumentList +
+        const std::string statement = "DECLARE EXTERNAL FUNCTION " + QuoteIdentifier(name) + argumentList +
                                       returnClause + " ENTRY_POINT " +
                                       QuoteLiteral(Trim(function->FieldByName("RDB$ENTRYPOINT").AsString())) +
                                       " MODULE_NAME " +
                                       QuoteLiteral(Trim(function->FieldByName("RDB$MODULE_NAME").AsString()));
         ExecStatement(destination, statement);
-        LogOk("CREATE UDF", name);
+        LogOk("CREATE UDF", listed);
     } catch (const std::exception& e) {
-        LogError("Registration error. The function:" + name, e.what());
+        LogError("Registration error. The function:" + listed, e.what());
     }
 }
 

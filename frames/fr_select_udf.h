@@ -12,6 +12,8 @@ public:
     std::string Title() const override { return "UDF"; }
     std::string SummaryHeading() const override { return "\r\nUser Defined Functions (UDF)"; }
     std::string ListingSql() const override;
+    std::string CreateStepCode() const override { return "M_UDF"; }
+    void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
     void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
 
     // The declaration of one argument row (type and passing mechanism).

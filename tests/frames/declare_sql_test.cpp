@@ -60,13 +60,13 @@ TEST_F(Catalogue, ExecStatementCommitsOrRollsBackAndRaises) {
     EXPECT_FALSE(c.DefaultTransaction().InTransaction());
 }
 
-TEST_F(Catalogue, UniqueConstraintNameCutsAndCounts) {
+TEST_F(Catalogue, UniqueConstraintNameKeepsTheWholeNameAndCounts) {
     const std::string wanted = "PK_A_VERY_LONG_NAME_OF_25";  // 25 characters
-    EXPECT_EQ(UniqueConstraintName(c, wanted), "PK_A_VERY_LONG_NAME_");
-    ExecStatement(c, "create table A (X integer not null, constraint PK_A_VERY_LONG_NAME_ primary key (X))");
-    EXPECT_EQ(UniqueConstraintName(c, wanted), "PK_A_VERY_LONG_NAME__1");
-    ExecStatement(c, "create table B (X integer not null, constraint PK_A_VERY_LONG_NAME__1 primary key (X))");
-    EXPECT_EQ(UniqueConstraintName(c, wanted), "PK_A_VERY_LONG_NAME__2");
+    EXPECT_EQ(UniqueConstraintName(c, wanted), wanted);
+    ExecStatement(c, "create table A (X integer not null, constraint PK_A_VERY_LONG_NAME_OF_25 primary key (X))");
+    EXPECT_EQ(UniqueConstraintName(c, wanted), wanted + "_1");
+    ExecStatement(c, "create table B (X integer not null, constraint PK_A_VERY_LONG_NAME_OF_25_1 primary key (X))");
+    EXPECT_EQ(UniqueConstraintName(c, wanted), wanted + "_2");
     EXPECT_FALSE(c.DefaultTransaction().InTransaction());
 }
 

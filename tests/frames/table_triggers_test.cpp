@@ -1,5 +1,5 @@
 // Triggers: the six single-event kinds, multi-event ones, inactive ones,
-// check-constraint triggers, and a trigger that cannot compile.
+// check-constraint triggers, and triggers that cannot compile, each alone.
 #include "frames/fr_select_table.h"
 #include "table_fixture.h"
 
@@ -10,6 +10,14 @@ namespace {
 
 const char* const kTables = R"(
 create table T (ID integer not null, V integer, constraint CK_T check (ID > 0));
+create table EVENTS (N integer, EV varchar(10));
+create generator G_EVENTS;
+)";
+
+// The destination's tables before the completion: without the check, which
+// the completion adds.
+const char* const kBareTables = R"(
+create table T (ID integer not null, V integer);
 create table EVENTS (N integer, EV varchar(10));
 create generator G_EVENTS;
 )";
@@ -44,13 +52,15 @@ protected:
 };
 
 TEST_F(TableTriggers, EveryKindLandsWithItsEventsPositionAndState) {
-    Prepare(std::string(kTables) + kTriggers, kTables);
-    frame.CreateTriggers(source, destination, "T                ");
+    Prepare(std::string(kTables) + kTriggers, kBareTables);
+    frame.CompleteObject(source, destination, "T                ");
 
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
-    // One line per trigger, naming the table only; the check constraint's own
-    // triggers are not statements of their own and are left out.
-    EXPECT_EQ(Lines(), std::vector<std::string>(9, "TRIGGER : T                "));
+    // The check first, then one line per trigger naming the table only; the
+    // check constraint's own triggers are not statements of their own.
+    std::vector<std::string> expected(10, "TRIGGER : T");
+    expected[0] = "CHECK T: CK_T";
+    EXPECT_EQ(Lines(), expected);
     const auto facts = Rows(src, kTriggerFacts);
     ASSERT_EQ(facts.size(), 9u);
     EXPECT_EQ(Rows(dst, kTriggerFacts), facts);
@@ -64,21 +74,21 @@ TEST_F(TableTriggers, EveryKindLandsWithItsEventsPositionAndState) {
               std::vector<std::string>{"2"});
 }
 
-TEST_F(TableTriggers, ATriggerThatCannotCompileEndsTheTablesTriggers) {
+TEST_F(TableTriggers, TriggersThatCannotCompileFailAlone) {
     Prepare(std::string(kTables) + kTriggers, "create table T (ID integer not null, V integer);");
-    frame.CreateTriggers(source, destination, "T");
+    frame.CompleteObject(source, destination, "T");
+    // Every trigger but T_BIU writes into EVENTS, which the destination lacks.
     const auto errors = host.Errors();
-    ASSERT_EQ(errors.size(), 1u);
+    ASSERT_EQ(errors.size(), 8u);
     EXPECT_EQ(errors[0].caption, "TRIGGERT");
     EXPECT_NE(errors[0].text.find("EVENTS"), std::string::npos) << errors[0].text;
-    EXPECT_EQ(host.run.entries.size(), 1u);
-    EXPECT_EQ(Scalar(dst, "select count(*) from RDB$TRIGGERS where RDB$SYSTEM_FLAG = 0"), "0");
+    EXPECT_EQ(Column(dst, "select RDB$TRIGGER_NAME from RDB$TRIGGERS where RDB$SYSTEM_FLAG = 0"),
+              std::vector<std::string>{"T_BIU"});
 }
 
 TEST_F(TableTriggers, ATableWithoutTriggersWritesNothing) {
     Prepare(kTables, kTables);
-    frame.CreateTriggers(source, destination, "EVENTS");
-    frame.CreateTriggers(source, destination, "T");  // only its check constraint's triggers
+    frame.CompleteObject(source, destination, "EVENTS");
     EXPECT_TRUE(host.run.entries.empty());
 }
 

@@ -1,0 +1,96 @@
+#include "db/sql_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+namespace dravik::db {
+
+namespace {
+
+// Firebird's reserved words (3.0, with those later versions added), and the
+// keywords that some statement positions read as keywords. Quoting a word
+// that would also have worked bare changes nothing, so the list errs on the
+// long side.
+constexpr std::array<std::string_view, 245> kReservedWords = {
+    "ACTIVE", "ADD", "ADMIN", "AFTER", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "ASCENDING", "AT", "AUTO",
+    "AVG", "BEFORE", "BEGIN", "BETWEEN", "BIGINT", "BINARY", "BIT_LENGTH", "BLOB", "BOOLEAN", "BOTH", "BY",
+    "CASE", "CAST", "CHAR", "CHARACTER", "CHARACTER_LENGTH", "CHAR_LENGTH", "CHECK", "CLOSE", "COLLATE",
+    "COLUMN", "COMMIT", "COMPUTED", "CONDITIONAL", "CONNECT", "CONSTRAINT", "CONTAINING", "CORR", "COUNT",
+    "COVAR_POP", "COVAR_SAMP", "CREATE", "CROSS", "CSTRING", "CURRENT", "CURRENT_CONNECTION", "CURRENT_DATE",
+    "CURRENT_ROLE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "CURRENT_TRANSACTION", "CURRENT_USER", "CURSOR",
+    "DATABASE", "DATE", "DAY", "DEC", "DECFLOAT", "DECIMAL", "DECLARE", "DEFAULT", "DELETE", "DELETING",
+    "DESC", "DESCENDING", "DETERMINISTIC", "DISCONNECT", "DISTINCT", "DO", "DOMAIN", "DOUBLE", "DROP", "ELSE",
+    "END", "ENTRY_POINT", "ESCAPE", "EXCEPTION", "EXECUTE", "EXISTS", "EXIT", "EXTERNAL", "EXTRACT", "FALSE",
+    "FETCH", "FILTER", "FLOAT", "FOR", "FOREIGN", "FROM", "FULL", "FUNCTION", "GDSCODE", "GENERATOR", "GEN_ID",
+    "GLOBAL", "GRANT", "GROUP", "HAVING", "HOUR", "IF", "IN", "INACTIVE", "INDEX", "INNER", "INSENSITIVE",
+    "INSERT", "INSERTING", "INT", "INT128", "INTEGER", "INTO", "IS", "JOIN", "KEY", "LATERAL", "LEADING",
+    "LEFT", "LIKE", "LOCAL", "LOCALTIME", "LOCALTIMESTAMP", "LONG", "LOWER", "MAX", "MAXIMUM_SEGMENT", "MERGE",
+    "MIN", "MINUTE", "MODULE_NAME", "MONTH", "NATIONAL", "NATURAL", "NCHAR", "NO", "NOT", "NULL", "NUMERIC",
+    "OCTET_LENGTH", "OF", "OFFSET", "ON", "ONLY", "OPEN", "OR", "ORDER", "OUTER", "OVER", "PARAMETER", "PLAN",
+    "POSITION", "POST_EVENT", "PRECISION", "PRIMARY", "PROCEDURE", "PUBLIC", "RDB$DB_KEY", "RDB$ERROR",
+    "RDB$GET_CONTEXT", "RDB$GET_TRANSACTION_CN", "RDB$RECORD_VERSION", "RDB$ROLE_IN_USE", "RDB$SET_CONTEXT",
+    "RDB$SYSTEM_PRIVILEGE", "REAL", "RECORD_VERSION", "RECREATE", "RECURSIVE", "REFERENCES", "REGR_AVGX",
+    "REGR_AVGY", "REGR_COUNT", "REGR_INTERCEPT", "REGR_R2", "REGR_SLOPE", "REGR_SXX", "REGR_SXY", "REGR_SYY",
+    "RELEASE", "RESETTING", "RETURN", "RETURNING", "RETURNING_VALUES", "RETURNS", "REVOKE", "RIGHT",
+    "ROLLBACK", "ROW", "ROWS", "ROW_COUNT", "SAVEPOINT", "SCROLL", "SECOND", "SELECT", "SENSITIVE", "SET",
+    "SIMILAR", "SMALLINT", "SOME", "SQLCODE", "SQLSTATE", "START", "STDDEV_POP", "STDDEV_SAMP", "SUM",
+    "SUSPEND", "TABLE", "THEN", "TIME", "TIMESTAMP", "TIMEZONE_HOUR", "TIMEZONE_MINUTE", "TO", "TRAILING",
+    "TRIGGER", "TRIM", "TRUE", "TYPE", "UNBOUNDED", "UNION", "UNIQUE", "UNKNOWN", "UPDATE", "UPDATING",
+    "UPPER", "USER", "USING", "VALUE", "VALUES", "VARBINARY", "VARCHAR", "VARIABLE", "VARYING", "VAR_POP",
+    "VAR_SAMP", "VIEW", "WHEN", "WHERE", "WHILE", "WINDOW", "WITH", "WITHOUT", "YEAR"};
+
+bool IsReserved(const std::string& word) {
+    return std::binary_search(kReservedWords.begin(), kReservedWords.end(), std::string_view(word));
+}
+
+}  // namespace
+
+std::string Trim(const std::string& text) {
+    size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+    return text.substr(b, e - b);
+}
+
+std::string TrimRight(const std::string& text) {
+    size_t e = text.size();
+    while (e > 0 && text[e - 1] == ' ') --e;
+    return text.substr(0, e);
+}
+
+std::string UpperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+std::string SqlString(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') quoted += '\'';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
+bool IsBareIdentifier(const std::string& name) {
+    if (name.empty() || name.size() > 63 || name[0] < 'A' || name[0] > 'Z') return false;
+    for (char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$')) return false;
+    return !IsReserved(name);
+}
+
+std::string QuoteIdentifier(const std::string& name) {
+    const std::string stored = TrimRight(name);
+    if (IsBareIdentifier(stored)) return stored;
+    std::string quoted = "\"";
+    for (char c : stored) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace dravik::db

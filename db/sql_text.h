@@ -1,0 +1,28 @@
+// Text helpers for building SQL: trimming catalogue values, upper case,
+// string literals and identifiers written the dialect 3 way. Every layer
+// that puts a name or a text into a statement goes through these.
+#pragma once
+
+#include <string>
+
+namespace dravik::db {
+
+// Text trimmed of blanks and control characters at both ends.
+std::string Trim(const std::string& text);
+// Text trimmed of trailing blanks only: how the catalogue pads a name.
+std::string TrimRight(const std::string& text);
+std::string UpperCase(std::string text);
+
+// 'text' with inner quotes doubled, always quoted (an empty text gives '').
+std::string SqlString(const std::string& text);
+
+// True for a name that dialect 3 reads back unchanged when written bare:
+// an upper-case letter, then upper-case letters, digits, '_' or '$', and not
+// a reserved word.
+bool IsBareIdentifier(const std::string& name);
+// The name as a statement must write it: bare when IsBareIdentifier, else in
+// double quotes with inner '"' doubled. Trailing blanks (catalogue padding)
+// are dropped first.
+std::string QuoteIdentifier(const std::string& name);
+
+}  // namespace dravik::db

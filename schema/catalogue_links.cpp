@@ -1,0 +1,74 @@
+#include "schema/catalogue_links.h"
+
+#include "db/db_query.h"
+#include "db/sql_text.h"
+#include "schema/node_keys.h"
+
+#include <algorithm>
+
+namespace dravik::schema {
+
+namespace {
+
+// RDB$DEPENDENCIES object types.
+constexpr int kRelation = 0, kView = 1, kTrigger = 2, kComputedField = 3, kProcedure = 5, kExpressionIndex = 6,
+              kException = 7,
+              kDomain = 9, kGenerator = 14, kFunction = 15, kCollation = 17, kPackageHeader = 18,
+              kPackageBody = 19;
+
+// The key of an object named in a dependency row, or "" for a kind no node has.
+std::string KeyOf(int type, const std::string& name, const std::string& package, const std::string& table,
+                  const std::string& column) {
+    if (!package.empty() && (type == kProcedure || type == kFunction)) return key::Package(package);
+    switch (type) {
+        case kRelation:
+        case kView: return key::Relation(name);
+        case kTrigger: return key::Trigger(name);
+        case kComputedField: return table.empty() ? std::string() : key::Column(table, column);
+        case kProcedure: return key::Procedure(name);
+        case kExpressionIndex: return key::Index(name);
+        case kException: return key::Exception(name);
+        case kDomain: return key::Domain(name);
+        case kGenerator: return key::Generator(name);
+        case kFunction: return key::Function(name);
+        case kCollation: return key::Collation(name);
+        case kPackageHeader:
+        case kPackageBody: return key::Package(name);
+        default: return {};
+    }
+}
+
+}  // namespace
+
+void CatalogueLinks::Read(db::DbConnection& source) {
+    links_.clear();
+    // A computed column's dependencies are recorded under its implicit
+    // domain (RDB$n): the join finds the column that domain belongs to.
+    db::DbQuery q(source,
+                  "select d.RDB$DEPENDENT_NAME, d.RDB$DEPENDENT_TYPE, d.RDB$DEPENDED_ON_NAME, d.RDB$DEPENDED_ON_TYPE, "
+                  "d.RDB$PACKAGE_NAME, rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME "
+                  "from RDB$DEPENDENCIES d left join RDB$RELATION_FIELDS rf "
+                  "on d.RDB$DEPENDENT_TYPE = 3 and rf.RDB$FIELD_SOURCE = d.RDB$DEPENDENT_NAME");
+    q.Open();
+    for (; !q.Eof(); q.Next()) {
+        const std::string dependent = KeyOf(q.Fields(1).AsInteger(), db::TrimRight(q.Fields(0).AsString()), "",
+                                            db::TrimRight(q.Fields(5).AsString()),
+                                            db::TrimRight(q.Fields(6).AsString()));
+        // The package column names the package of the routine depended on.
+        const std::string dependedOn = KeyOf(q.Fields(3).AsInteger(), db::TrimRight(q.Fields(2).AsString()),
+                                             db::TrimRight(q.Fields(4).AsString()), "", "");
+        if (dependent.empty() || dependedOn.empty() || dependent == dependedOn) continue;
+        auto& list = links_[dependent];
+        if (std::find(list.begin(), list.end(), dependedOn) == list.end()) list.push_back(dependedOn);
+    }
+    q.Close();
+    loaded_ = true;
+}
+
+const std::vector<std::string>& CatalogueLinks::Of(const std::string& dependentKey) const {
+    static const std::vector<std::string> kNone;
+    auto it = links_.find(dependentKey);
+    return it == links_.end() ? kNone : it->second;
+}
+
+}  // namespace dravik::schema

@@ -1,0 +1,66 @@
+// The objects of one clone as nodes with dependencies, put in one order that
+// satisfies them: each node runs only after the nodes it depends on. Among
+// the nodes that are free to run, the one of the earliest kind (its rank) and
+// then the earliest added runs first, so a catalogue without dependencies
+// across kinds keeps the familiar order (functions, domains, generators,
+// exceptions, procedures, tables, views) and only what must move moves.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dravik::schema {
+
+// When a node runs: before the rows are copied, or after them.
+enum class Phase { BeforeData, AfterData };
+
+// The ranks of the kinds, in the order they run when nothing forces another.
+namespace rank {
+constexpr int kExternalFunction = 10;
+constexpr int kCollation = 15;
+constexpr int kDomain = 20;
+constexpr int kGenerator = 30;
+constexpr int kException = 40;
+constexpr int kRoutineStub = 50;
+constexpr int kTable = 60;
+constexpr int kComputedColumn = 65;
+constexpr int kPrimaryKey = 70;
+constexpr int kUniqueKey = 72;
+constexpr int kIndex = 74;
+constexpr int kView = 80;
+// After the rows.
+constexpr int kRoutineBody = 100;
+constexpr int kDomainCheck = 105;
+constexpr int kTableCheck = 110;
+constexpr int kTrigger = 120;
+constexpr int kForeignKey = 130;
+constexpr int kDatabaseTrigger = 140;
+constexpr int kComment = 150;
+}  // namespace rank
+
+struct PlanNode {
+    std::string key;                     // unique, e.g. "REL:CUSTOMER", "CMP:T.C"
+    Phase phase = Phase::BeforeData;
+    int rank = 0;
+    std::string stepCode;                // shown by the step indicator while it runs
+    std::vector<std::string> dependsOn;  // keys; a key no node has is ignored
+    std::function<void()> run;           // builds and executes the object; logs its own lines
+};
+
+class SchemaPlan {
+public:
+    void Add(PlanNode node);
+    bool Has(const std::string& key) const;
+    // The nodes of one phase in running order. Dependencies on nodes of the
+    // other phase are ignored (the phases run in their own order). Nodes on a
+    // dependency cycle keep their rank order after everything else of their
+    // phase: each is still tried and fails with its own error.
+    std::vector<const PlanNode*> Ordered(Phase phase) const;
+    size_t Size() const { return nodes_.size(); }
+
+private:
+    std::vector<PlanNode> nodes_;
+};
+
+}  // namespace dravik::schema
