@@ -12,6 +12,8 @@ public:
     std::string Title() const override { return "Procedures"; }
     std::string SummaryHeading() const override { return "\r\nProcedures"; }
     std::string ListingSql() const override;
+    std::string CreateStepCode() const override { return "M_PRC"; }
+    std::string CompleteStepCode() const override { return "A_PRC"; }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The header from right after the name up to AS: inputs, then RETURNS(outputs).
