@@ -49,7 +49,11 @@ void TFrame_select::Pass(DbConnection& source, DbConnection& destination, Operat
 
 void TFrame_select::CreateSelected(DbConnection& s, DbConnection& d) { RunSelected(s, d, schema::Phase::BeforeData); }
 void TFrame_select::CopySelectedData(DbConnection& s, DbConnection& d) { Pass(s, d, &TFrame_select::CopyObjectData); }
-void TFrame_select::CompleteSelected(DbConnection& s, DbConnection& d) { RunSelected(s, d, schema::Phase::AfterData); }
+// Outside a job there are no roles to wait for: the last phase follows at once.
+void TFrame_select::CompleteSelected(DbConnection& s, DbConnection& d) {
+    RunSelected(s, d, schema::Phase::AfterData);
+    RunSelected(s, d, schema::Phase::Final);
+}
 
 void TFrame_select::RunSelected(DbConnection& source, DbConnection& destination, schema::Phase phase) {
     schema::SchemaPlan plan;
@@ -91,6 +95,7 @@ void TFrame_select::CreateObject(DbConnection& s, DbConnection& d, const std::st
 
 void TFrame_select::CompleteObject(DbConnection& s, DbConnection& d, const std::string& name) {
     RunObject(s, d, name, schema::Phase::AfterData);
+    RunObject(s, d, name, schema::Phase::Final);
 }
 
 bool TFrame_select::CheckStop() {

@@ -1,9 +1,12 @@
 #include "frames/fr_select_procedure.h"
 
 #include "frames/declareSQL.h"
+#include "frames/database_triggers.h"
+#include "frames/psql_routines.h"
 #include "frames/routine_parameters.h"
 #include "schema/node_keys.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace dravik::frames {
@@ -25,8 +28,20 @@ std::string StubBody(DbConnection& source, const std::string& name) {
 }  // namespace
 
 std::string TFrame_select_procedure::ListingSql() const {
-    return "select RDB$PROCEDURE_NAME as NAME, RDB$PROCEDURE_NAME as OBJ FROM RDB$PROCEDURES where "
-           "RDB$SYSTEM_FLAG=0 and RDB$PACKAGE_NAME is null order by RDB$PROCEDURE_NAME;";
+    // Stand-alone procedures by their names, then PSQL functions, packages and
+    // database and DDL triggers with their kind in the caption; packaged
+    // routines come with their package.
+    return "select cast(RDB$PROCEDURE_NAME as varchar(80)) as NAME, cast(RDB$PROCEDURE_NAME as varchar(80)) as OBJ "
+           "FROM RDB$PROCEDURES where RDB$SYSTEM_FLAG=0 and RDB$PACKAGE_NAME is null "
+           "union all select 'FUNCTION ' || trim(trailing from RDB$FUNCTION_NAME), "
+           "'FUNCTION:' || trim(trailing from RDB$FUNCTION_NAME) from RDB$FUNCTIONS where RDB$MODULE_NAME is null "
+           "and RDB$PACKAGE_NAME is null and coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
+           "union all select 'PACKAGE ' || trim(trailing from RDB$PACKAGE_NAME), "
+           "'PACKAGE:' || trim(trailing from RDB$PACKAGE_NAME) from RDB$PACKAGES "
+           "where coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
+           "union all select 'TRIGGER ' || trim(trailing from RDB$TRIGGER_NAME), "
+           "'TRIGGER:' || trim(trailing from RDB$TRIGGER_NAME) from RDB$TRIGGERS "
+           "where RDB$RELATION_NAME is null and coalesce(RDB$SYSTEM_FLAG, 0) = 0;";
 }
 
 std::string TFrame_select_procedure::ParameterList(DbConnection& source, const std::string& name) {
@@ -50,6 +65,10 @@ std::string TFrame_select_procedure::ParameterList(DbConnection& source, const s
 
 void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
     const std::string name = TrimRight(listed);
+    if (name.rfind(kFunctionPrefix, 0) == 0) return PlanFunction(*this, plan, context, name.substr(std::strlen(kFunctionPrefix)));
+    if (name.rfind(kTriggerPrefix, 0) == 0)
+        return PlanDatabaseTrigger(*this, plan, context, name.substr(std::strlen(kTriggerPrefix)));
+    if (name.rfind(kPackagePrefix, 0) == 0) return PlanPackage(*this, plan, context, name.substr(std::strlen(kPackagePrefix)));
     const std::string key = schema::key::Procedure(name);
     // The stub's header names the tables of its TYPE OF COLUMN parameters.
     std::vector<std::string> headerNeeds;

@@ -12,8 +12,10 @@
 
 namespace dravik::schema {
 
-// When a node runs: before the rows are copied, or after them.
-enum class Phase { BeforeData, AfterData };
+// When a node runs: before the rows are copied, after them, or last of all,
+// once roles and privileges exist too (database and DDL triggers, which
+// would fire on the clone's own statements and commits).
+enum class Phase { BeforeData, AfterData, Final };
 
 // The ranks of the kinds, in the order they run when nothing forces another.
 namespace rank {
@@ -35,8 +37,9 @@ constexpr int kDomainCheck = 105;
 constexpr int kTableCheck = 110;
 constexpr int kTrigger = 120;
 constexpr int kForeignKey = 130;
-constexpr int kDatabaseTrigger = 140;
-constexpr int kComment = 150;
+constexpr int kComment = 140;
+// Last of all.
+constexpr int kDatabaseTrigger = 200;
 }  // namespace rank
 
 struct PlanNode {
