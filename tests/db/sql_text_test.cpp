@@ -1,0 +1,29 @@
+// Identifiers and literals as statements must write them.
+#include "db/sql_text.h"
+
+#include <gtest/gtest.h>
+
+using namespace dravik::db;
+
+TEST(SqlText, NamesAreBareOnlyWhenDialectThreeReadsThemBackUnchanged) {
+    EXPECT_EQ(QuoteIdentifier("CUSTOMER   "), "CUSTOMER");
+    EXPECT_EQ(QuoteIdentifier("RDB$X_1"), "RDB$X_1");
+    EXPECT_EQ(QuoteIdentifier("Customer"), "\"Customer\"");
+    EXPECT_EQ(QuoteIdentifier("CS_Data2"), "\"CS_Data2\"");
+    EXPECT_EQ(QuoteIdentifier("T DROP C,"), "\"T DROP C,\"");
+    EXPECT_EQ(QuoteIdentifier("PO#"), "\"PO#\"");
+    EXPECT_EQ(QuoteIdentifier("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(QuoteIdentifier("1ST"), "\"1ST\"");
+    EXPECT_EQ(QuoteIdentifier("_X"), "\"_X\"");
+    EXPECT_EQ(QuoteIdentifier("  LEAD"), "\"  LEAD\"");
+    EXPECT_EQ(QuoteIdentifier("Ünïcode"), "\"Ünïcode\"");
+    for (const char* word : {"ORDER", "POSITION", "VALUE", "USER", "DATE", "TYPE", "KEY", "ACTIVE", "YEAR", "ADD"})
+        EXPECT_EQ(QuoteIdentifier(word), "\"" + std::string(word) + "\"") << word;
+    EXPECT_TRUE(IsBareIdentifier("ZZZ"));
+    EXPECT_FALSE(IsBareIdentifier(""));
+
+    EXPECT_EQ(SqlString("O'Brien"), "'O''Brien'");
+    EXPECT_EQ(SqlString(""), "''");
+    EXPECT_EQ(Trim(" \t x \r\n"), "x");
+    EXPECT_EQ(TrimRight("  x  "), "  x");
+}
