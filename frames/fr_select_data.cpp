@@ -58,7 +58,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             }
         }
 
-        const int interval = CommitInterval();
+        const int interval = commitInterval;
         // Rows go one by one until a table shows it is long enough to repay
         // preparing the statement that inserts them a batch at a time.
         constexpr int kRowsBeforeBatching = 1000;
@@ -69,9 +69,9 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         // Sends the waiting rows. A failure that is not ignored ends the copy:
         // the rows counted go back to those before the failing one.
         auto flush = [&](int nextRow) {
-            for (const auto& failure : to->FlushQueue(!cbIgnoreError)) {
+            for (const auto& failure : to->FlushQueue(!ignoreErrors)) {
                 ++errors;
-                if (!cbIgnoreError) {
+                if (!ignoreErrors) {
                     rows = firstQueued + failure.row;
                     abandoned = true;
                     target.Rollback();
@@ -100,7 +100,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
                 // The rows waiting before this one go first, so failures keep their order.
                 if (!flush(rows)) break;
                 ++errors;
-                if (!cbIgnoreError) {
+                if (!ignoreErrors) {
                     abandoned = true;
                     target.Rollback();
                     break;

@@ -8,12 +8,11 @@ namespace dravik::frames {
 
 class TFrame_select_data : public TFrame_select {
 public:
-    // "ignore the errors": a failing row is skipped (and counted) instead of
-    // ending the table's copy. Read afresh at every failed row.
-    bool cbIgnoreError = true;
-    // "commit each ... records" (eCommitCount). 0 or less means the default, 500.
-    int eCommitCount = 500;
-    static constexpr int kDefaultCommitInterval = 500;
+    // The job hands these over from its settings when it starts.
+    // A failing row is skipped (and counted) instead of ending the table's copy.
+    bool ignoreErrors = true;
+    // Rows between two commits, each followed by a progress line (more than 0).
+    int commitInterval = 500;
     // Rows the destination refused during the last data pass, over all tables.
     int refusedRows = 0;
 
@@ -27,7 +26,6 @@ public:
 
     // "Скопировано:" with the row and error counts.
     void CopyProgress(int rows, int errors);
-    int CommitInterval() const { return eCommitCount > 0 ? eCommitCount : kDefaultCommitInterval; }
 };
 
 }  // namespace dravik::frames

@@ -29,6 +29,13 @@ ObjectChoice ParseChoice(const std::string& text) {
     return {false, SplitList(text)};
 }
 
+// The items joined with ", ".
+std::string JoinedList(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
 bool ParseWhole(const std::string& text, int low, int high, int& out) {
     const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
     if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), digit)) return false;
@@ -117,9 +124,9 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             dstCharsetGiven = true;
         } else if (name == "--page-size") {
             if (!value(v)) return std::nullopt;
-            static const std::vector<std::string> allowed = {"512", "1024", "2048", "4096", "8192", "16384"};
+            const std::vector<std::string>& allowed = engine::PageSizes();
             if (std::find(allowed.begin(), allowed.end(), v) == allowed.end()) {
-                error = "--page-size takes one of 512, 1024, 2048, 4096, 8192, 16384, not '" + v + "'";
+                error = "--page-size takes one of " + JoinedList(allowed) + ", not '" + v + "'";
                 return std::nullopt;
             }
             s.pageSize = v;
@@ -131,12 +138,12 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             s.createRoles = true;  // user rights go only together with roles
             s.grant = true;
         } else if (name == "--no-generator-values") {
-            o.useGeneratorValues = false;
+            s.useGeneratorValues = false;
         } else if (name == "--stop-on-error") {
-            o.ignoreErrors = false;
+            s.ignoreErrors = false;
         } else if (name == "--commit-every") {
             if (!value(v)) return std::nullopt;
-            if (!ParseWhole(v, 1, 32767, o.commitEvery)) {
+            if (!ParseWhole(v, 1, 32767, s.commitEvery)) {
                 error = "--commit-every takes a whole number from 1 to 32767, not '" + v + "'";
                 return std::nullopt;
             }

@@ -32,12 +32,6 @@ void Flush(engine::MemorySink& sink, std::FILE* stream) {
     sink.Clear();
 }
 
-void ApplyFrameOptions(engine::TCloneJob& job, const CliOptions& o) {
-    job.Frame_select_generator.cbGenID = o.useGeneratorValues;
-    job.Frame_select_data.cbIgnoreError = o.ignoreErrors;
-    job.Frame_select_data.eCommitCount = o.commitEvery;
-}
-
 bool NarrowsObjects(const CliOptions& o) {
     for (const ObjectChoice* c : {&o.udfs, &o.domains, &o.generators, &o.exceptions, &o.procedures, &o.tables, &o.views})
         if (!c->all) return true;
@@ -96,7 +90,6 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
             return kExitClean;
         }
         if (const std::string missing = ApplyChoices(job, options); !missing.empty()) return BadInput(err, missing);
-        ApplyFrameOptions(job, options);
         if (options.verbose) {
             job.WriteJobSummary("");
             Flush(summaryLog, err);

@@ -105,6 +105,8 @@ private:
     // Closes dstDb and gives it the destination name; false (after the
     // message box) when that name is the source's, leaving dstDb without one.
     bool NameDestination();
+    // Hands the settings of the object pages to their frames.
+    void HandSettingsToFrames();
     // One pass over the frames in job order, each preceded by its step code
     // (empty: none); false when the stop flag was seen after a frame.
     bool RunPass(void (frames::TFrame_select::*pass)(DbConnection&, DbConnection&),

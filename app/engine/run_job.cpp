@@ -7,6 +7,12 @@ namespace dravik::engine {
 
 using frames::TFrame_select;
 
+void TCloneJob::HandSettingsToFrames() {
+    Frame_select_generator.cbGenID = settings.useGeneratorValues;
+    Frame_select_data.ignoreErrors = settings.ignoreErrors;
+    Frame_select_data.commitInterval = settings.CommitInterval();
+}
+
 bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&),
                         const std::vector<std::string>& stepCodes) {
     const std::vector<TFrame_select*> frames = Frames();
@@ -20,6 +26,7 @@ bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&
 
 JobOutcome TCloneJob::RunJob() {
     errorCount_ = 0;
+    HandSettingsToFrames();
     const std::time_t start = now();
     LogOk("Start time:", FormatJobTime(start));
     ShowStep("M_DST");

@@ -11,7 +11,7 @@ const std::vector<std::string>& CodePages() {
 }
 
 const std::vector<std::string>& PageSizes() {
-    static const std::vector<std::string> sizes = {"512", "1024", "2048", "4096", "8192"};
+    static const std::vector<std::string> sizes = {"512", "1024", "2048", "4096", "8192", "16384"};
     return sizes;
 }
 

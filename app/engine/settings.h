@@ -1,6 +1,7 @@
 // The clone job's settings: what the wizard's fields hold, with the form's
-// defaults. The window fills it from its controls, the command-line driver
-// from its options.
+// defaults (the only place they are written down). The window fills it from
+// its controls, the command-line driver from its options; the job hands the
+// object pages' options to their frames before the passes.
 #pragma once
 
 #include <string>
@@ -28,11 +29,21 @@ struct JobSettings {
     bool createRoles = false;         // cbCreateRole
     bool grant = false;               // cbGrant
     bool copyAll = true;              // cbCopyAllDatabaseObjects
+    // Generators (page P_GEN).
+    bool useGeneratorValues = true;   // cbGenID: new generators take the source's current value
+    // Table data (page P_DAT).
+    bool ignoreErrors = true;         // cbIgnoreError: a failing row is skipped and counted
+    int commitEvery = kDefaultCommitEvery;  // eCommitCount; 0 or less means kDefaultCommitEvery
+
+    static constexpr int kDefaultCommitEvery = 500;
+    // Rows between two commits of the data copy: commitEvery, or the default.
+    int CommitInterval() const { return commitEvery > 0 ? commitEvery : kDefaultCommitEvery; }
 };
 
 // The 22 code pages the code-page boxes offer.
 const std::vector<std::string>& CodePages();
-// The page sizes the page-size box offers.
+// The page sizes a new database may have: the page-size box's items and
+// what --page-size accepts.
 const std::vector<std::string>& PageSizes();
 
 }  // namespace dravik::engine

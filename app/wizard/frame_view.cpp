@@ -86,17 +86,18 @@ void TFrameView::btn_deselectAllClick() {
     Refresh();
 }
 
-TFrameGeneratorView::TFrameGeneratorView(frames::TFrame_select_generator& frame, QWidget* parent)
+TFrameGeneratorView::TFrameGeneratorView(frames::TFrame_select_generator& frame, engine::JobSettings& settings,
+                                         QWidget* parent)
     : TFrameView(frame, "Frame_select_generator", parent) {
     cbGenID = new QCheckBox("Use the current value of generator", this);
     cbGenID->setObjectName("cbGenID");
     cbGenID->setGeometry(20, 344, 313, 17);
-    cbGenID->setChecked(frame.cbGenID);
-    connect(cbGenID, &QCheckBox::toggled, this, [&frame](bool on) { frame.cbGenID = on; });
+    cbGenID->setChecked(settings.useGeneratorValues);
+    connect(cbGenID, &QCheckBox::toggled, this, [&settings](bool on) { settings.useGeneratorValues = on; });
     setTabOrder(dstList, cbGenID);
 }
 
-TFrameDataView::TFrameDataView(frames::TFrame_select_data& frame, QWidget* parent)
+TFrameDataView::TFrameDataView(frames::TFrame_select_data& frame, engine::JobSettings& settings, QWidget* parent)
     : TFrameView(frame, "Frame_select_data", parent) {
     srcList->resize(srcList->width(), 273);
     dstList->resize(dstList->width(), 273);
@@ -104,8 +105,8 @@ TFrameDataView::TFrameDataView(frames::TFrame_select_data& frame, QWidget* paren
     cbIgnoreError = new QCheckBox("ignore the errors", this);
     cbIgnoreError->setObjectName("cbIgnoreError");
     cbIgnoreError->setGeometry(20, 320, 197, 17);
-    cbIgnoreError->setChecked(frame.cbIgnoreError);
-    connect(cbIgnoreError, &QCheckBox::toggled, this, [&frame](bool on) { frame.cbIgnoreError = on; });
+    cbIgnoreError->setChecked(settings.ignoreErrors);
+    connect(cbIgnoreError, &QCheckBox::toggled, this, [&settings](bool on) { settings.ignoreErrors = on; });
 
     Label2 = new QLabel("commit each", this);
     Label2->setObjectName("Label2");
@@ -117,8 +118,8 @@ TFrameDataView::TFrameDataView(frames::TFrame_select_data& frame, QWidget* paren
     eCommitCount->setRange(0, 32767);
     eCommitCount->setSingleStep(10);
     eCommitCount->setWrapping(false);
-    eCommitCount->setValue(frame.eCommitCount);
-    connect(eCommitCount, &QSpinBox::valueChanged, this, [&frame](int value) { frame.eCommitCount = value; });
+    eCommitCount->setValue(settings.commitEvery);
+    connect(eCommitCount, &QSpinBox::valueChanged, this, [&settings](int value) { settings.commitEvery = value; });
 
     Label3 = new QLabel("records", this);
     Label3->setObjectName("Label3");

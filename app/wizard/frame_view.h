@@ -1,10 +1,11 @@
 // The selection frames on the wizard's pages: widgets over the engine's
 // frames. Each shows the frame's two item lists (offered and picked), the
 // four arrow buttons and the double clicks that move items between them;
-// the generator and data frames add their option controls, which write into
-// the engine frame's fields.
+// the generator and data frames add their option controls, which show and
+// write the job's settings.
 #pragma once
 
+#include "app/engine/settings.h"
 #include "controls/qt/QorListView.h"
 #include "frames/fr_select.h"
 #include "frames/fr_select_data.h"
@@ -49,7 +50,7 @@ private:
 class TFrameGeneratorView : public TFrameView {
     Q_OBJECT
 public:
-    TFrameGeneratorView(frames::TFrame_select_generator& frame, QWidget* parent);
+    TFrameGeneratorView(frames::TFrame_select_generator& frame, engine::JobSettings& settings, QWidget* parent);
     QCheckBox* cbGenID;
 };
 
@@ -57,7 +58,7 @@ public:
 class TFrameDataView : public TFrameView {
     Q_OBJECT
 public:
-    TFrameDataView(frames::TFrame_select_data& frame, QWidget* parent);
+    TFrameDataView(frames::TFrame_select_data& frame, engine::JobSettings& settings, QWidget* parent);
     QCheckBox* cbIgnoreError;
     QLabel* Label2;
     QSpinBox* eCommitCount;  // the edit with its spin buttons (UpDown1)

@@ -93,6 +93,7 @@ public:
     void SetNavigationEnabled(bool enabled) override;
     void JobFinished() override;
     // Copies the fields into the job's settings; done before every engine call.
+    // The generator and data pages' options write the settings as they change.
     void CopySettings();
 
     const std::string& InitialSummaryText() const { return initialSummaryText_; }

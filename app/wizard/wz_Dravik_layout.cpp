@@ -15,6 +15,8 @@ QStringList ToStringList(const std::vector<std::string>& items) {
     return list;
 }
 
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
 QToolButton* FolderButton(QWidget* parent, const char* name, int left, int top) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
@@ -102,31 +104,33 @@ void Twizard_Dravik::CreatePages() {
     AddPage(pager, "pager");
 }
 
+// The fields show the job's default settings.
 void Twizard_Dravik::BuildSourcePage() {
+    const engine::JobSettings& s = job_->settings;
     QWidget* p = page0;
     Label1 = MakeLabel(p, "Label1", "Define the source database to clone it", 37, 10);
 
     src_srv_group = MakeGroup(p, "src_srv_group", "Source database server", 35, 28, 365, 36);
-    RBlocal = MakeRadio(src_srv_group, "RBlocal", "local", true, 14, 14, 71);
-    RBremote = MakeRadio(src_srv_group, "RBremote", "remote", false, 105, 14, 78);
+    RBlocal = MakeRadio(src_srv_group, "RBlocal", "local", !s.srcRemote, 14, 14, 71);
+    RBremote = MakeRadio(src_srv_group, "RBremote", "remote", s.srcRemote, 105, 14, 78);
 
     QWidget* g = src_group = MakeGroup(p, "src_group", "Sourece database", 36, 70, 365, 225);
     Bevel1 = MakeBevelLine(g, "Bevel1", 2, 56, 361);
     Bevel2 = MakeBevelLine(g, "Bevel2", 2, 225 - 41, 361);
     Label13 = MakeLabel(g, "Label13", "Remote server", 11, 17, 81, Qt::AlignRight);
     Label2 = MakeLabel(g, "Label2", "Database full path file", 106, 17, 210);
-    eRemoteServerName = MakeEdit(g, "eRemoteServerName", "", 7, 34, 85);
-    DisableServerEdit(eRemoteServerName);
+    eRemoteServerName = MakeEdit(g, "eRemoteServerName", Q(s.srcServer), 7, 34, 85);
+    if (!s.srcRemote) DisableServerEdit(eRemoteServerName);
     Label39 = MakeLabel(g, "Label39", ":", 98, 38);
-    eSrc = MakeEdit(g, "eSrc", "", 105, 34, 213);
+    eSrc = MakeEdit(g, "eSrc", Q(s.srcPath), 105, 34, 213);
     btn_src_database = FolderButton(g, "btn_src_database", 325, 34);
     Label3 = MakeLabel(g, "Label3", "User name:", 12, 91, 80, Qt::AlignRight);
-    eSrcUser = MakeEdit(g, "eSrcUser", "SYSDBA", 105, 87, 121);
+    eSrcUser = MakeEdit(g, "eSrcUser", Q(s.srcUser), 105, 87, 121);
     Label4 = MakeLabel(g, "Label4", "Password:", 12, 118, 80, Qt::AlignRight);
-    eSrcPwd = MakeEdit(g, "eSrcPwd", "corbelfin", 105, 113, 121);
+    eSrcPwd = MakeEdit(g, "eSrcPwd", Q(s.srcPassword), 105, 113, 121);
     eSrcPwd->setEchoMode(QLineEdit::Password);
     Label5 = MakeLabel(g, "Label5", "Code page:", 12, 147, 80, Qt::AlignRight);
-    cbSrcCodePage = MakeCombo(g, "cbSrcCodePage", ToStringList(engine::CodePages()), "NONE", 105, 139, 121);
+    cbSrcCodePage = MakeCombo(g, "cbSrcCodePage", ToStringList(engine::CodePages()), Q(s.srcCodePage), 105, 139, 121);
     btn_connection_test = new QPushButton("Connection test", g);
     btn_connection_test->setObjectName("btn_connection_test");
     btn_connection_test->setGeometry(253, 135, 95, 25);
@@ -144,30 +148,31 @@ void Twizard_Dravik::BuildSourcePage() {
 }
 
 void Twizard_Dravik::BuildDestinationPage() {
+    const engine::JobSettings& s = job_->settings;
     QWidget* p = page1;
     Label10 = MakeLabel(p, "Label10", "Destination database to copy the source in", 20, 6);
 
     dst_srv_group = MakeGroup(p, "dst_srv_group", "Source database server", 12, 21, 416, 50);
-    RBlocalD = MakeRadio(dst_srv_group, "RBlocalD", "local", true, 14, 21, 71);
-    RBremoteD = MakeRadio(dst_srv_group, "RBremoteD", "remote", false, 105, 21, 78);
+    RBlocalD = MakeRadio(dst_srv_group, "RBlocalD", "local", !s.dstRemote, 14, 21, 71);
+    RBremoteD = MakeRadio(dst_srv_group, "RBremoteD", "remote", s.dstRemote, 105, 21, 78);
 
     QWidget* g = dst_group = MakeGroup(p, "dst_group", "Destination database", 12, 78, 416, 287);
     Label14 = MakeLabel(g, "Label14", "Remote server", 5, 14, 94, Qt::AlignRight);
     Label6 = MakeLabel(g, "Label6", "Database full path file", 110, 14, 262);
-    eRemoteServerNameD = MakeEdit(g, "eRemoteServerNameD", "", 14, 27, 85);
-    DisableServerEdit(eRemoteServerNameD);
+    eRemoteServerNameD = MakeEdit(g, "eRemoteServerNameD", Q(s.dstServer), 14, 27, 85);
+    if (!s.dstRemote) DisableServerEdit(eRemoteServerNameD);
     Label40 = MakeLabel(g, "Label40", ":", 105, 31);
-    eDst = MakeEdit(g, "eDst", "", 112, 27, 267);
+    eDst = MakeEdit(g, "eDst", Q(s.dstPath), 112, 27, 267);
     btn_dst_database = FolderButton(g, "btn_dst_database", 380, 27);
     Label7 = MakeLabel(g, "Label7", "User name", 12, 56, 94, Qt::AlignRight);
-    eDstUser = MakeEdit(g, "eDstUser", "SYSDBA", 112, 57, 121);
+    eDstUser = MakeEdit(g, "eDstUser", Q(s.dstUser), 112, 57, 121);
     Label8 = MakeLabel(g, "Label8", "Password", 12, 87, 94, Qt::AlignRight);
-    eDstPwd = MakeEdit(g, "eDstPwd", "corbelfin", 112, 81, 121);
+    eDstPwd = MakeEdit(g, "eDstPwd", Q(s.dstPassword), 112, 81, 121);
     eDstPwd->setEchoMode(QLineEdit::Password);
     Label9 = MakeLabel(g, "Label9", "Code page", 12, 133, 94, Qt::AlignRight);
-    cbDstCodePage = MakeCombo(g, "cbDstCodePage", ToStringList(engine::CodePages()), "NONE", 112, 126, 121);
+    cbDstCodePage = MakeCombo(g, "cbDstCodePage", ToStringList(engine::CodePages()), Q(s.dstCodePage), 112, 126, 121);
     Label11 = MakeLabel(g, "Label11", "Page size", 12, 154, 94, Qt::AlignRight);
-    cbDstPageSize = MakeCombo(g, "cbDstPageSize", ToStringList(engine::PageSizes()), "4096", 112, 150, 121);
+    cbDstPageSize = MakeCombo(g, "cbDstPageSize", ToStringList(engine::PageSizes()), Q(s.pageSize), 112, 150, 121);
     Label12 = MakeLabel(g, "Label12", "SQL dialect", 12, 178, 94, Qt::AlignRight);
     // Shown as designed; the destination is always created in dialect 3.
     cbSQLDialect = MakeCombo(g, "cbSQLDialect", {"1", "3"}, "3", 112, 174, 53);
@@ -179,17 +184,18 @@ void Twizard_Dravik::BuildDestinationPage() {
     QFont bold = Label38->font();
     bold.setBold(true);
     Label38->setFont(bold);
-    RadioButton1 = MakeRadio(g, "RadioButton1", "Copy all the DB objects", true, 266, 105, 134);
-    RadioButton2 = MakeRadio(g, "RadioButton2", "Custom copy", false, 266, 133, 113);
+    RadioButton1 = MakeRadio(g, "RadioButton1", "Copy all the DB objects", s.copyAll, 266, 105, 134);
+    RadioButton2 = MakeRadio(g, "RadioButton2", "Custom copy", !s.copyAll, 266, 133, 113);
     // Drawn transparent over the white shape.
-    cbCopyAllDatabaseObjects = MakeCheck(g, "cbCopyAllDatabaseObjects", "Just clone", true, 269, 149, 71);
+    cbCopyAllDatabaseObjects = MakeCheck(g, "cbCopyAllDatabaseObjects", "Just clone", s.copyAll, 269, 149, 71);
     SetWhiteBackground(cbCopyAllDatabaseObjects);
     cbCopyAllDatabaseObjects->hide();
 
-    cbDstReplace = MakeCheck(g, "cbDstReplace", "Replase the database if such one already exists", true, 114, 225, 272);
-    cbCreateRole = MakeCheck(g, "cbCreateRole", "Inherite source roles", false, 114, 241, 161);
-    cbGrant = MakeCheck(g, "cbGrant", "Inherite source user's access rights", false, 114, 257, 223);
-    cbGrant->setEnabled(false);
+    cbDstReplace = MakeCheck(g, "cbDstReplace", "Replase the database if such one already exists", s.dstReplace, 114,
+                             225, 272);
+    cbCreateRole = MakeCheck(g, "cbCreateRole", "Inherite source roles", s.createRoles, 114, 241, 161);
+    cbGrant = MakeCheck(g, "cbGrant", "Inherite source user's access rights", s.grant, 114, 257, 223);
+    cbGrant->setEnabled(s.createRoles);  // privileges go only together with roles
 
     ChainTabOrder({RBlocalD, RBremoteD, eRemoteServerNameD, eDst, eDstUser, eDstPwd, cbDstCodePage, cbDstPageSize,
                    cbSQLDialect, cbDstReplace, cbCreateRole, cbGrant, cbCopyAllDatabaseObjects, RadioButton1,
@@ -200,12 +206,12 @@ void Twizard_Dravik::BuildFramePages() {
     engine::TCloneJob& job = *job_;
     Frame_select_udf = new TFrameView(job.Frame_select_udf, "Frame_select_udf", page2);
     Frame_select_domain = new TFrameView(job.Frame_select_domain, "Frame_select_domain", page3);
-    Frame_select_generator = new TFrameGeneratorView(job.Frame_select_generator, page4);
+    Frame_select_generator = new TFrameGeneratorView(job.Frame_select_generator, job.settings, page4);
     Frame_select_exception = new TFrameView(job.Frame_select_exception, "Frame_select_exception", page5);
     Frame_select_procedure = new TFrameView(job.Frame_select_procedure, "Frame_select_procedure", page6);
     Frame_select_table1 = new TFrameView(job.Frame_select_table1, "Frame_select_table1", page7);
     Frame_select_view = new TFrameView(job.Frame_select_view, "Frame_select_view", page8);
-    Frame_select_data = new TFrameDataView(job.Frame_select_data, page9);
+    Frame_select_data = new TFrameDataView(job.Frame_select_data, job.settings, page9);
 }
 
 std::vector<TFrameView*> Twizard_Dravik::FrameViews() const {

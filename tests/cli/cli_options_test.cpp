@@ -63,9 +63,9 @@ TEST_F(ParseTest, DefaultsAreTheFormsAndEveryObjectIsCopied) {
     EXPECT_TRUE(s.dstReplace);
     EXPECT_FALSE(s.createRoles);
     EXPECT_FALSE(s.grant);
-    EXPECT_TRUE(o.useGeneratorValues);
-    EXPECT_TRUE(o.ignoreErrors);
-    EXPECT_EQ(o.commitEvery, 500);
+    EXPECT_TRUE(s.useGeneratorValues);
+    EXPECT_TRUE(s.ignoreErrors);
+    EXPECT_EQ(s.commitEvery, 500);
     EXPECT_FALSE(o.list || o.help || o.verbose);
     for (const ObjectChoice* c : {&o.data, &o.udfs, &o.domains, &o.generators, &o.exceptions, &o.procedures,
                                   &o.tables, &o.views})
@@ -111,9 +111,9 @@ TEST_F(ParseTest, JobOptions) {
                                 "--page-size", "8192", "--no-replace", "-v", "a.fdb", "b.fdb"});
     EXPECT_TRUE(o.settings.grant);
     EXPECT_TRUE(o.settings.createRoles) << "user rights go only together with roles";
-    EXPECT_FALSE(o.useGeneratorValues);
-    EXPECT_FALSE(o.ignoreErrors);
-    EXPECT_EQ(o.commitEvery, 1000);
+    EXPECT_FALSE(o.settings.useGeneratorValues);
+    EXPECT_FALSE(o.settings.ignoreErrors);
+    EXPECT_EQ(o.settings.commitEvery, 1000);
     EXPECT_EQ(o.settings.pageSize, "8192");
     EXPECT_FALSE(o.settings.dstReplace);
     EXPECT_TRUE(o.verbose);

@@ -23,7 +23,7 @@ protected:
     void Copy(bool ignoreErrors) {
         frames::TFrame_select_data frame;
         frame.wizard = &host;
-        frame.cbIgnoreError = ignoreErrors;
+        frame.ignoreErrors = ignoreErrors;
         frame.CopyObjectData(source, destination, "T");
     }
     std::string Count() { return Rows(dst, "select count(*) from T").at(0); }

@@ -1,6 +1,7 @@
 // Table data: streamed rows, intermediate commits and progress lines,
 // failed rows with and without "ignore the errors", a stop in the middle of
 // a table, and every kind of value copied unchanged.
+#include "app/engine/settings.h"
 #include "db/db_error.h"
 #include "frames/declareSQL.h"
 #include "frames/fr_select_data.h"
@@ -92,11 +93,13 @@ TEST_F(DataFrame, RowsAreCommittedEveryFiveHundredWithAProgressLineEachTime) {
 
 TEST_F(DataFrame, TheCommitCountFieldSetsTheIntervalAndZeroMeansTheDefault) {
     Prepare(kSource, "create table NUMS (ID integer not null, V varchar(20));");
-    frame.eCommitCount = 0;
-    EXPECT_EQ(frame.CommitInterval(), 500);
-    frame.eCommitCount = -10;
-    EXPECT_EQ(frame.CommitInterval(), 500);
-    frame.eCommitCount = 300;
+    dravik::engine::JobSettings settings;
+    settings.commitEvery = 0;
+    EXPECT_EQ(settings.CommitInterval(), 500);
+    settings.commitEvery = -10;
+    EXPECT_EQ(settings.CommitInterval(), 500);
+    settings.commitEvery = 300;
+    frame.commitInterval = settings.CommitInterval();
     Copy("NUMS");
     EXPECT_EQ(ProgressLines(), (std::vector<std::string>{Progress(300, 0), Progress(600, 0), Progress(900, 0),
                                                          Progress(1200, 0), Progress(1200, 0)}));
@@ -117,7 +120,7 @@ TEST_F(DataFrame, IgnoredFailureSkipsOnlyTheFailingRow) {
 
 TEST_F(DataFrame, AFailureNotIgnoredRollsBackToTheLastCommitAndEndsTheTable) {
     Prepare(kSource, "create table NUMS (ID integer not null, V varchar(20), check (ID <> 700));");
-    frame.cbIgnoreError = false;
+    frame.ignoreErrors = false;
     Copy("NUMS");
     EXPECT_EQ(ProgressLines(), (std::vector<std::string>{Progress(500, 0), Progress(699, 1)}));
     EXPECT_EQ(Rows(dst, "select count(*), max(ID) from NUMS"), std::vector<std::string>{"500|500"});
@@ -126,7 +129,7 @@ TEST_F(DataFrame, AFailureNotIgnoredRollsBackToTheLastCommitAndEndsTheTable) {
 
 TEST_F(DataFrame, TheThirdRowFailingWithoutIgnoreLeavesTheTableEmpty) {
     Prepare(kSource, "create table SMALL (ID integer not null, V varchar(20), check (ID <> 3));");
-    frame.cbIgnoreError = false;
+    frame.ignoreErrors = false;
     Copy("SMALL");
     EXPECT_EQ(TrimmedLines(), (std::vector<std::string>{"COPY DATA: SMALL", Progress(2, 1)}));
     EXPECT_EQ(Scalar(dst, "select count(*) from SMALL"), "0");
@@ -140,7 +143,7 @@ TEST_F(DataFrame, ADestinationWithoutASourceColumnFailsEveryRow) {
     EXPECT_EQ(Scalar(dst, "select count(*) from SMALL"), "0");
 
     host.run.Clear();
-    frame.cbIgnoreError = false;
+    frame.ignoreErrors = false;
     frame.CopyObjectData(source, destination, "SMALL");
     EXPECT_EQ(ProgressLines(), std::vector<std::string>{Progress(0, 1)});
 }

@@ -77,7 +77,7 @@ struct RefusalBench {
     // Copies R as the data pass does, then closes both connections so that
     // other processes may read the files.
     void Copy(bool ignoreErrors) {
-        frame.cbIgnoreError = ignoreErrors;
+        frame.ignoreErrors = ignoreErrors;
         frame.CopySelectedData(source, destination);
         Close();
     }

@@ -102,16 +102,17 @@ private slots:
         QCOMPARE(Captions(*view_->srcList), QStringList({"CUSTOMERS", "ITEMS", "ORDERS"}));
     }
 
-    void theFrameOptionsWriteIntoTheEngineFrames() {
+    void theFrameOptionsShowAndWriteTheJobSettings() {
+        dravik::engine::JobSettings settings;
         dravik::frames::TFrame_select_generator generators;
-        dravik::wizard::TFrameGeneratorView generatorView(generators, nullptr);
+        dravik::wizard::TFrameGeneratorView generatorView(generators, settings, nullptr);
         QVERIFY(generatorView.cbGenID->isChecked());
         QCOMPARE(generatorView.cbGenID->text(), QString("Use the current value of generator"));
         generatorView.cbGenID->setChecked(false);
-        QVERIFY(!generators.cbGenID);
+        QVERIFY(!settings.useGeneratorValues);
 
         dravik::frames::TFrame_select_data data;
-        dravik::wizard::TFrameDataView dataView(data, nullptr);
+        dravik::wizard::TFrameDataView dataView(data, settings, nullptr);
         QVERIFY(dataView.cbIgnoreError->isChecked());
         QCOMPARE(dataView.eCommitCount->value(), 500);
         QCOMPARE(dataView.eCommitCount->minimum(), 0);
@@ -119,11 +120,11 @@ private slots:
         QCOMPARE(dataView.eCommitCount->singleStep(), 10);
         QCOMPARE(dataView.srcList->height(), 273);
         dataView.eCommitCount->stepUp();
-        QCOMPARE(data.eCommitCount, 510);
+        QCOMPARE(settings.commitEvery, 510);
         dataView.eCommitCount->setValue(40000);  // beyond the range: kept at the top
-        QCOMPARE(data.eCommitCount, 32767);
+        QCOMPARE(settings.commitEvery, 32767);
         dataView.cbIgnoreError->setChecked(false);
-        QVERIFY(!data.cbIgnoreError);
+        QVERIFY(!settings.ignoreErrors);
     }
 
 private:

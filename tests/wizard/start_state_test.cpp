@@ -72,8 +72,9 @@ private slots:
             QCOMPARE(box->itemText(21), QString("WIN1254"));
             QVERIFY(box->isEditable());
         }
-        QCOMPARE(w.cbDstPageSize->count(), 5);
+        QCOMPARE(w.cbDstPageSize->count(), 6);
         QCOMPARE(w.cbDstPageSize->itemText(0), QString("512"));
+        QCOMPARE(w.cbDstPageSize->itemText(5), QString("16384"));
         w.cbSrcCodePage->setEditText(" UTF8 ");
         QCOMPARE(w.cbSrcCodePage->currentText(), QString(" UTF8 "));
         QCOMPARE(w.cbSrcCodePage->count(), 22);  // typing adds nothing to the list
