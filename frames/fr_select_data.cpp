@@ -33,7 +33,7 @@ void TFrame_select_data::CopyProgress(int rows, int errors) {
 }
 
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
-    refusedRows = 0;
+    refusedRows_ = 0;
     TFrame_select::CopySelectedData(source, destination);
 }
 
@@ -124,7 +124,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             from->Next();
         }
         if (!abandoned && to->Queued() > 0) flush(rows);  // after a stop or the last row
-        refusedRows += errors;
+        refusedRows_ += errors;
         CopyProgress(rows, errors);
         if (!abandoned) {
             target.Commit();

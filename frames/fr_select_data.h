@@ -4,6 +4,8 @@
 
 #include "frames/fr_select.h"
 
+#include <cstdint>
+
 namespace dravik::frames {
 
 class TFrame_select_data : public TFrame_select {
@@ -13,12 +15,10 @@ public:
     bool ignoreErrors = true;
     // Rows between two commits, each followed by a progress line (more than 0).
     int commitInterval = 500;
-    // Rows the destination refused during the last data pass, over all tables.
-    int refusedRows = 0;
-
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }
     std::string ListingSql() const override;
+    std::string CopyStepCode() const override { return "M_DAT"; }
     // No table starts picked for data copy, whatever the caller asks.
     void LoadList(DbConnection& connection, bool toSelected) override;
     void CopySelectedData(DbConnection& source, DbConnection& destination) override;
@@ -26,6 +26,11 @@ public:
 
     // "Скопировано:" with the row and error counts.
     void CopyProgress(int rows, int errors);
+    // Rows the destination refused during the last data pass, over all tables.
+    std::int64_t RefusedRows() const { return refusedRows_; }
+
+private:
+    std::int64_t refusedRows_ = 0;
 };
 
 }  // namespace dravik::frames

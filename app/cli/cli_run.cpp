@@ -7,8 +7,10 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 namespace dravik::cli {
 
@@ -38,8 +40,8 @@ bool NarrowsObjects(const CliOptions& o) {
     return false;
 }
 
-int Outcome(engine::TCloneJob& job, engine::JobOutcome outcome, std::FILE* err) {
-    switch (outcome) {
+int Outcome(const engine::JobReport& report, std::FILE* err) {
+    switch (report.outcome) {
     case engine::JobOutcome::DestinationFailed:
         std::fprintf(err, "dravik-clone: the destination database was not created\n");
         return kExitFailed;
@@ -49,15 +51,16 @@ int Outcome(engine::TCloneJob& job, engine::JobOutcome outcome, std::FILE* err) 
     case engine::JobOutcome::Finished:
         break;
     }
-    const int refused = job.Frame_select_data.refusedRows;
-    if (job.ErrorCount() == 0 && refused == 0) return kExitClean;
-    if (job.ErrorCount() > 0)
-        std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", job.ErrorCount(),
-                     job.ErrorCount() == 1 ? "" : "s");
+    const std::int64_t refused = report.refusedRows;
+    if (report.errorLines == 0 && refused == 0) return kExitClean;
+    if (report.errorLines > 0)
+        std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", report.errorLines,
+                     report.errorLines == 1 ? "" : "s");
     // Refused rows are counted in the progress lines, not written in red, but
     // the clone lacks them all the same.
     if (refused > 0)
-        std::fprintf(err, "dravik-clone: %d row%s could not be copied\n", refused, refused == 1 ? "" : "s");
+        std::fprintf(err, "dravik-clone: %s row%s could not be copied\n", std::to_string(refused).c_str(),
+                     refused == 1 ? "" : "s");
     return kExitErrors;
 }
 
@@ -94,11 +97,11 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
             job.WriteJobSummary("");
             Flush(summaryLog, err);
         }
-        if (StopRequested()) return kExitStopped;
+        if (StopSignalled()) return kExitStopped;
 
-        const engine::JobOutcome outcome = job.RunJob();
+        const engine::JobReport report = job.RunJob();
         Flush(summaryLog, err);
-        return Outcome(job, outcome, err);
+        return Outcome(report, err);
     } catch (const std::exception& e) {
         // An error no step guards (an unreachable source, a failed reconnection).
         std::fprintf(err, "dravik-clone: %s\n", e.what());

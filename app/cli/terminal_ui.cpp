@@ -49,7 +49,7 @@ void InstallStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool StopRequested() { return stopSignals != 0; }
+bool StopSignalled() { return stopSignals != 0; }
 
 void TerminalUi::ShowMessage(const std::string& text) {
     std::fprintf(stream_, "message: %s\n", text.c_str());
@@ -65,7 +65,7 @@ void TerminalUi::ShowStep(const std::string& code) {
 }
 
 void TerminalUi::ProcessEvents() {
-    if (job_ && StopRequested()) job_->stopFlag = true;
+    if (job_ && StopSignalled()) job_->RequestStop();
 }
 
 }  // namespace dravik::cli

@@ -1,5 +1,5 @@
 // The clone job's window replaced by text: messages and steps on a stream,
-// and Ctrl-C / SIGTERM turned into the job's stop flag.
+// and Ctrl-C / SIGTERM turned into a stop request to the job.
 #pragma once
 
 #include "app/engine/clone_job.h"
@@ -16,25 +16,25 @@ namespace dravik::cli {
 void InstallStopSignals();
 // The client library answers SIGINT and SIGTERM on its own by closing every
 // attachment, which would lose the rows of the transaction in progress; this
-// tells it not to, so the job ends by its stop flag instead. Needs the
+// tells it not to, so the job ends by its stop request instead. Needs the
 // library loaded; registers once per process.
 void KeepConnectionsOnStopSignals();
 // True once SIGINT or SIGTERM arrived.
-bool StopRequested();
+bool StopSignalled();
 
 class TerminalUi : public engine::JobUi {
 public:
     // Messages and (when showSteps) step lines go to the stream.
     TerminalUi(std::FILE* stream, bool showSteps) : stream_(stream), showSteps_(showSteps) {}
 
-    // The job whose stop flag a recorded signal sets.
+    // The job a recorded signal asks to stop.
     void Attach(engine::TCloneJob& job) { job_ = &job; }
 
     // "message: " + text.
     void ShowMessage(const std::string& text) override;
     // "step: " + the step's caption; nothing for an empty or unknown code.
     void ShowStep(const std::string& code) override;
-    // Copies a recorded stop request into the job's stop flag.
+    // Passes a recorded signal on to the job as RequestStop().
     void ProcessEvents() override;
 
 private:

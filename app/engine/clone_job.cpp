@@ -22,7 +22,11 @@ void TCloneJob::Append(LogSink& sink, const std::string& caption, const std::str
 void TCloneJob::LogOk(const std::string& c, const std::string& t) { Append(runLog_, c, t, kGreen); }
 void TCloneJob::LogNote(const std::string& c, const std::string& t) { Append(runLog_, c, t, kNavy); }
 void TCloneJob::LogError(const std::string& c, const std::string& t) {
-    ++errorCount_;
+    ++report_.errorLines;
+    LogEntry line;
+    line.caption = c;
+    line.text = t;
+    report_.errors.push_back(EntryLine(line));
     Append(runLog_, c, t, kRed);
 }
 void TCloneJob::SummaryPlain(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kBlack); }

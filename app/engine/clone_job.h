@@ -1,9 +1,10 @@
 // The clone job without the window: the two connections, the eight frames,
-// the settings, the logs, the step indicator and the stop flag, and the
+// the settings, the logs, the step indicator and the stop request, and the
 // operations the wizard runs (connections and destination, loading the lists,
 // the summary, the job itself, roles and privileges).
 #pragma once
 
+#include "app/engine/job_report.h"
 #include "app/engine/job_ui.h"
 #include "app/engine/log.h"
 #include "app/engine/settings.h"
@@ -25,13 +26,6 @@
 namespace dravik::engine {
 
 using db::DbConnection;
-
-// How a job ended.
-enum class JobOutcome {
-    Finished,           // every step ran; red lines may have been written
-    DestinationFailed,  // the destination could not be created or connected
-    Stopped,            // the stop flag ended it
-};
 
 class TCloneJob : public frames::FrameHost {
 public:
@@ -55,7 +49,11 @@ public:
     // The eight frames in job order.
     std::vector<frames::TFrame_select*> Frames();
 
-    bool stopFlag = false;
+    // Asks a running job to end after its current object or row (the
+    // window's "Stop the wizard?", the terminal's signals). Once a job has
+    // finished the request stays set: closing the window no longer asks.
+    void RequestStop() { stopRequested_ = true; }
+    bool StopRequested() const { return stopRequested_; }
 
     // ---- connections and destination
     std::string SourceName() const;       // path, or server ":" path
@@ -77,9 +75,10 @@ public:
     void WriteJobSummary(const std::string& initialSummaryText);
 
     // ---- the job
-    // Runs the whole clone; ErrorCount() then tells its red lines. An error
-    // of the unguarded source or destination reconnections leaves it.
-    JobOutcome RunJob();
+    // Runs the whole clone with the settings and the frames' picks, and says
+    // how it ended. An error of the unguarded source or destination
+    // reconnections leaves it.
+    JobReport RunJob();
     void CopyRoles(DbConnection& source, DbConnection& destination);
     void CopyPrivileges(DbConnection& source, DbConnection& destination);
 
@@ -90,11 +89,12 @@ public:
     void SummaryPlain(const std::string& caption, const std::string& text) override;
     void SummaryNote(const std::string& caption, const std::string& text) override;
     void SummaryWarn(const std::string& caption, const std::string& text) override;
-    bool StopFlag() const override { return stopFlag; }
+    bool StopFlag() const override { return stopRequested_; }
     void ProcessEvents() override { ui_.ProcessEvents(); }
     void ShowStep(const std::string& code) { ui_.ShowStep(code); }
-    // Red lines written to the run log since the job started.
-    int ErrorCount() const { return errorCount_; }
+    // The report of the job in progress, or of the last one: red lines so
+    // far (also those of CopyRoles and CopyPrivileges called on their own).
+    const JobReport& Report() const { return report_; }
 
     // The clock the job reads; tests replace it.
     std::function<std::time_t()> now = [] { return std::time(nullptr); };
@@ -107,16 +107,20 @@ private:
     bool NameDestination();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
-    // One pass over the frames in job order, each preceded by its step code
-    // (empty: none); false when the stop flag was seen after a frame.
+    // One pass over the frames in job order, each preceded by the step code
+    // it names for the pass (empty: none); false when a stop was requested
+    // during a frame.
     bool RunPass(void (frames::TFrame_select::*pass)(DbConnection&, DbConnection&),
-                 const std::vector<std::string>& stepCodes);
+                 std::string (frames::TFrame_select::*stepCode)() const);
+    // The report of the job, ended with that outcome.
+    JobReport Ended(JobOutcome outcome);
     void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour);
 
     LogSink& runLog_;
     LogSink& summaryLog_;
     JobUi& ui_;
-    int errorCount_ = 0;
+    JobReport report_;
+    bool stopRequested_ = false;
 };
 
 // Commits the default transaction when active, then disconnects.

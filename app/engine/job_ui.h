@@ -15,7 +15,7 @@ public:
     virtual void ShowMessage(const std::string&) {}
     // Highlights the step label of a code; an empty or unknown code highlights nothing.
     virtual void ShowStep(const std::string&) {}
-    // Lets pending window events run (where a "Cancel" reaches the stop flag).
+    // Lets pending window events run (where a "Cancel" asks the job to stop).
     virtual void ProcessEvents() {}
     // "<< Prev" and "Next >>" enabled or not.
     virtual void SetNavigationEnabled(bool) {}

@@ -14,50 +14,55 @@ void TCloneJob::HandSettingsToFrames() {
 }
 
 bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&),
-                        const std::vector<std::string>& stepCodes) {
-    const std::vector<TFrame_select*> frames = Frames();
-    for (size_t i = 0; i < frames.size(); ++i) {
-        if (!stepCodes[i].empty()) ShowStep(stepCodes[i]);
-        (frames[i]->*pass)(srcDb, dstDb);
-        if (stopFlag) return false;
+                        std::string (TFrame_select::*stepCode)() const) {
+    for (TFrame_select* frame : Frames()) {
+        const std::string step = (frame->*stepCode)();
+        if (!step.empty()) ShowStep(step);
+        (frame->*pass)(srcDb, dstDb);
+        if (stopRequested_) return false;
     }
     return true;
 }
 
-JobOutcome TCloneJob::RunJob() {
-    errorCount_ = 0;
+JobReport TCloneJob::Ended(JobOutcome outcome) {
+    report_.outcome = outcome;
+    return report_;
+}
+
+JobReport TCloneJob::RunJob() {
+    report_ = JobReport{};
     HandSettingsToFrames();
     const std::time_t start = now();
     LogOk("Start time:", FormatJobTime(start));
     ShowStep("M_DST");
     ui_.SetNavigationEnabled(false);
-    stopFlag = false;
+    stopRequested_ = false;
     // Not guarded: an unreachable source ends the job with its error.
     ReconnectSource("NONE");
     LogOk("", "");  // the run log's initial text, which is empty: an empty line
     if (!CreateDestination()) {
         ui_.SetNavigationEnabled(true);
-        return JobOutcome::DestinationFailed;
+        return Ended(JobOutcome::DestinationFailed);
     }
     // The destination is built and filled without forced writes; it gets its
     // mode back before the job ends, however it ends.
     DeferredForcedWrites fastWrites(dstDb);
     if (fastWrites.Deferred()) ConnectDestination();
 
-    if (!RunPass(&TFrame_select::CreateSelected,
-                 {"M_UDF", "M_DOM", "M_GEN", "M_EXC", "M_PRC", "M_TAB", "M_VIW", ""}))
-        return JobOutcome::Stopped;
+    if (!RunPass(&TFrame_select::CreateSelected, &TFrame_select::CreateStepCode))
+        return Ended(JobOutcome::Stopped);
 
     // The data and completion passes read and write with the chosen code pages.
     ReconnectSource(settings.srcCodePage);
     ConnectDestination();
 
-    if (!RunPass(&TFrame_select::CopySelectedData, {"", "", "", "", "", "", "", "M_DAT"}))
-        return JobOutcome::Stopped;
-    if (!RunPass(&TFrame_select::CompleteSelected, {"", "", "", "", "A_PRC", "A_TRG", "", ""}))
-        return JobOutcome::Stopped;
+    const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
+    report_.refusedRows = Frame_select_data.RefusedRows();
+    if (!copied) return Ended(JobOutcome::Stopped);
+    if (!RunPass(&TFrame_select::CompleteSelected, &TFrame_select::CompleteStepCode))
+        return Ended(JobOutcome::Stopped);
 
-    // Roles and privileges read the stop flag themselves; a stop there does
+    // Roles and privileges read the stop request themselves; a stop there does
     // not keep the job from closing the connections and writing its end.
     ShowStep("M_ROL");
     if (settings.createRoles) CopyRoles(srcDb, dstDb);
@@ -66,7 +71,7 @@ JobOutcome TCloneJob::RunJob() {
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
     fastWrites.Restore();
-    stopFlag = true;  // closing the window no longer asks
+    stopRequested_ = true;  // closing the window no longer asks
     ui_.JobFinished();
 
     const std::time_t finish = now();
@@ -76,7 +81,7 @@ JobOutcome TCloneJob::RunJob() {
     LogOk("", "");
     LogOk("Database copy", "complete");
     ShowStep("");
-    return JobOutcome::Finished;
+    return Ended(JobOutcome::Finished);
 }
 
 }  // namespace dravik::engine

@@ -98,7 +98,7 @@ int ShootClone(Twizard_Dravik& wizard, Shooter& shooter, const ScreenshotOptions
 
     wizard.btnNext->click();  // runs the clone inside the click
     shooter.Shoot();
-    const bool finished = wizard.r_Log->toPlainText().contains("Database copy: complete");
+    const bool finished = wizard.LastReport() && wizard.LastReport()->outcome == engine::JobOutcome::Finished;
     if (!finished) std::fprintf(stderr, "the clone did not finish\n");
     return shooter.Failed() || !finished ? 1 : 0;
 }

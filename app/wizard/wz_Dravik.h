@@ -24,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +75,9 @@ public:
     void LoadFrames();
     void WriteJobSummary();
     void RunJob();
+    // The report of the last job the window ran; none before the first, or
+    // when an error no step guards ended it.
+    const std::optional<engine::JobReport>& LastReport() const { return lastReport_; }
     void btnCancelClick();
 
     // ---- field handlers
@@ -206,6 +210,7 @@ private:
     std::string initialSummaryText_;
     std::string initialRunText_;
     QElapsedTimer eventClock_;
+    std::optional<engine::JobReport> lastReport_;
 };
 
 // The form's font: "MS Sans Serif" where it exists, else a narrow sans

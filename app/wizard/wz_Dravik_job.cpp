@@ -46,7 +46,8 @@ void Twizard_Dravik::btn_connection_testClick() {
 void Twizard_Dravik::RunJob() {
     CopySettings();
     eventClock_.invalidate();
-    job_->RunJob();
+    lastReport_.reset();
+    lastReport_ = job_->RunJob();
 }
 
 void Twizard_Dravik::ShowMessage(const std::string& text) { dialogs.showMessage(QString::fromStdString(text)); }

@@ -171,17 +171,17 @@ void Twizard_Dravik::btn_dst_databaseClick() {
 
 void Twizard_Dravik::btnCancelClick() {
     if (!dialogs.askYesNo("Stop the wizard?")) return;
-    job_->stopFlag = true;
+    job_->RequestStop();
     close();
 }
 
 void Twizard_Dravik::closeEvent(QCloseEvent* event) {
-    if (job_->stopFlag) {
+    if (job_->StopRequested()) {
         event->accept();
         return;
     }
     if (dialogs.askYesNo("Stop the wizard?")) {
-        job_->stopFlag = true;  // a running job ends after its current object
+        job_->RequestStop();  // a running job ends after its current object
         event->accept();
     } else {
         event->ignore();

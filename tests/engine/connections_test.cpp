@@ -196,7 +196,7 @@ TEST(CreateDestination, NotReplacingAnExistingFileFailsAndLeavesItUntouched) {
     JobBench b;
     b.Databases(src, dst);
     b.job.settings.dstReplace = false;
-    EXPECT_EQ(b.job.RunJob(), engine::JobOutcome::DestinationFailed);
+    EXPECT_EQ(b.job.RunJob().outcome, engine::JobOutcome::DestinationFailed);
     EXPECT_EQ(b.CountCaption("DB " + dst), 0);  // neither dropped nor created
     ASSERT_EQ(b.Red().size(), 2u);
     EXPECT_EQ(b.Red()[0].caption, "Fatal error");
@@ -231,7 +231,7 @@ TEST(SameDatabase, EverySpellingOfTheSourceIsRefusedAndTheSourceStaysAsItWas) {
             b.job.settings.dstPath = src;
         }
         b.job.settings.dstReplace = s.replace;
-        EXPECT_EQ(b.job.RunJob(), engine::JobOutcome::DestinationFailed);
+        EXPECT_EQ(b.job.RunJob().outcome, engine::JobOutcome::DestinationFailed);
         EXPECT_EQ(b.ui.messages, std::vector<std::string>{kSameText});
         EXPECT_EQ(b.job.dstDb.DatabaseName(), "");
         EXPECT_EQ(b.CountCaption("Fatal error"), 1);
@@ -249,7 +249,7 @@ TEST(SameDatabase, NamesDifferingOnlyInLetterCaseAreDifferentDatabases) {
     const std::string before = DatabaseDigest(src, {"t1"});
     JobBench b;
     b.Databases(src, dir.File("base.fdb"));
-    EXPECT_EQ(b.job.RunJob(), engine::JobOutcome::Finished);
+    EXPECT_EQ(b.job.RunJob().outcome, engine::JobOutcome::Finished);
     EXPECT_TRUE(b.ui.messages.empty());
     EXPECT_TRUE(b.HasLine("DB " + dir.File("base.fdb") + ": created"));
     EXPECT_EQ(DatabaseDigest(src, {"t1"}), before);
@@ -302,7 +302,7 @@ TEST(RemoteConnection, JobCreatesTheDestinationOnTheServerAndLogsThePathsAsTyped
     b.job.settings.dstServer = "localhost";
     b.job.settings.dstPath = dst;
     b.job.settings.pageSize = "8192";
-    ASSERT_EQ(b.job.RunJob(), engine::JobOutcome::Finished) << ::testing::PrintToString(b.Lines());
+    ASSERT_EQ(b.job.RunJob().outcome, engine::JobOutcome::Finished) << ::testing::PrintToString(b.Lines());
     EXPECT_TRUE(b.HasLine("DB  " + src + ": connected"));
     EXPECT_TRUE(b.HasLine("DB localhost:" + dst + ": created"));
     EXPECT_TRUE(b.HasLine("DB " + dst + ": connected"));
@@ -320,7 +320,7 @@ TEST(RemoteConnection, SourceOnTheServerAndTheSameFileAsALocalDestinationIsRefus
     b.job.settings.srcServer = "127.0.0.1";
     b.job.settings.srcPath = src;
     b.job.settings.dstPath = src;
-    EXPECT_EQ(b.job.RunJob(), engine::JobOutcome::DestinationFailed);
+    EXPECT_EQ(b.job.RunJob().outcome, engine::JobOutcome::DestinationFailed);
     EXPECT_EQ(b.ui.messages, std::vector<std::string>{kSameText});
     CommitAndDisconnect(b.job.srcDb);
     EXPECT_EQ(DatabaseDigest(src, {"t1"}), before);

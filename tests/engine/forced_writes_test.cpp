@@ -38,7 +38,7 @@ TEST_F(ForcedWrites, OffWhileTheJobRunsOnAfterIt) {
         if (modeDuringCopy.empty() && bench.CountCaption("Скопировано:") == 1)
             modeDuringCopy = ForcedWritesOf(destination);
     };
-    EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Finished);
+    EXPECT_EQ(bench.job.RunJob().outcome, engine::JobOutcome::Finished);
     EXPECT_EQ(modeWhileCreating, "0");
     EXPECT_EQ(modeDuringCopy, "0");
     EXPECT_EQ(ForcedWritesOf(destination), "1");
@@ -49,18 +49,18 @@ TEST_F(ForcedWrites, OffWhileTheJobRunsOnAfterIt) {
 
 TEST_F(ForcedWrites, BackOnWhenTheJobIsStoppedInTheMiddleOfATable) {
     bench.ui.onEvents = [&] {
-        if (bench.CountCaption("Скопировано:") == 1) bench.job.stopFlag = true;
+        if (bench.CountCaption("Скопировано:") == 1) bench.job.RequestStop();
     };
-    EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Stopped);
+    EXPECT_EQ(bench.job.RunJob().outcome, engine::JobOutcome::Stopped);
     bench.job.dstDb.Disconnect();
     EXPECT_EQ(ForcedWritesOf(destination), "1");
 }
 
 TEST_F(ForcedWrites, BackOnWhenTheJobIsStoppedInTheCreatePass) {
     bench.ui.onEvents = [&] {
-        if (bench.CountCaption("CREATE TABLE") == 1) bench.job.stopFlag = true;
+        if (bench.CountCaption("CREATE TABLE") == 1) bench.job.RequestStop();
     };
-    EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Stopped);
+    EXPECT_EQ(bench.job.RunJob().outcome, engine::JobOutcome::Stopped);
     bench.job.dstDb.Disconnect();
     EXPECT_EQ(ForcedWritesOf(destination), "1");
 }

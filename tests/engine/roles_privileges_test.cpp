@@ -117,7 +117,7 @@ TEST(CopyRoles, UnreadableRoleListIsOneRedLineAndAStopLeavesAtOnce) {
     EXPECT_EQ(b.Lines(), std::vector<std::string>{"CREATE ROLE: Database name is missing"});
 
     b.run.Clear();
-    b.job.stopFlag = true;
+    b.job.RequestStop();
     b.job.CopyRoles(b.job.srcDb, b.job.dstDb);
     EXPECT_TRUE(b.run.entries.empty());
     b.Close();
@@ -170,7 +170,7 @@ TEST(CopyPrivileges, AFailingGrantUndoesEveryGrantOfTheStep) {
     EXPECT_FALSE(b.Red()[0].text.empty());
     EXPECT_EQ(b.Entries("SQL").size(), 2u);
     EXPECT_EQ(b.CountCaption("GRANT PRIVILEGES"), 0);
-    EXPECT_EQ(b.job.ErrorCount(), 1);
+    EXPECT_EQ(b.job.Report().errorLines, 1);
     EXPECT_FALSE(b.job.dstDb.DefaultTransaction().InTransaction());
     b.Close();
     EXPECT_EQ(Scalar(b.dst, "select count(*) from rdb$user_privileges where rdb$user = 'AMY'"), "0");
@@ -180,7 +180,7 @@ TEST(CopyPrivileges, StopLeavesTheGrantsSoFarInTheOpenTransaction) {
     RolesBench b(std::string(kObjects) + kGrants, kObjects);
     b.Connect();
     b.ui.onEvents = [&] {
-        if (!b.run.entries.empty() && b.run.entries.back().caption == "SQL") b.job.stopFlag = true;
+        if (!b.run.entries.empty() && b.run.entries.back().caption == "SQL") b.job.RequestStop();
     };
     b.job.CopyPrivileges(b.job.srcDb, b.job.dstDb);
     ASSERT_EQ(b.Entries("SQL").size(), 1u);
@@ -206,9 +206,10 @@ TEST(JobWithRolesAndGrants, DestinationEndsWithTheSourcesPrivilegesForCopiedObje
     b.job.settings.grant = true;
     b.job.LoadFrames();
     ASSERT_TRUE(b.job.Frame_select_table1.Deselect("T2"));
-    ASSERT_EQ(b.job.RunJob(), engine::JobOutcome::Finished);
+    const engine::JobReport report = b.job.RunJob();
+    ASSERT_EQ(report.outcome, engine::JobOutcome::Finished);
     EXPECT_TRUE(b.Red().empty()) << ::testing::PrintToString(b.Lines());
-    EXPECT_EQ(b.job.ErrorCount(), 0);
+    EXPECT_EQ(report.errorLines, 0);
     EXPECT_TRUE(b.HasLine("GRANT PRIVILEGES: Выполнено успешно"));
     EXPECT_EQ(Scalar(dst, "select count(*) from rdb$relations where rdb$relation_name = 'T2'"), "0");
     EXPECT_EQ(UserPrivileges(dst), Without(UserPrivileges(src), "T2"));
@@ -224,9 +225,9 @@ TEST(JobWithRolesAndGrants, StopDuringRolesDoesNotEndTheJobEarly) {
     b.job.settings.createRoles = true;
     b.job.settings.grant = true;
     b.ui.onEvents = [&] {
-        if (!b.run.entries.empty() && b.run.entries.back().caption == "CREATE ROLE") b.job.stopFlag = true;
+        if (!b.run.entries.empty() && b.run.entries.back().caption == "CREATE ROLE") b.job.RequestStop();
     };
-    EXPECT_EQ(b.job.RunJob(), engine::JobOutcome::Finished);
+    EXPECT_EQ(b.job.RunJob().outcome, engine::JobOutcome::Finished);
     EXPECT_EQ(b.CountCaption("CREATE ROLE"), 1);
     EXPECT_EQ(b.CountCaption("GRANT PRIVILEGES"), 0);  // left at its first row
     EXPECT_EQ(b.CountCaption("Finish time:"), 1);

@@ -32,8 +32,9 @@ TEST(RunJob, NothingSelectedWritesExactlyTheJobLinesInOrder) {
     b.DeselectAll();
     const std::time_t start = LocalTime(2024, 3, 7, 9, 5, 1);
     b.clock = {start, start + 62};
-    b.job.stopFlag = true;  // cleared by the job
-    ASSERT_EQ(b.job.RunJob(), engine::JobOutcome::Finished);
+    b.job.RequestStop();  // cleared by the job
+    const engine::JobReport report = b.job.RunJob();
+    ASSERT_EQ(report.outcome, engine::JobOutcome::Finished);
 
     EXPECT_EQ(b.Lines(), (std::vector<std::string>{"Start time:: 03-07-24 09:05:01", "", "DB " + src + ": connected",
                                                    "DB " + dst + ": created", "DB " + dst + ": connected",
@@ -47,10 +48,10 @@ TEST(RunJob, NothingSelectedWritesExactlyTheJobLinesInOrder) {
                                                     "M_VIW", "M_DAT", "A_PRC", "A_TRG", "M_ROL", ""}));
     EXPECT_EQ(b.ui.navigation, std::vector<bool>{false});
     EXPECT_EQ(b.ui.finished, 1);
-    EXPECT_TRUE(b.job.stopFlag);
+    EXPECT_TRUE(b.job.StopRequested());
     EXPECT_FALSE(b.job.srcDb.Connected());
     EXPECT_FALSE(b.job.dstDb.Connected());
-    EXPECT_EQ(b.job.ErrorCount(), 0);
+    EXPECT_EQ(report.errorLines, 0);
     EXPECT_EQ(Scalar(dst, "select count(*) from rdb$relations where rdb$system_flag = 0"), "0");
 }
 
@@ -60,7 +61,8 @@ TEST(RunJob, DestinationThatCannotBeCreatedEndsWithTheFatalLinesAndMayRunAgain) 
     const std::string dst = dir.File("no-such-folder/dst.fdb");
     JobBench b;
     b.Databases(src, dst);
-    ASSERT_EQ(b.job.RunJob(), engine::JobOutcome::DestinationFailed);
+    const engine::JobReport report = b.job.RunJob();
+    ASSERT_EQ(report.outcome, engine::JobOutcome::DestinationFailed);
     const auto first = b.Lines();
     ASSERT_EQ(first.size(), 5u);
     EXPECT_EQ(first[2], "DB " + src + ": connected");
@@ -69,21 +71,23 @@ TEST(RunJob, DestinationThatCannotBeCreatedEndsWithTheFatalLinesAndMayRunAgain) 
     ASSERT_EQ(b.Red().size(), 2u);
     EXPECT_EQ(b.Red()[1].caption, "");
     EXPECT_NE(b.Red()[1].text.find("dst.fdb"), std::string::npos) << b.Red()[1].text;
-    EXPECT_EQ(b.job.ErrorCount(), 2);
+    EXPECT_EQ(report.errorLines, 2);
+    EXPECT_EQ(report.errors, (std::vector<std::string>{engine::EntryLine(b.Red()[0]), engine::EntryLine(b.Red()[1])}));
     EXPECT_EQ(b.ui.navigation, (std::vector<bool>{false, true}));
     EXPECT_EQ(b.ui.steps, std::vector<std::string>{"M_DST"});
     EXPECT_EQ(b.ui.finished, 0);
     EXPECT_TRUE(b.job.srcDb.Connected());  // left as it was
 
-    // A second run (after "<< Prev" and "Next >>") appends and clears the stop flag again.
-    b.job.stopFlag = true;
-    ASSERT_EQ(b.job.RunJob(), engine::JobOutcome::DestinationFailed);
-    EXPECT_FALSE(b.job.stopFlag);
+    // A second run (after "<< Prev" and "Next >>") appends and clears the stop request again.
+    b.job.RequestStop();
+    const engine::JobReport second = b.job.RunJob();
+    ASSERT_EQ(second.outcome, engine::JobOutcome::DestinationFailed);
+    EXPECT_FALSE(b.job.StopRequested());
     const auto both = b.Lines();
     ASSERT_EQ(both.size(), 10u);
     EXPECT_TRUE(std::equal(first.begin(), first.end(), both.begin()));
     EXPECT_EQ(both[5].rfind("Start time:: ", 0), 0u);
-    EXPECT_EQ(b.job.ErrorCount(), 2);  // counted per job
+    EXPECT_EQ(second.errorLines, 2);  // counted per job
     EXPECT_EQ(b.ui.navigation, (std::vector<bool>{false, true, false, true}));
 }
 
@@ -107,9 +111,9 @@ TEST(RunJob, StopDuringAFrameEndsTheJobAfterTheCurrentObject) {
     ASSERT_EQ(b.job.Frame_select_generator.SelectedCount(), 3);
     // "Cancel" confirmed while the generator frame works on its first object.
     b.ui.onEvents = [&] {
-        if (!b.ui.steps.empty() && b.ui.steps.back() == "M_GEN") b.job.stopFlag = true;
+        if (!b.ui.steps.empty() && b.ui.steps.back() == "M_GEN") b.job.RequestStop();
     };
-    EXPECT_EQ(b.job.RunJob(), engine::JobOutcome::Stopped);
+    EXPECT_EQ(b.job.RunJob().outcome, engine::JobOutcome::Stopped);
     EXPECT_EQ(b.ui.steps.back(), "M_GEN");
     EXPECT_EQ(b.CountCaption("Finish time:"), 0);
     EXPECT_EQ(b.CountCaption("Database copy"), 0);
@@ -141,7 +145,7 @@ TEST(RunJob, DurationPastMidnightAndBeyondADay) {
         JobBench b;
         b.Databases(src, dir.File("dst" + std::to_string(n++) + ".fdb"));
         b.clock = {c.start, c.finish};
-        ASSERT_EQ(b.job.RunJob(), engine::JobOutcome::Finished);
+        ASSERT_EQ(b.job.RunJob().outcome, engine::JobOutcome::Finished);
         const auto lines = b.Lines();
         ASSERT_GE(lines.size(), 5u);
         EXPECT_EQ(lines[0], "Start time:: " + c.startText);

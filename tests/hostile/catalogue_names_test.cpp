@@ -34,7 +34,7 @@ protected:
         bench.job.settings.createRoles = true;
         bench.job.LoadFrames();
         for (frames::TFrame_select* frame : bench.job.Frames()) frame->btn_selectAllClick();
-        EXPECT_EQ(bench.job.RunJob(), engine::JobOutcome::Finished);
+        EXPECT_EQ(bench.job.RunJob().outcome, engine::JobOutcome::Finished);
         EXPECT_FALSE(bench.job.srcDb.Connected());
     }
     // True when a red line of the run names the text (without regard to case).

@@ -151,7 +151,7 @@ TEST_F(DestinationFaults, PageSizeThatIsNoNumberOrNotAllowed) {
     bench.Databases(src, dst);
     bench.job.settings.pageSize = "abc";
     bench.DeselectAll();
-    const engine::JobOutcome outcome = bench.job.RunJob();
+    const engine::JobOutcome outcome = bench.job.RunJob().outcome;
     Ledger::Get().Case("page size 'abc' typed into the job's settings", outcome == engine::JobOutcome::DestinationFailed);
     EXPECT_EQ(outcome, engine::JobOutcome::DestinationFailed);
     const auto red = bench.Red();

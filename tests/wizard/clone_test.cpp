@@ -132,7 +132,7 @@ private slots:
         QVERIFY(!w.btnPrev->isEnabled());
         QVERIFY(!w.btnNext->isEnabled());
         QCOMPARE(w.btnCancel->text(), QString("Finish"));
-        QVERIFY(w.Job().stopFlag);
+        QVERIFY(w.Job().StopRequested());
         QVERIFY(!w.Job().srcDb.Connected());
         QVERIFY(!w.Job().dstDb.Connected());
         for (const auto& [code, label] : w.StepLabels()) QVERIFY2(!label->font().bold(), code.c_str());
@@ -159,7 +159,7 @@ private slots:
         w.btnCancel->click();
         QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
         QVERIFY(w.isVisible());
-        QVERIFY(w.close());  // the stop flag is set: no question
+        QVERIFY(w.close());  // a stop is requested: no question
         QCOMPARE(t.questions.size(), 1);
     }
 
@@ -208,13 +208,13 @@ private slots:
         t.answer = true;
         // Every log line gives the window its turn, so the stop is seen at once.
         w.eventInterval = 0;
-        // Pressed once the job has cleared the stop flag.
+        // Pressed once the job has cleared the stop request.
         PressCancelWhenLogged(w, "DB " + QString::fromStdString(source_) + ": connected");
-        w.btnNext->click();  // returns when the job has seen the stop flag
+        w.btnNext->click();  // returns when the job has seen the stop request
 
         QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
         QVERIFY(!w.isVisible());
-        QVERIFY(w.Job().stopFlag);
+        QVERIFY(w.Job().StopRequested());
         const QStringList lines = w.r_Log->Lines();
         QVERIFY(Find(lines, "Finish time:: ") < 0);
         QVERIFY(Find(lines, "Database copy: complete") < 0);
@@ -249,7 +249,7 @@ private slots:
         QVERIFY(w.btnPrev->isEnabled());
         QVERIFY(w.btnNext->isEnabled());
         QCOMPARE(w.btnCancel->text(), QString("Cancel"));
-        QVERIFY(!w.Job().stopFlag);
+        QVERIFY(!w.Job().StopRequested());
         QCOMPARE(Scalar(source_, "select count(*) from CUSTOMERS"), std::string("3"));  // untouched
 
         // Back to the summary (rewritten), back to P_DST, a proper name, run again.

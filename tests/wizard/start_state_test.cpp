@@ -175,7 +175,7 @@ private slots:
         t->btnCancel->click();
         QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
         QVERIFY(t->isVisible());
-        QVERIFY(!t->Job().stopFlag);
+        QVERIFY(!t->Job().StopRequested());
         QCOMPARE(t.Page(), Twizard_Dravik::kPageSource);
 
         // Esc is the same button.
@@ -187,7 +187,7 @@ private slots:
 
         t.answer = true;
         t->btnCancel->click();
-        QVERIFY(t->Job().stopFlag);
+        QVERIFY(t->Job().StopRequested());
         QVERIFY(!t->isVisible());
     }
 
@@ -213,14 +213,14 @@ private slots:
         QVERIFY(turns > before);
     }
 
-    void closingTheWindowAsksUnlessTheStopFlagIsSet() {
+    void closingTheWindowAsksUnlessAStopWasRequested() {
         WizardUnderTest t;
         t->show();
         t.answer = false;
         QVERIFY(!t->close());
         QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
         QVERIFY(t->isVisible());
-        t->Job().stopFlag = true;  // as after a finished job
+        t->Job().RequestStop();  // as after a finished job
         QVERIFY(t->close());
         QCOMPARE(t.questions.size(), 1);
     }
