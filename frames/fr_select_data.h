@@ -15,6 +15,7 @@ public:
     bool ignoreErrors = true;
     // Rows between two commits, each followed by a progress line (more than 0).
     int commitInterval = 500;
+
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }
     std::string ListingSql() const override;
@@ -22,10 +23,12 @@ public:
     // No table starts picked for data copy, whatever the caller asks.
     void LoadList(DbConnection& connection, bool toSelected) override;
     void CopySelectedData(DbConnection& source, DbConnection& destination) override;
+    // One table through a TableRowCopier; a table that cannot be opened or
+    // committed is a red line.
     void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) override;
 
     // "Скопировано:" with the row and error counts.
-    void CopyProgress(int rows, int errors);
+    void CopyProgress(std::int64_t rows, std::int64_t errors);
     // Rows the destination refused during the last data pass, over all tables.
     std::int64_t RefusedRows() const { return refusedRows_; }
 
