@@ -1,5 +1,6 @@
 #include "db/db_field.h"
 
+#include "db/array_slices.h"
 #include "db/db_cursor_set.h"
 #include "db/db_error.h"
 
@@ -108,9 +109,25 @@ void DbField::ReadInto(DbValue& out) const {
             out.charset = v.sqlsubtype == 1 ? v.sqlscale : 0;
             return;
         }
+        case SQL_ARRAY: return ReadArray(v, out);
         default:
             throw DbClientError::Format(DbClientError::kUnsupportedType, name_);
     }
+}
+
+// The whole array through the slice calls; without them an array column is
+// a type the copy does not support.
+void DbField::ReadArray(const XSQLVAR& v, DbValue& out) const {
+    if (!ArrayReadAvailable()) throw DbClientError::Format(DbClientError::kUnsupportedType, name_);
+    if (!array_)
+        array_ = std::make_shared<const ISC_ARRAY_DESC>(
+            LookupArrayBounds(owner_->Connection(), owner_->Transaction(), std::string(v.relname, v.relname_length),
+                              std::string(v.sqlname, v.sqlname_length)));
+    ISC_QUAD id;
+    std::memcpy(&id, v.sqldata, sizeof id);
+    ReadArraySlice(owner_->Connection(), owner_->Transaction(), *array_, id, out.bytes);
+    out.kind = DbValueKind::Array;
+    out.array = array_;
 }
 
 DbValue DbField::AsVariant() const {

@@ -5,6 +5,7 @@
 
 #include <ibase.h>
 
+#include <memory>
 #include <string>
 
 namespace dravik::db {
@@ -51,10 +52,13 @@ public:
 
 private:
     const XSQLVAR& Var() const;
+    void ReadArray(const XSQLVAR& var, DbValue& out) const;
 
     DbCursorSet* owner_;
     int index_;
     std::string name_;
+    // An array column's element type and bounds, looked up at its first value.
+    mutable std::shared_ptr<const ISC_ARRAY_DESC> array_;
 };
 
 // Whole-blob access through the blob calls of the client library.

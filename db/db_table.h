@@ -69,6 +69,7 @@ private:
     void PrepareInsert();
     void CheckRequired(const std::vector<DbValue>& row) const;
     void Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, const DbValue& value);
+    void BindArray(XSQLVAR& var, const ParamSlot& slot, const DbValue& value);
     void InsertRow(const std::vector<DbValue>& row);
     Batch* BatchFor(int rows);
     std::string BatchText(int rows) const;
@@ -79,6 +80,8 @@ private:
     std::unique_ptr<DsqlStatement> insert_;
     std::vector<ParamSlot> slots_;
     std::vector<std::string> textScratch_;
+    // Each array parameter's element type and bounds, looked up at its first value.
+    std::vector<std::shared_ptr<const ISC_ARRAY_DESC>> arrays_;
     int batchCapacity_ = 0;  // 0: not worked out yet
     std::vector<std::vector<DbValue>> queue_;  // reused rows; the first queued_ are waiting
     int queued_ = 0;

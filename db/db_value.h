@@ -7,11 +7,12 @@
 #include <ibase.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace dravik::db {
 
-enum class DbValueKind { Null, Boolean, Integer, Float, Double, Date, Time, Timestamp, Text, Blob };
+enum class DbValueKind { Null, Boolean, Integer, Float, Double, Date, Time, Timestamp, Text, Blob, Array };
 
 struct DbValue {
     DbValueKind kind = DbValueKind::Null;
@@ -30,6 +31,9 @@ struct DbValue {
     std::string bytes;
     int charset = 0;
     int subType = 0;
+    // Array: bytes hold every element as the slice calls give them, and this
+    // the element type and bounds of the column they were read from.
+    std::shared_ptr<const ISC_ARRAY_DESC> array;
     // The server type the value was read from (SQL_SHORT, SQL_LONG, ...);
     // 0 for values made by hand.
     int sourceType = 0;
@@ -51,7 +55,7 @@ struct DbValue {
 
 // Text forms used by AsString: plain decimal numbers, "YYYY-MM-DD",
 // "HH:MM:SS.ffff", "YYYY-MM-DD HH:MM:SS.ffff", "TRUE"/"FALSE", the bytes of
-// texts and blobs, the empty text for NULL.
+// texts and blobs, the empty text for NULL and arrays.
 std::string ToText(const DbValue& value);
 
 // Decimal text of integer * 10^scale, e.g. (1234, -2) -> "12.34".

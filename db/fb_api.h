@@ -42,6 +42,10 @@ struct FbApi {
     decltype(&::isc_get_segment) get_segment = nullptr;
     decltype(&::isc_put_segment) put_segment = nullptr;
     decltype(&::isc_close_blob) close_blob = nullptr;
+    // The array calls; when one is missing, array values are not copied.
+    decltype(&::isc_array_lookup_bounds) array_lookup_bounds = nullptr;
+    decltype(&::isc_array_get_slice) array_get_slice = nullptr;
+    decltype(&::isc_array_put_slice) array_put_slice = nullptr;
     // The group only newer client libraries offer; null on a version 5 client.
     decltype(&::isc_rollback_retaining) rollback_retaining = nullptr;
     decltype(&::isc_decode_sql_date) decode_sql_date = nullptr;

@@ -1,5 +1,5 @@
-// Whole array values, read through the client library's array calls (the
-// access layer reads every other type, but no arrays).
+// Whole array values of one column, read by column name through the access
+// layer's slice calls (db/array_slices).
 #pragma once
 
 #include "db/db_connection.h"
@@ -12,7 +12,7 @@ namespace dravik::verify {
 
 class ArraySliceReader {
 public:
-    // True when the loaded client library offers the array calls.
+    // True when the loaded client library offers the calls that read arrays.
     static bool Available();
 
     // Looks up the element type and bounds of the column (names as stored).
