@@ -289,12 +289,18 @@ std::string DbTable::BatchText(int rows) const {
     for (int r = 0; r < rows; ++r) {
         std::string values;
         for (size_t p = 0; p < slots_.size(); ++p) {
-            const std::string name = "P" + std::to_string(r) + "_" + std::to_string(p);
+            // Appended piece by piece: GCC 12 at -O3 misreads "P" + std::string&&
+            // as an overlapping copy (-Wrestrict).
+            std::string name = "P";
+            name += std::to_string(r);
+            name += '_';
+            name += std::to_string(p);
             if (!declarations.empty()) declarations += ", ";
             declarations += name + " TYPE OF COLUMN " + table + "." +
                             QuoteName(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect) +
                             " = ?";
-            values += (p ? ", :" : ":") + name;
+            values += p ? ", :" : ":";
+            values += name;
         }
         inserts += "insert into " + table + " (" + columns + ") values (" + values + ");\n";
     }

@@ -118,7 +118,7 @@ std::string ScaledToText(int64_t integer, int scale) {
     std::string digits = std::to_string(magnitude);
     const size_t places = static_cast<size_t>(-scale);
     if (digits.size() <= places) digits.insert(0, places - digits.size() + 1, '0');
-    digits.insert(digits.size() - places, ".");
+    digits.insert(digits.size() - places, 1, '.');
     return negative ? "-" + digits : digits;
 }
 

@@ -8,7 +8,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 build=${DRAVIK_BUILD_DIR:-build}
 bash scripts/install-deps.sh
 bash scripts/start-server.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON
 cmake --build "$build" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 # The wizard's tests need no display.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}

@@ -59,7 +59,10 @@ std::string PrivilegeClause(const PrivilegeRow& row) {
         case kRelation: {
             const std::string keyword = TablePrivilege(p);
             if (keyword.empty()) return {};
-            const std::string column = row.field.empty() ? "" : "(" + SqlName(row.field) + ")";
+            // Appended rather than "(" + ...: GCC 12 at -O3 misreads a literal
+            // put before a temporary string as an overlapping copy (-Wrestrict).
+            const std::string column =
+                row.field.empty() ? "" : std::string("(").append(SqlName(row.field)).append(")");
             return keyword + column + " ON TABLE " + object;
         }
         case kProcedure: return p == "X" ? "EXECUTE ON PROCEDURE " + object : "";
