@@ -259,17 +259,17 @@ std::string BuildParameterBuffer(const std::vector<std::string>& params) {
         const std::string value = line.substr(eq + 1);
         const auto known = std::find_if(std::begin(kDpbNames), std::end(kDpbNames),
                                         [&](const DpbName& n) { return name == n.name; });
-        if (known == std::end(kDpbNames)) throw DbClientError("Unknown database parameter '" + name + "'", 0);
+        if (known == std::end(kDpbNames)) throw DbClientError::Format(DbClientError::kUnknownParameter, name);
         if (known->numeric) {
             const std::string digits = Trimmed(value);
             if (digits != "0" && digits != "1")
-                throw DbClientError("Database parameter '" + name + "' takes 0 or 1", 0);
+                throw DbClientError::Format(DbClientError::kParameterNotFlag, name);
             dpb += known->code;
             dpb += static_cast<char>(1);
             dpb += static_cast<char>(digits == "1" ? 1 : 0);
             continue;
         }
-        if (value.size() > 255) throw DbClientError("Database parameter '" + name + "' is too long", 0);
+        if (value.size() > 255) throw DbClientError::Format(DbClientError::kParameterTooLong, name);
         dpb += known->code;
         dpb += static_cast<char>(value.size());
         dpb += value;

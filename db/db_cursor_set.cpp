@@ -170,11 +170,11 @@ DbField& DbCursorSet::FieldByName(const std::string& name) {
 }
 
 void DbCursorSet::SwapPending(int, DbValue&) {
-    throw DbClientError("Values can only be assigned to a pending table row", 0);
+    throw DbClientError::Format(DbClientError::kNotATable);
 }
 
 void DbCursorSet::AssignPending(int, const DbValue&) {
-    throw DbClientError("Values can only be assigned to a pending table row", 0);
+    throw DbClientError::Format(DbClientError::kNotATable);
 }
 
 void DbCursorSet::Close() {

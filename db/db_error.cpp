@@ -39,6 +39,12 @@ const char* DbClientError::Text(Number number) {
         case kNotInteger: return "'%s' is not a valid integer value";
         case kFieldMustHaveValue: return "Field '%s' must have a value";
         case kUnsupportedType: return "Column '%s' has a type the copy does not support";
+        case kEntryPointMissing: return "%s";  // the loader's own message
+        case kNoPendingRow: return "No row is pending: call Insert first";
+        case kNotATable: return "Values can only be assigned to a pending table row";
+        case kUnknownParameter: return "Unknown database parameter '%s'";
+        case kParameterNotFlag: return "Database parameter '%s' takes 0 or 1";
+        case kParameterTooLong: return "Database parameter '%s' is too long";
     }
     return "";
 }

@@ -50,6 +50,12 @@ public:
         kNotInteger,
         kFieldMustHaveValue,
         kUnsupportedType,
+        kEntryPointMissing,
+        kNoPendingRow,
+        kNotATable,
+        kUnknownParameter,
+        kParameterNotFlag,
+        kParameterTooLong,
     };
 
     DbClientError(const std::string& message, int number) : DbError(message), number_(number) {}

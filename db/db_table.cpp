@@ -104,12 +104,12 @@ void DbTable::Insert() {
 }
 
 void DbTable::SwapPending(int index, DbValue& value) {
-    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    if (!inserting_) throw DbClientError::Format(DbClientError::kNoPendingRow);
     std::swap(pending_.at(static_cast<size_t>(index)), value);
 }
 
 void DbTable::AssignPending(int index, const DbValue& value) {
-    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    if (!inserting_) throw DbClientError::Format(DbClientError::kNoPendingRow);
     pending_.at(static_cast<size_t>(index)) = value;
 }
 
@@ -245,7 +245,7 @@ void DbTable::InsertRow(const std::vector<DbValue>& row) {
 }
 
 void DbTable::Post() {
-    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    if (!inserting_) throw DbClientError::Format(DbClientError::kNoPendingRow);
     inserting_ = false;
     CheckRequired(pending_);
     InsertRow(pending_);
@@ -326,7 +326,7 @@ DbTable::Batch* DbTable::BatchFor(int rows) {
 }
 
 void DbTable::Queue() {
-    if (!inserting_) throw DbClientError("No row is pending: call Insert first", 0);
+    if (!inserting_) throw DbClientError::Format(DbClientError::kNoPendingRow);
     inserting_ = false;
     CheckRequired(pending_);
     if (queue_.size() <= static_cast<size_t>(queued_)) queue_.emplace_back(pending_.size());

@@ -16,7 +16,8 @@ void Resolve(void* lib, Fn& slot, const char* name, bool required) {
     void* sym = dlsym(lib, name);
     if (!sym && required) {
         const char* why = dlerror();
-        throw DbClientError(why ? why : (std::string("undefined symbol: ") + name), 0);
+        throw DbClientError::Format(DbClientError::kEntryPointMissing,
+                                    why ? why : (std::string("undefined symbol: ") + name));
     }
     slot = reinterpret_cast<Fn>(sym);
 }
