@@ -85,9 +85,6 @@ public:
     void SetSQLDialect(int dialect);
     int DatabaseDialect() const { return databaseDialect_; }
 
-    // The login dialog is never needed: credentials always come from Params.
-    bool LoginPrompt = true;
-
     DbTransaction& DefaultTransaction() { return transaction_; }
 
     void Connect();

@@ -11,10 +11,9 @@ public:
     explicit DbQuery(DbConnection& connection, std::string sql = {}) : DbCursorSet(connection), sql_(std::move(sql)) {}
 
     const std::string& SQL() const { return sql_; }
-    // Callers replace the text only while the query is closed.
+    // Callers replace the text only while the query is closed; it reaches
+    // the server unchanged (no parameter scanning).
     void SetSQL(std::string sql) { sql_ = std::move(sql); }
-    // Parameter scanning is always off: the text reaches the server unchanged.
-    bool ParamCheck = false;
 
     // Opens a select positioned on its first row; any other statement is
     // executed once and leaves the query open with no rows.
@@ -34,7 +33,6 @@ public:
 
     const std::string& SQL() const { return sql_; }
     void SetSQL(std::string sql);
-    bool ParamCheck = false;
 
     // Executes the text once; needs an attached connection and an active
     // transaction, which the caller starts and ends.

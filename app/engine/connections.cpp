@@ -42,7 +42,6 @@ std::string TCloneJob::DestinationName() const {
 bool TCloneJob::ConnectSource(const std::string& codePage) {
     if (srcDb.Connected()) return true;
     if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
-    srcDb.LoginPrompt = false;
     srcDb.SetDatabaseName(SourceName());
     AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
     srcDb.Connect();
@@ -67,7 +66,6 @@ bool TCloneJob::SameDatabase(const std::string& destinationName) const {
 
 bool TCloneJob::NameDestination() {
     CommitAndDisconnect(dstDb);
-    dstDb.LoginPrompt = false;
     const std::string name = DestinationName();
     if (SameDatabase(name)) {
         ui_.ShowMessage("The source and the destination databases\ncan NOT be the same");

@@ -56,7 +56,6 @@ void DeferredForcedWrites::Restore() {
     for (const std::string& line : params)
         if (line.find('=') != std::string::npos) switcher.Params().push_back(line);
     switcher.Params().push_back("FORCE_WRITE=1");
-    switcher.LoginPrompt = false;
     switcher.Connect();
     switcher.Disconnect();
     const DatabaseLocation location = LocateDatabase(destination_.DatabaseName());

@@ -89,7 +89,6 @@ TEST(SourceConnection, AttachLinesAreAppendedBeforeEveryAttemptAndTheLastWins) {
     JobBench b;
     b.job.settings.srcPath = src;
     ASSERT_TRUE(b.job.ConnectSource("NONE"));
-    EXPECT_FALSE(b.job.srcDb.LoginPrompt);
     EXPECT_TRUE(b.job.ConnectSource("WIN1251"));  // already connected: nothing read again
     EXPECT_EQ(b.job.srcDb.Params().size(), 3u);
     b.job.ReconnectSource(" WIN1251 ");
