@@ -191,9 +191,26 @@ void DbConnection::Disconnect() {
     handle_ = 0;
 }
 
-std::string DbConnection::CreateDatabaseText() const {
+namespace {
+
+// True for the "PASSWORD '...'" clause, whatever its case and leading blanks.
+bool IsPasswordClause(const std::string& line) {
+    const size_t start = line.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos) return false;
+    std::string head = line.substr(start, 8);
+    std::transform(head.begin(), head.end(), head.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return head == "PASSWORD";
+}
+
+}  // namespace
+
+std::string DbConnection::CreateText(bool maskPassword) const {
     std::string text = "CREATE DATABASE '" + databaseName_ + "' ";
-    for (const std::string& line : params_) text += line + "\r\n";
+    for (const std::string& line : params_) {
+        text += maskPassword && IsPasswordClause(line) ? std::string("PASSWORD '***'") : line;
+        text += "\r\n";
+    }
     return text;
 }
 
@@ -206,7 +223,7 @@ void DbConnection::CreateDatabase() {
                                  static_cast<unsigned short>(sqlDialect_), nullptr);
     if (Failed(status)) {
         handle_ = 0;
-        throw DbServerError::FromStatus(status);
+        throw DbServerError::FromStatus(status, CreateText(true));
     }
 }
 

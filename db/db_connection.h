@@ -93,15 +93,17 @@ public:
     void SetConnected(bool connected) { connected ? Connect() : Disconnect(); }
 
     // Executes "CREATE DATABASE '<name>' " + every Params line + CR LF and
-    // leaves the connection attached to the new database.
+    // leaves the connection attached to the new database. Its error carries
+    // the text with the password's literal masked.
     void CreateDatabase();
-    std::string CreateDatabaseText() const;
+    std::string CreateDatabaseText() const { return CreateText(false); }
     void DropDatabase();
 
     isc_db_handle* Handle() { return &handle_; }
 
 private:
     void ReadDatabaseDialect();
+    std::string CreateText(bool maskPassword) const;
 
     std::string databaseName_;
     std::vector<std::string> params_;

@@ -4,7 +4,7 @@
 
 namespace dravik::db {
 
-DbServerError DbServerError::FromStatus(const ISC_STATUS* status) {
+DbServerError DbServerError::FromStatus(const ISC_STATUS* status, const std::string& statement) {
     const FbApi& api = Api();
     std::string text;
     char buffer[1024];
@@ -18,7 +18,7 @@ DbServerError DbServerError::FromStatus(const ISC_STATUS* status) {
     }
     if (!text.empty() && text.back() == '.') text.pop_back();
     const int sqlCode = static_cast<int>(api.sqlcode(status));
-    return DbServerError(text, sqlCode, static_cast<int>(status[1]));
+    return DbServerError(text, sqlCode, static_cast<int>(status[1]), statement);
 }
 
 const char* DbClientError::Text(Number number) {
@@ -55,8 +55,8 @@ DbClientError DbClientError::Format(Number number, const std::string& argument) 
     return DbClientError(text, number);
 }
 
-void CheckStatus(const ISC_STATUS* status) {
-    if (Failed(status)) throw DbServerError::FromStatus(status);
+void CheckStatus(const ISC_STATUS* status, const std::string& statement) {
+    if (Failed(status)) throw DbServerError::FromStatus(status, statement);
 }
 
 }  // namespace dravik::db

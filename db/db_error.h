@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace dravik::db {
 
@@ -15,21 +16,28 @@ public:
     std::string Message() const { return what(); }
 };
 
-// A failure reported by the server or the client library through a status vector.
+// A failure reported by the server or the client library through a status
+// vector. The text of the statement that failed travels beside the message,
+// never in it: the message is what the run log shows on the red line, the
+// statement is what a verbose run shows under it.
 class DbServerError : public DbError {
 public:
-    DbServerError(const std::string& message, int sqlCode, int ibErrorCode)
-        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode) {}
+    DbServerError(const std::string& message, int sqlCode, int ibErrorCode, std::string statement = {})
+        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode), statement_(std::move(statement)) {}
     int SQLCode() const { return sqlCode_; }
     int IBErrorCode() const { return ibErrorCode_; }
+    // The statement being prepared or executed; empty when the failure
+    // belongs to no statement (attach, commit, blob).
+    const std::string& Statement() const { return statement_; }
 
     // Builds the error from a status vector: every message on its own line
     // (CR LF between them), one final "." removed.
-    static DbServerError FromStatus(const ISC_STATUS* status);
+    static DbServerError FromStatus(const ISC_STATUS* status, const std::string& statement = {});
 
 private:
     int sqlCode_;
     int ibErrorCode_;
+    std::string statement_;
 };
 
 // A failure detected by the layer itself, with one of the fixed texts below.
@@ -69,8 +77,9 @@ private:
     int number_;
 };
 
-// Raises DbServerError when the status vector reports a failure.
-void CheckStatus(const ISC_STATUS* status);
+// Raises DbServerError when the status vector reports a failure, naming the
+// statement it belongs to when there is one.
+void CheckStatus(const ISC_STATUS* status, const std::string& statement = {});
 
 // True when the status vector reports a failure.
 inline bool Failed(const ISC_STATUS* status) { return status[0] == 1 && status[1] != 0; }

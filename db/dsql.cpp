@@ -42,21 +42,22 @@ void DsqlStatement::Prepare(DbConnection& connection, DbTransaction& transaction
     const FbApi& api = Api();
     ISC_STATUS_ARRAY status;
     Drop();
+    text_ = text;
     db_ = connection.Handle();
     api.dsql_alloc_statement2(status, db_, &handle_);
-    CheckStatus(status);
+    CheckStatus(status, text_);
     output_.Resize(1);
     api.dsql_prepare(status, transaction.Handle(), &handle_, 0, text.c_str(),
                      static_cast<unsigned short>(connection.SQLDialect()), output_.Get());
     if (Failed(status)) {
-        DbServerError error = DbServerError::FromStatus(status);
+        DbServerError error = DbServerError::FromStatus(status, text_);
         Drop();
         throw error;
     }
     const char items[] = {isc_info_sql_stmt_type};
     char buffer[16] = {};
     api.dsql_sql_info(status, &handle_, sizeof items, items, sizeof buffer, buffer);
-    CheckStatus(status);
+    CheckStatus(status, text_);
     statementType_ = 0;
     if (buffer[0] == isc_info_sql_stmt_type) {
         const short length = static_cast<short>(api.vax_integer(buffer + 1, 2));
@@ -66,18 +67,18 @@ void DsqlStatement::Prepare(DbConnection& connection, DbTransaction& transaction
     if (columns > output_.Get()->sqln) {
         output_.Resize(columns);
         api.dsql_describe(status, &handle_, SQLDA_VERSION1, output_.Get());
-        CheckStatus(status);
+        CheckStatus(status, text_);
     }
     output_.AllocateBuffers();
     if (describeInput) {
         input_.Resize(1);
         api.dsql_describe_bind(status, &handle_, SQLDA_VERSION1, input_.Get());
-        CheckStatus(status);
+        CheckStatus(status, text_);
         const int params = input_.Get()->sqld;
         if (params > input_.Get()->sqln) {
             input_.Resize(params);
             api.dsql_describe_bind(status, &handle_, SQLDA_VERSION1, input_.Get());
-            CheckStatus(status);
+            CheckStatus(status, text_);
         }
         input_.AllocateBuffers();
     }
@@ -86,7 +87,7 @@ void DsqlStatement::Prepare(DbConnection& connection, DbTransaction& transaction
 void DsqlStatement::Execute(DbTransaction& transaction, XSQLDA* input) {
     ISC_STATUS_ARRAY status;
     Api().dsql_execute(status, transaction.Handle(), &handle_, SQLDA_VERSION1, input);
-    CheckStatus(status);
+    CheckStatus(status, text_);
     cursorOpen_ = IsSelect();
 }
 
@@ -94,7 +95,7 @@ bool DsqlStatement::Fetch() {
     ISC_STATUS_ARRAY status;
     const ISC_STATUS rc = Api().dsql_fetch(status, &handle_, SQLDA_VERSION1, output_.Get());
     if (rc == 100) return false;
-    CheckStatus(status);
+    CheckStatus(status, text_);
     return true;
 }
 

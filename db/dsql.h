@@ -60,6 +60,7 @@ public:
 private:
     isc_stmt_handle handle_ = 0;
     isc_db_handle* db_ = nullptr;
+    std::string text_;  // carried by the statement's errors
     int statementType_ = 0;
     bool cursorOpen_ = false;
     SqlDescriptor output_;

@@ -244,7 +244,9 @@ What is copied (every object by default):
 Other:
       --list              print what each selection page offers (each title,
                           then its objects indented by a tab), then stop
-  -v, --verbose           print the job summary and each step to stderr
+  -v, --verbose           print the job summary and each step to stderr,
+                          and under each red line of the run log the
+                          statement that failed
   -h, --help              show this text
 
 Ctrl-C (or SIGTERM) ends the job after the current object or row; what was

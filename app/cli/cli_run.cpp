@@ -76,7 +76,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         return kExitClean;
     }
 
-    engine::TerminalSink runLog(out, WantColours(out));
+    // Verbose runs show under a red line the statement that failed.
+    engine::TerminalSink runLog(out, WantColours(out), options.verbose);
     engine::MemorySink summaryLog;
     TerminalUi ui(err, options.verbose);
     try {

@@ -1,5 +1,7 @@
 #include "app/engine/clone_job.h"
 
+#include "app/engine/error_detail.h"
+
 namespace dravik::engine {
 
 TCloneJob::TCloneJob(LogSink& runLog, LogSink& summaryLog, JobUi& ui)
@@ -14,8 +16,9 @@ std::vector<frames::TFrame_select*> TCloneJob::Frames() {
             &Frame_select_procedure, &Frame_select_table1, &Frame_select_view,      &Frame_select_data};
 }
 
-void TCloneJob::Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour) {
-    sink.Append(LogEntry{caption, kGrey, text, colour});
+void TCloneJob::Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour,
+                       const std::string& detail) {
+    sink.Append(LogEntry{caption, kGrey, text, colour, detail});
     ui_.ProcessEvents();
 }
 
@@ -27,7 +30,7 @@ void TCloneJob::LogError(const std::string& c, const std::string& t) {
     line.caption = c;
     line.text = t;
     report_.errors.push_back(EntryLine(line));
-    Append(runLog_, c, t, kRed);
+    Append(runLog_, c, t, kRed, HandledErrorDetail(t));
 }
 void TCloneJob::SummaryPlain(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kBlack); }
 void TCloneJob::SummaryNote(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kNavy); }

@@ -85,6 +85,8 @@ public:
     // ---- logs and steps
     void LogOk(const std::string& caption, const std::string& text) override;
     void LogNote(const std::string& caption, const std::string& text) override;
+    // Written from a handler of a DbServerError, a red line carries the
+    // failed statement as its detail (see HandledErrorDetail).
     void LogError(const std::string& caption, const std::string& text) override;
     void SummaryPlain(const std::string& caption, const std::string& text) override;
     void SummaryNote(const std::string& caption, const std::string& text) override;
@@ -114,7 +116,8 @@ private:
                  std::string (frames::TFrame_select::*stepCode)() const);
     // The report of the job, ended with that outcome.
     JobReport Ended(JobOutcome outcome);
-    void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour);
+    void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour,
+                const std::string& detail = {});
 
     LogSink& runLog_;
     LogSink& summaryLog_;

@@ -50,7 +50,24 @@ void TerminalSink::Append(const LogEntry& original) {
     std::fputs(entry.text.c_str(), stream_);
     if (colours_ && !entry.text.empty()) std::fputs("\x1b[0m", stream_);
     std::fputs("\n", stream_);
+    if (details_) WriteDetail(WithoutCarriageReturns(entry.detail));
     std::fflush(stream_);
+}
+
+void TerminalSink::WriteDetail(const std::string& detail) {
+    // Line breaks around the text (some statements begin with one) are dropped.
+    const size_t first = detail.find_first_not_of("\n");
+    if (first == std::string::npos) return;
+    const size_t end = detail.find_last_not_of(" \t\n") + 1;
+    for (size_t at = first; at < end;) {
+        size_t lineEnd = detail.find('\n', at);
+        if (lineEnd == std::string::npos || lineEnd > end) lineEnd = end;
+        if (colours_) std::fputs("\x1b[2m", stream_);
+        std::fprintf(stream_, "    %.*s", static_cast<int>(lineEnd - at), detail.data() + at);
+        if (colours_) std::fputs("\x1b[0m", stream_);
+        std::fputs("\n", stream_);
+        at = lineEnd + 1;
+    }
 }
 
 }  // namespace dravik::engine

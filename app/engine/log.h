@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dravik::engine {
@@ -23,10 +24,18 @@ inline constexpr Colour kBlack{0, 0, 0};        // SummaryPlain
 inline constexpr Colour kDarkRed{96, 0, 0};     // SummaryWarn
 
 struct LogEntry {
+    LogEntry() = default;
+    // The detail is optional, so that the four-part form stays complete.
+    LogEntry(std::string caption_, Colour captionColour_, std::string text_, Colour textColour_,
+             std::string detail_ = {})
+        : caption(std::move(caption_)), captionColour(captionColour_), text(std::move(text_)),
+          textColour(textColour_), detail(std::move(detail_)) {}
+
     std::string caption;  // may be empty; shown bold, followed by ": "
     Colour captionColour = kGrey;
     std::string text;     // may be empty; followed by a line break
     Colour textColour = kBlack;
+    std::string detail;   // may be empty; for a red line, the statement that failed
 };
 
 class LogSink {
@@ -46,15 +55,20 @@ public:
 };
 
 // Writes entries to a stream: the caption in bold grey followed by ": ", the
-// text in the entry's colour; ANSI colours only when asked for.
+// text in the entry's colour; ANSI colours only when asked for. With details,
+// an entry's detail follows on lines of its own, indented (and dimmed).
 class TerminalSink : public LogSink {
 public:
-    TerminalSink(std::FILE* stream, bool colours) : stream_(stream), colours_(colours) {}
+    TerminalSink(std::FILE* stream, bool colours, bool details = false)
+        : stream_(stream), colours_(colours), details_(details) {}
     void Append(const LogEntry& entry) override;
 
 private:
+    void WriteDetail(const std::string& detail);
+
     std::FILE* stream_;
     bool colours_;
+    bool details_;
 };
 
 // The text of an entry as one line: caption + ": " (when there is a caption) + text.

@@ -1,0 +1,20 @@
+// The detail a red line of the run log can carry: the text of the statement
+// whose failure it reports.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace dravik::engine {
+
+// The statement a DbServerError carries; empty for any other error.
+std::string ErrorDetail(const std::exception& error);
+
+// The detail of the error being handled when a red line is written from a
+// catch block and its text shows that error's message; empty otherwise.
+// The frames and the job report a failure as LogError(caption, e.what())
+// inside the handler, so every such line gets its statement without the
+// catch sites naming it.
+std::string HandledErrorDetail(const std::string& lineText);
+
+}  // namespace dravik::engine
