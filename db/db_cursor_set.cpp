@@ -46,22 +46,22 @@ void RestoreRow(SqlDescriptor& d, const std::vector<char>& row) {
 std::vector<std::string> UniqueFieldNames(const std::vector<std::string>& described) {
     std::vector<std::string> names;
     std::set<std::string> taken;
-    for (const std::string& d : described) taken.insert(Upper(d));
+    for (const std::string& d : described) taken.insert(d);
     std::set<std::string> used;
     for (const std::string& d : described) {
         std::string base = d.empty() ? "F_" : d;
         std::string name = d;
-        if (d.empty() || used.count(Upper(d))) {
+        if (d.empty() || used.count(d)) {
             for (int n = 1;; ++n) {
                 const std::string suffix = std::to_string(n);
                 std::string candidate = base.substr(0, std::min(base.size(), 31 - suffix.size())) + suffix;
-                if (!used.count(Upper(candidate)) && !taken.count(Upper(candidate))) {
+                if (!used.count(candidate) && !taken.count(candidate)) {
                     name = candidate;
                     break;
                 }
             }
         }
-        used.insert(Upper(name));
+        used.insert(name);
         names.push_back(name);
     }
     return names;
@@ -158,6 +158,9 @@ void DbCursorSet::FetchAll() {
 }
 
 DbField* DbCursorSet::FindField(const std::string& name) {
+    // The exact name first: quoted column names may differ only in case.
+    for (auto& f : fields_)
+        if (f->FieldName() == name) return f.get();
     const std::string wanted = Upper(name);
     for (auto& f : fields_)
         if (Upper(f->FieldName()) == wanted) return f.get();

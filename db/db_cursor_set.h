@@ -68,7 +68,8 @@ private:
     bool allFetched_ = false;
 };
 
-// Field names as the rule for duplicates gives them: the first of a name
+// Field names as the rule for duplicates gives them (names compared exactly:
+// quoted names may differ only in case): the first of a name
 // keeps it, each later one gets the smallest free number appended (the whole
 // cut to 31 characters), a column without a name is "F_" and a number.
 std::vector<std::string> UniqueFieldNames(const std::vector<std::string>& described);

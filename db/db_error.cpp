@@ -45,6 +45,7 @@ const char* DbClientError::Text(Number number) {
         case kUnknownParameter: return "Unknown database parameter '%s'";
         case kParameterNotFlag: return "Database parameter '%s' takes 0 or 1";
         case kParameterTooLong: return "Database parameter '%s' is too long";
+        case kArrayShapeDiffers: return "Array column %s in the destination";  // name and both shapes
     }
     return "";
 }

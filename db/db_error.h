@@ -64,6 +64,7 @@ public:
         kUnknownParameter,
         kParameterNotFlag,
         kParameterTooLong,
+        kArrayShapeDiffers,
     };
 
     DbClientError(const std::string& message, int number) : DbError(message), number_(number) {}

@@ -1,5 +1,6 @@
 #include "db/db_table.h"
 
+#include "db/array_slices.h"
 #include "db/db_error.h"
 
 #include <algorithm>
@@ -138,6 +139,7 @@ void DbTable::PrepareInsert() {
                           v.sqllen, v.sqldata});
     }
     textScratch_.assign(slots_.size(), {});
+    arrays_.assign(slots_.size(), nullptr);
     insert_ = std::move(insert);
 }
 
@@ -162,6 +164,7 @@ void DbTable::Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, cons
         var.sqlscale = 0;
     };
     const bool textTarget = slot.type == SQL_TEXT || slot.type == SQL_VARYING;
+    if (slot.type == SQL_ARRAY || value.kind == DbValueKind::Array) return BindArray(var, slot, value);
     if (slot.type == SQL_BLOB) {
         const std::string* bytes = &value.bytes;
         std::string& scratch = textScratch_[static_cast<size_t>(&slot - slots_.data())];
@@ -225,7 +228,32 @@ void DbTable::Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, cons
         case DbValueKind::Blob:
             sendText(value.bytes, textTarget ? slot.subType : static_cast<short>(value.charset));
             return;
+        case DbValueKind::Array: break;  // bound above
     }
+}
+
+// An array goes in as a whole: stored with the slice calls in this table's
+// transaction, and the new array id is the parameter. The elements are the
+// source's bytes as they are, so both columns must have one shape.
+void DbTable::BindArray(XSQLVAR& var, const ParamSlot& slot, const DbValue& value) {
+    const std::string& column = Fields(slot.column).FieldName();
+    if (slot.type != SQL_ARRAY || value.kind != DbValueKind::Array || !value.array || !ArrayWriteAvailable())
+        throw DbClientError::Format(DbClientError::kUnsupportedType, column);
+    auto& shape = arrays_[static_cast<size_t>(&slot - slots_.data())];
+    if (!shape) {
+        const XSQLVAR& described = OutputVar(slot.column);
+        shape = std::make_shared<const ISC_ARRAY_DESC>(
+            LookupArrayBounds(Connection(), Transaction(), std::string(described.relname, described.relname_length),
+                              std::string(described.sqlname, described.sqlname_length)));
+    }
+    if (!SameArrayShape(*value.array, *shape))
+        throw DbClientError::Format(DbClientError::kArrayShapeDiffers,
+                                    "'" + column + "' is " + ArrayShapeText(*value.array) + " in the source, " +
+                                        ArrayShapeText(*shape));
+    const ISC_QUAD id = WriteArraySlice(Connection(), Transaction(), *shape, value.bytes);
+    var.sqltype = SQL_ARRAY | 1;
+    var.sqllen = sizeof id;
+    std::memcpy(var.sqldata, &id, sizeof id);
 }
 
 void DbTable::CheckRequired(const std::vector<DbValue>& row) const {
@@ -268,6 +296,11 @@ int DbTable::BatchCapacity() {
     batchCapacity_ = 1;
     const int columns = static_cast<int>(slots_.size());
     if (columns == 0) return batchCapacity_;
+    // PSQL takes no array variables ("TYPE OF COLUMN of array type" is not
+    // supported), so an EXECUTE BLOCK cannot pass array ids: such a table's
+    // rows go one by one.
+    for (const ParamSlot& slot : slots_)
+        if (slot.type == SQL_ARRAY) return batchCapacity_;
     size_t rowBytes = 0;
     for (int p = 0; p < columns; ++p) rowBytes += ValueSize(insert_->Input().Var(p)) + 8;
     int rows = static_cast<int>(std::min<size_t>(kMaxBatchRows, kMaxBatchBytes / std::max<size_t>(rowBytes, 1)));

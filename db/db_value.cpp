@@ -80,6 +80,7 @@ bool DbValue::operator==(const DbValue& o) const {
         case DbValueKind::Timestamp: return date == o.date && time == o.time;
         case DbValueKind::Text: return bytes == o.bytes;
         case DbValueKind::Blob: return bytes == o.bytes && subType == o.subType;
+        case DbValueKind::Array: return bytes == o.bytes;
     }
     return false;
 }
@@ -161,6 +162,7 @@ std::string ToText(const DbValue& v) {
         case DbValueKind::Timestamp: return DateText(v.date) + " " + TimeText(v.time);
         case DbValueKind::Text:
         case DbValueKind::Blob: return v.bytes;
+        case DbValueKind::Array: return {};  // raw elements have no text form
     }
     return {};
 }

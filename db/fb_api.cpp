@@ -64,6 +64,9 @@ FbApi LoadClientLibrary(const std::string& fileName) {
 #undef DRAVIK_RESOLVE
     Resolve(lib, api.interpret, "fb_interpret", false);
     Resolve(lib, api.shutdown_callback, "fb_shutdown_callback", false);
+    Resolve(lib, api.array_lookup_bounds, "isc_array_lookup_bounds", false);
+    Resolve(lib, api.array_get_slice, "isc_array_get_slice", false);
+    Resolve(lib, api.array_put_slice, "isc_array_put_slice", false);
     // The newer group is looked up only when the client offers isc_rollback_retaining.
     Resolve(lib, api.rollback_retaining, "isc_rollback_retaining", false);
     if (api.rollback_retaining) {

@@ -237,11 +237,14 @@ void PlanComments(schema::SchemaPlan& plan, PlanContext& context, FrameHost& log
     FrameHost* host = &log;
     for (const CommentSource& from : kPlannedSources) {
         for (Comment& comment : ReadComments(s, from, log)) {
-            if (!comment.objectKey.empty() && !plan.Has(comment.objectKey)) continue;
+            const schema::PlanNode* object = comment.objectKey.empty() ? nullptr : plan.Find(comment.objectKey);
+            if (!comment.objectKey.empty() && !object) continue;
             schema::PlanNode node;
             // The caption (kind and whole name) tells the comments apart.
             node.key = key::Comment(comment.caption);
-            node.phase = schema::Phase::AfterData;
+            // After the rows, or last of all with an object made last of all.
+            node.phase = object && object->phase == schema::Phase::Final ? schema::Phase::Final
+                                                                          : schema::Phase::AfterData;
             node.rank = schema::rank::kComment;
             node.stepCode = "A_TRG";
             node.dependsOn = comment.dependsOn;

@@ -75,9 +75,14 @@ std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbC
         if (db::DbField* dims = row.FindField("RDB$DIMENSIONS"); dims && !dims->IsNull())
             type.dimensions = ArrayDimensions(source, domain);
         d = DeclareType(source, type, TypeUse::Column);
-        if (db::DbField* computed = row.FindField("RDB$COMPUTED_SOURCE"); computed && !computed->IsNull())
-            // Stays a computed column of the same type; the stored source carries its parentheses.
-            return d + " COMPUTED BY " + computed->AsString();
+        if (db::DbField* computed = row.FindField("RDB$COMPUTED_SOURCE"); computed && !computed->IsNull()) {
+            // Stays a computed column of the same type; the stored source
+            // carries its parentheses. A scaled number of sub type 0 is one
+            // the engine derived from the expression: no declaration names
+            // it, and the expression derives it again.
+            const bool derived = type.scale < 0 && type.subType == 0;
+            return (derived ? "" : d + " ") + "COMPUTED BY " + computed->AsString();
+        }
     }
     d += IdentityClause(source, row);
     d += " " + Trim(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());

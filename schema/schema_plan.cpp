@@ -9,10 +9,10 @@ namespace dravik::schema {
 
 void SchemaPlan::Add(PlanNode node) { nodes_.push_back(std::move(node)); }
 
-bool SchemaPlan::Has(const std::string& key) const {
+const PlanNode* SchemaPlan::Find(const std::string& key) const {
     for (const PlanNode& n : nodes_)
-        if (n.key == key) return true;
-    return false;
+        if (n.key == key) return &n;
+    return nullptr;
 }
 
 std::vector<const PlanNode*> SchemaPlan::Ordered(Phase phase) const {

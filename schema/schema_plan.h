@@ -54,7 +54,8 @@ struct PlanNode {
 class SchemaPlan {
 public:
     void Add(PlanNode node);
-    bool Has(const std::string& key) const;
+    bool Has(const std::string& key) const { return Find(key) != nullptr; }
+    const PlanNode* Find(const std::string& key) const;
     // The nodes of one phase in running order. Dependencies on nodes of the
     // other phase are ignored (the phases run in their own order). Nodes on a
     // dependency cycle keep their rank order after everything else of their

@@ -11,6 +11,8 @@ namespace dravik::verify {
 namespace {
 
 // What an external function's argument row holds itself: column and key.
+// The character length is left out: the engine derives it from the length
+// and the character set, and fills it only for some client code pages.
 constexpr std::pair<const char*, const char*> kExternalArgumentColumns[] = {
     {"UDF_PASSING", "passing"},
     {"UDF_TYPE", "type code"},
@@ -18,7 +20,6 @@ constexpr std::pair<const char*, const char*> kExternalArgumentColumns[] = {
     {"UDF_LENGTH", "length"},
     {"UDF_SCALE", "scale"},
     {"UDF_PRECISION", "precision"},
-    {"UDF_CHARACTER_LENGTH", "character length"},
     {"UDF_CHARACTER_SET", "character set"},
 };
 
@@ -50,7 +51,8 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
         "SELECT a.RDB$PACKAGE_NAME AS PKG, a.RDB$FUNCTION_NAME AS FUNC, a.RDB$ARGUMENT_NAME AS NAME, "
         "a.RDB$ARGUMENT_POSITION AS \"position\", " +
             ParameterColumns("a", "RDB$ARGUMENT_MECHANISM") +
-            ", a.RDB$MECHANISM AS UDF_PASSING, a.RDB$FIELD_TYPE AS UDF_TYPE, a.RDB$FIELD_SUB_TYPE AS UDF_SUB_TYPE, "
+            ", a.RDB$MECHANISM AS UDF_PASSING, a.RDB$FIELD_TYPE AS UDF_TYPE, "
+            "COALESCE(a.RDB$FIELD_SUB_TYPE, 0) AS UDF_SUB_TYPE, "
             "a.RDB$FIELD_LENGTH AS UDF_LENGTH, a.RDB$FIELD_SCALE AS UDF_SCALE, "
             "a.RDB$FIELD_PRECISION AS UDF_PRECISION, a.RDB$CHARACTER_LENGTH AS UDF_CHARACTER_LENGTH, " +
             CharacterSetNameSql("a.RDB$CHARACTER_SET_ID") +

@@ -119,6 +119,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             dstPasswordGiven = true;
         } else if (name == "-c" || name == "--charset") {
             if (!value(s.srcCodePage)) return std::nullopt;
+        } else if (name == "--default-charset") {
+            if (!value(s.defaultCharset)) return std::nullopt;
         } else if (name == "--dst-charset") {
             if (!value(s.dstCodePage)) return std::nullopt;
             dstCharsetGiven = true;
@@ -150,7 +152,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         } else if (name == "--list") {
             o.list = true;
         } else if (name == "--data" || name == "--udfs" || name == "--domains" || name == "--generators" ||
-                   name == "--exceptions" || name == "--procedures" || name == "--tables" || name == "--views") {
+                   name == "--exceptions" || name == "--procedures" || name == "--tables" || name == "--views" ||
+                   name == "--functions" || name == "--packages" || name == "--db-triggers") {
             if (!value(v)) return std::nullopt;
             const ObjectChoice choice = ParseChoice(v);
             ObjectChoice* target = name == "--data"         ? &o.data
@@ -160,6 +163,9 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                                    : name == "--exceptions" ? &o.exceptions
                                    : name == "--procedures" ? &o.procedures
                                    : name == "--tables"     ? &o.tables
+                                   : name == "--functions"  ? &o.functions
+                                   : name == "--packages"   ? &o.packages
+                                   : name == "--db-triggers" ? &o.dbTriggers
                                                             : &o.views;
             *target = choice;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -219,16 +225,19 @@ Connections:
   -p, --password TEXT     source password (default: ISC_PASSWORD, else corbelfin)
       --dst-user NAME     destination user (default: the source's)
       --dst-password TEXT destination password (default: the source's)
-  -c, --charset NAME      source code page, also the new database's default
-                          character set (default NONE)
+  -c, --charset NAME      source code page for reading rows (default NONE)
       --dst-charset NAME  destination code page (default: the source's)
+      --default-charset NAME
+                          the new database's default character set
+                          (default: the source database's own)
       --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default 4096;
                           the server raises a size below its minimum)
       --no-replace        fail instead of replacing an existing DESTINATION
 
 What is copied (every object by default):
       --udfs LIST, --domains LIST, --generators LIST, --exceptions LIST,
-      --procedures LIST, --tables LIST, --views LIST
+      --procedures LIST, --functions LIST, --packages LIST, --db-triggers LIST,
+      --tables LIST, --views LIST
                           LIST is all, none, or names separated by commas
                           (a name not found in SOURCE is an error)
       --data LIST         tables whose rows are copied (default all)

@@ -25,6 +25,8 @@ struct CliOptions {
     // Objects per type, keyed by the frames' job order: udf, domain, generator,
     // exception, procedure, table, view.
     ObjectChoice udfs, domains, generators, exceptions, procedures, tables, views;
+    // The other kinds of the procedures page.
+    ObjectChoice functions, packages, dbTriggers;
 };
 
 // Parses argv (without argv[0]); on bad input returns nothing and sets error.

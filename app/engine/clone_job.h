@@ -17,6 +17,7 @@
 #include "frames/fr_select_table.h"
 #include "frames/fr_select_udf.h"
 #include "frames/fr_select_view.h"
+#include "schema/schema_plan.h"
 
 #include <ctime>
 #include <functional>
@@ -60,8 +61,13 @@ public:
     std::string DestinationName() const;
     bool ConnectSource(const std::string& codePage);
     void ReconnectSource(const std::string& codePage);
+    // Attaches the destination with the chosen code page, or another one.
     void ConnectDestination();
+    void ConnectDestination(const std::string& codePage);
     bool CreateDestination();
+    // The character set the new database gets by default: the one asked
+    // for, else the source's own (read while the source is attached).
+    std::string DefaultCharacterSet();
     // The "Connection test": connects with code page NONE and disconnects.
     // True when it passed; a failure shows "Not connected: \n" + the message.
     bool TestSourceConnection();
@@ -109,6 +115,12 @@ private:
     bool NameDestination();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
+    // Plans every picked object of every frame, with the collations and
+    // comments that go with them; then runs one phase of that plan in
+    // dependency order (false when a stop was requested).
+    void PlanSchema();
+    bool RunPlan(schema::Phase phase);
+
     // One pass over the frames in job order, each preceded by the step code
     // it names for the pass (empty: none); false when a stop was requested
     // during a frame.
@@ -124,6 +136,8 @@ private:
     JobUi& ui_;
     JobReport report_;
     bool stopRequested_ = false;
+    schema::SchemaPlan plan_;
+    std::string sourceCharset_;  // the source's default character set, once read
 };
 
 // Commits the default transaction when active, then disconnects.

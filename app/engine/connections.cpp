@@ -76,10 +76,23 @@ bool TCloneJob::NameDestination() {
     return true;
 }
 
-void TCloneJob::ConnectDestination() {
+void TCloneJob::ConnectDestination() { ConnectDestination(settings.dstCodePage); }
+
+void TCloneJob::ConnectDestination(const std::string& codePage) {
     if (!NameDestination()) return;
-    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, settings.dstCodePage);
+    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, codePage);
     dstDb.Connect();
+}
+
+std::string TCloneJob::DefaultCharacterSet() {
+    if (!Trim(settings.defaultCharset).empty()) return Trim(settings.defaultCharset);
+    if (srcDb.Connected()) {
+        auto query = frames::NewQuery(srcDb, "select RDB$CHARACTER_SET_NAME from RDB$DATABASE");
+        query->Open();
+        sourceCharset_ = query->Eof() || query->Fields(0).IsNull() ? "" : Trim(query->Fields(0).AsString());
+        query->Close();
+    }
+    return sourceCharset_.empty() ? "NONE" : sourceCharset_;
 }
 
 bool TCloneJob::CreateDestination() {
@@ -116,7 +129,7 @@ bool TCloneJob::CreateDestination() {
     dstDb.Params().push_back("USER '" + Trim(settings.dstUser) + "'");
     dstDb.Params().push_back("PASSWORD '" + Trim(settings.dstPassword) + "'");
     dstDb.Params().push_back("PAGE_SIZE " + settings.pageSize);
-    dstDb.Params().push_back("DEFAULT CHARACTER SET " + Trim(settings.srcCodePage));
+    dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
     dstDb.SetSQLDialect(3);
 
     try {

@@ -6,6 +6,7 @@ namespace dravik::engine {
 
 void TCloneJob::LoadFrames() {
     ReconnectSource("NONE");
+    DefaultCharacterSet();  // read now, for the summary
     for (frames::TFrame_select* frame : Frames()) frame->LoadList(srcDb, true);
     CommitAndDisconnect(srcDb);
 }
@@ -19,6 +20,7 @@ void TCloneJob::WriteJobSummary(const std::string& initialSummaryText) {
     SummaryPlain("Tatget database", settings.dstPath);
     SummaryPlain("User name", settings.dstUser);
     SummaryPlain("Codepage", settings.dstCodePage);
+    SummaryPlain("Default character set", DefaultCharacterSet());
     SummaryPlain("Options", "");
     if (settings.dstReplace) SummaryPlain("", "\tReplase the database if it does exist");
     if (settings.createRoles) SummaryPlain("", "\tInherite the roles");

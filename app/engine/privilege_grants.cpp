@@ -92,12 +92,12 @@ void ForEachRow(db::DbConnection& connection, const std::string& sql,
 
 PrivilegeRow ReadPrivilegeRow(db::DbCursorSet& row) {
     PrivilegeRow p;
-    p.user = Trim(row.FieldByName("RDB$USER").AsString());
-    p.grantor = Trim(row.FieldByName("RDB$GRANTOR").AsString());
+    p.user = frames::TrimRight(row.FieldByName("RDB$USER").AsString());
+    p.grantor = frames::TrimRight(row.FieldByName("RDB$GRANTOR").AsString());
     p.privilege = Trim(row.FieldByName("RDB$PRIVILEGE").AsString());
     p.grantOption = row.FieldByName("RDB$GRANT_OPTION").AsInteger();
-    p.relation = Trim(row.FieldByName("RDB$RELATION_NAME").AsString());
-    p.field = Trim(row.FieldByName("RDB$FIELD_NAME").AsString());
+    p.relation = frames::TrimRight(row.FieldByName("RDB$RELATION_NAME").AsString());
+    p.field = frames::TrimRight(row.FieldByName("RDB$FIELD_NAME").AsString());
     p.userType = row.FieldByName("RDB$USER_TYPE").AsInteger();
     p.objectType = row.FieldByName("RDB$OBJECT_TYPE").AsInteger();
     return p;
@@ -107,18 +107,7 @@ bool SystemPrivilege(const PrivilegeRow& row) {
     return row.grantor.empty() || SystemName(row.relation) || SystemName(row.user);
 }
 
-std::string SqlName(const std::string& name) {
-    bool plain = !name.empty() && name[0] >= 'A' && name[0] <= 'Z';
-    for (char c : name)
-        plain = plain && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$');
-    if (plain) return name;
-    std::string quoted = "\"";
-    for (char c : name) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
+std::string SqlName(const std::string& name) { return db::QuoteIdentifier(name); }
 
 std::string GrantStatement(const PrivilegeRow& row, const std::string& currentUser) {
     const std::string grantee = Grantee(row);

@@ -45,12 +45,12 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
         for (; !reader->Eof(); reader->Next()) {
             if (stopRequested_) return;
             writer->Close();
-            const std::string name = Trim(reader->FieldByName("RDB$ROLE_NAME").AsString());
+            const std::string name = frames::TrimRight(reader->FieldByName("RDB$ROLE_NAME").AsString());
             // A role the destination already has (RDB$ADMIN among them) is
             // refused by the server and skipped without a line; any other
             // refusal (a name the bare statement cannot write) is a red line.
             try {
-                writer->SetSQL("CREATE ROLE " + name + ";");
+                writer->SetSQL("CREATE ROLE " + db::QuoteIdentifier(name) + ";");
                 writer->Open();
                 writer->Transaction().Commit();
                 LogOk("CREATE ROLE", name);

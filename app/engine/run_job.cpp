@@ -1,7 +1,9 @@
-// The clone job: the destination, the three passes over the eight frames in
-// their fixed order, roles and privileges, and the time lines.
+// The clone job: the destination, the schema plan before the rows, the rows
+// of the picked tables, the plan after the rows, roles and privileges, the
+// database triggers, and the time lines.
 #include "app/engine/clone_job.h"
 #include "app/engine/deferred_forced_writes.h"
+#include "frames/catalogue_comments.h"
 
 namespace dravik::engine {
 
@@ -49,24 +51,34 @@ JobReport TCloneJob::RunJob() {
     DeferredForcedWrites fastWrites(dstDb);
     if (fastWrites.Deferred()) ConnectDestination();
 
-    if (!RunPass(&TFrame_select::CreateSelected, &TFrame_select::CreateStepCode))
-        return Ended(JobOutcome::Stopped);
+    // Statements carry the source's catalogue texts as they are stored, in
+    // UTF-8: read with code page NONE and written through a UTF-8
+    // attachment, so that no text is transliterated on the way.
+    ConnectDestination("UTF8");
+    PlanSchema();
+    if (!RunPlan(schema::Phase::BeforeData)) return Ended(JobOutcome::Stopped);
 
-    // The data and completion passes read and write with the chosen code pages.
+    // The rows are read and written with the chosen code pages.
     ReconnectSource(settings.srcCodePage);
     ConnectDestination();
-
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
     if (!copied) return Ended(JobOutcome::Stopped);
-    if (!RunPass(&TFrame_select::CompleteSelected, &TFrame_select::CompleteStepCode))
-        return Ended(JobOutcome::Stopped);
+
+    ReconnectSource("NONE");
+    ConnectDestination("UTF8");
+    if (!RunPlan(schema::Phase::AfterData)) return Ended(JobOutcome::Stopped);
 
     // Roles and privileges read the stop request themselves; a stop there does
     // not keep the job from closing the connections and writing its end.
     ShowStep("M_ROL");
-    if (settings.createRoles) CopyRoles(srcDb, dstDb);
+    if (settings.createRoles) {
+        CopyRoles(srcDb, dstDb);
+        frames::CopyRoleComments(srcDb, dstDb, *this);
+    }
     if (settings.grant) CopyPrivileges(srcDb, dstDb);
+    // Database and DDL triggers last, so that none fired while the clone was built.
+    if (!RunPlan(schema::Phase::Final)) return Ended(JobOutcome::Stopped);
 
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);

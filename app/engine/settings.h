@@ -16,7 +16,7 @@ struct JobSettings {
     std::string srcServer;            // eRemoteServerName
     std::string srcUser = "SYSDBA";   // eSrcUser
     std::string srcPassword = "corbelfin";  // eSrcPwd
-    std::string srcCodePage = "NONE"; // cbSrcCodePage; also the new database's default character set
+    std::string srcCodePage = "NONE"; // cbSrcCodePage
     // Destination (page P_DST).
     std::string dstPath;              // eDst
     bool dstRemote = false;           // RBremoteD (else RBlocalD)
@@ -25,6 +25,8 @@ struct JobSettings {
     std::string dstPassword = "corbelfin";  // eDstPwd
     std::string dstCodePage = "NONE"; // cbDstCodePage
     std::string pageSize = "4096";    // cbDstPageSize
+    // The new database's default character set; empty: the source's own.
+    std::string defaultCharset;       // dravik-clone --default-charset
     bool dstReplace = true;           // cbDstReplace
     bool createRoles = false;         // cbCreateRole
     bool grant = false;               // cbGrant

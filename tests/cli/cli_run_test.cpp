@@ -78,7 +78,7 @@ TEST_F(CliRunTest, NarrowedDataCopiesOnlyTheNamedTables) {
 
 TEST_F(CliRunTest, PageSizeAndCharacterSetOfTheNewDatabase) {
     MakeSmallSource();
-    const CloneRun run = RunClone({"--page-size", "8192", "-c", "UTF8", src, dst});
+    const CloneRun run = RunClone({"--page-size", "8192", "--default-charset", "UTF8", src, dst});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(Scalar(dst, "select mon$page_size from mon$database"), "8192");
     EXPECT_EQ(Scalar(dst, "select rdb$character_set_name from rdb$database"), "UTF8");

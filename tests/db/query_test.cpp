@@ -93,6 +93,8 @@ TEST(FieldNames, DuplicatesAndNamelessColumnsGetNumbers) {
               (std::vector<std::string>{"A", "A2", "A1", "A3", "F_1"}));
     const std::string longName(31, 'X');
     EXPECT_EQ(UniqueFieldNames({longName, longName})[1], std::string(30, 'X') + "1");
+    // Quoted names that differ only in case are different columns.
+    EXPECT_EQ(UniqueFieldNames({"value", "VALUE"}), (std::vector<std::string>{"value", "VALUE"}));
 }
 
 TEST_F(QueryTest, FetchAllCountsRowsAndReturnsToTheCurrentRow) {

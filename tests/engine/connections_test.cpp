@@ -175,7 +175,7 @@ TEST(CreateDestination, CodePagesAreTrimmedInTheAttachLinesAndTheDefaultCharacte
     const std::string dst = dir.File("dst.fdb");
     JobBench b;
     b.Databases(src, dst);
-    b.job.settings.srcCodePage = "  WIN1251 ";
+    b.job.settings.defaultCharset = "  WIN1251 ";
     b.job.settings.dstCodePage = " UTF8  ";
     ASSERT_TRUE(b.job.CreateDestination());
     EXPECT_EQ(b.job.dstDb.Params().back(), "DEFAULT CHARACTER SET WIN1251");

@@ -59,6 +59,7 @@ TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
         "Tatget database: /elsewhere/dst.fdb",
         "User name: OTHER",
         "Codepage: NONE",
+        "Default character set: NONE",  // the source's own
         "Options: ",
         "\tReplase the database if it does exist",
         "\tInherite the roles",

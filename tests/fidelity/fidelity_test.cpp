@@ -62,6 +62,6 @@ TEST_P(Fidelity, TheCloneEqualsGbaksCloneInCatalogueAndRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, Fidelity, ::testing::ValuesIn(SourceScripts()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& source) { return source.param; });
 
 }  // namespace

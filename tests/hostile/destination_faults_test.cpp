@@ -167,7 +167,7 @@ TEST_F(DestinationFaults, UnknownCharacterSetIsTheServersText) {
     const std::string undefined = "CHARACTER SET NO_SUCH_SET is not defined";
     // The new database's default character set: the creation fails and
     // leaves no file behind.
-    Outcome run = RunFailed("unknown default character set", {"-c", "NO_SUCH_SET", src, dst});
+    Outcome run = RunFailed("unknown default character set", {"--default-charset", "NO_SUCH_SET", src, dst});
     EXPECT_TRUE(HasLine(run.out, "Fatal error: DB " + dst +
                                      " was not created. Choise other target database or remove database locks"))
         << run.out;
@@ -175,7 +175,7 @@ TEST_F(DestinationFaults, UnknownCharacterSetIsTheServersText) {
     EXPECT_FALSE(FileExists(dst));
     ExpectUnchanged("unknown default character set", src, before);
 
-    // An existing destination is attached with the same character set to be
+    // An existing destination is attached with the connection character set to be
     // dropped: that fails, so it is kept, and the creation fails on it.
     MakeExisting(dst);
     run = RunFailed("unknown character set over an existing destination", {"-c", "NO_SUCH_SET", src, dst});

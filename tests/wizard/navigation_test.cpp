@@ -235,6 +235,7 @@ private slots:
             "Tatget database: " + QString::fromStdString(dir_->File("summary.fdb")),
             "User name: SYSDBA",
             "Codepage: NONE",
+            "Default character set: NONE",
             "Options: ",
             "\tReplase the database if it does exist",
             "\tInherite the roles",
