@@ -254,7 +254,7 @@ private slots:
         t->btnNext->click();
         lines = t->m_log->Lines();
         QCOMPARE(lines.mid(0, 8), head.mid(0, 8));
-        QCOMPARE(lines[15], QString("Options: "));
+        QCOMPARE(lines[16], QString("Options: "));
         QVERIFY(!lines.contains("\tInherite the roles"));
         QVERIFY(!lines.contains("\tInherite the user rights"));
         QVERIFY(!lines.contains("\tReplase the database if it does exist"));
