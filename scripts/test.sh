@@ -15,9 +15,10 @@ bash scripts/install-deps.sh
 bash scripts/start-server.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_WERROR=ON
 cmake --build "$build" --parallel "$jobs"
-# The wizard's tests need no display.
+# The wizard's tests need no display. ctest's summary stays its last lines
+# (without the time per label).
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-ctest --test-dir "$build" --output-on-failure
+ctest --test-dir "$build" --output-on-failure --no-label-summary
 
 # The suites of the engine and the command line again under the sanitizers;
 # the options they run with (a report fails the test) are set in
@@ -25,4 +26,4 @@ ctest --test-dir "$build" --output-on-failure
 # GCC warn falsely.
 cmake -S . -B "$sanitized" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVIK_SANITIZE=ON -DDRAVIK_WIZARD=OFF
 cmake --build "$sanitized" --parallel "$jobs" --target test_db test_frames test_engine test_cli test_hostile
-ctest --test-dir "$sanitized" --output-on-failure -L '^(db|frames|engine|cli|hostile)$'
+ctest --test-dir "$sanitized" --output-on-failure --no-label-summary -L '^(db|frames|engine|cli|hostile)$'
