@@ -1,6 +1,7 @@
 #include "db/db_connection.h"
 
 #include "db/db_error.h"
+#include "db/sql_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,12 +27,15 @@ void DbTransaction::RequireActive() const {
 void DbTransaction::StartTransaction() {
     if (handle_) throw DbClientError::Format(DbClientError::kTransactionActive);
     if (!connection_.Connected()) throw DbClientError::Format(DbClientError::kDatabaseClosed);
-    // One transaction existence block: the database and an empty parameter buffer.
+    // One transaction existence block: the database and the parameter buffer
+    // (none: the server's defaults).
+    static const char readOnlySnapshot[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_concurrency, isc_tpb_nowait};
     struct {
         isc_db_handle* database;
         long tpbLength;
         const char* tpb;
-    } teb{connection_.Handle(), 0, nullptr};
+    } teb{connection_.Handle(), readOnlySnapshot_ ? static_cast<long>(sizeof readOnlySnapshot) : 0,
+          readOnlySnapshot_ ? readOnlySnapshot : nullptr};
     ISC_STATUS_ARRAY status;
     Api().start_multiple(status, &handle_, 1, &teb);
     CheckStatus(status);
@@ -206,7 +210,7 @@ bool IsPasswordClause(const std::string& line) {
 }  // namespace
 
 std::string DbConnection::CreateText(bool maskPassword) const {
-    std::string text = "CREATE DATABASE '" + databaseName_ + "' ";
+    std::string text = "CREATE DATABASE " + SqlString(databaseName_) + " ";
     for (const std::string& line : params_) {
         text += maskPassword && IsPasswordClause(line) ? std::string("PASSWORD '***'") : line;
         text += "\r\n";
@@ -253,6 +257,7 @@ constexpr DpbName kDpbNames[] = {
     {"lc_ctype", isc_dpb_lc_ctype, false},
     {"sql_role_name", isc_dpb_sql_role_name, false},
     {"force_write", isc_dpb_force_write, true},
+    {"no_db_triggers", isc_dpb_no_db_triggers, true},
 };
 
 std::string Trimmed(const std::string& s) {

@@ -40,6 +40,12 @@ public:
 
     Action DefaultAction = Action::CommitRetaining;
 
+    // Transactions started from now on are read-only snapshots (concurrency,
+    // no wait): all they read is one consistent state of the database, and
+    // they can change nothing. The default is the server's: read-write.
+    void SetReadOnlySnapshot(bool readOnly) { readOnlySnapshot_ = readOnly; }
+    bool ReadOnlySnapshot() const { return readOnlySnapshot_; }
+
     DbConnection& Connection() const { return connection_; }
     isc_tr_handle* Handle() { return &handle_; }
 
@@ -64,6 +70,7 @@ private:
     DbConnection& connection_;
     isc_tr_handle handle_ = 0;
     bool ending_ = false;
+    bool readOnlySnapshot_ = false;
     std::vector<DbDataSet*> dataSets_;
 };
 

@@ -4,6 +4,37 @@
 
 namespace dravik::db {
 
+namespace {
+
+// The codes of a status vector that no statement or value can cause.
+constexpr ISC_STATUS kEnvironmentCodes[] = {
+    isc_io_error,         isc_io_create_err,  isc_io_open_err,    isc_io_close_err, isc_io_read_err,
+    isc_io_write_err,     isc_io_access_err,  isc_network_error,  isc_net_read_err, isc_net_write_err,
+    isc_net_connect_err,  isc_lost_db_connection, isc_conn_lost,  isc_shutdown,     isc_att_shutdown,
+    isc_shutinprog,       isc_bug_check,      isc_virmemexh,      isc_lock_conflict, isc_deadlock,
+    isc_lock_timeout,     isc_update_conflict, isc_db_corrupt,    isc_bad_db_handle, isc_bad_trans_handle,
+    isc_sys_request,      isc_imp_exc,        isc_unavailable,
+};
+
+bool HasEnvironmentCode(const ISC_STATUS* status) {
+    // A status vector: pairs of an argument type and its value, up to isc_arg_end.
+    for (const ISC_STATUS* item = status; *item != isc_arg_end;) {
+        const ISC_STATUS type = item[0];
+        if (type == isc_arg_gds)
+            for (ISC_STATUS code : kEnvironmentCodes)
+                if (item[1] == code) return true;
+        item += type == isc_arg_cstring ? 3 : 2;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsEnvironmentFault(const std::exception& error) {
+    const auto* server = dynamic_cast<const DbServerError*>(&error);
+    return server && server->EnvironmentFault();
+}
+
 DbServerError DbServerError::FromStatus(const ISC_STATUS* status, const std::string& statement) {
     const FbApi& api = Api();
     std::string text;
@@ -18,7 +49,7 @@ DbServerError DbServerError::FromStatus(const ISC_STATUS* status, const std::str
     }
     if (!text.empty() && text.back() == '.') text.pop_back();
     const int sqlCode = static_cast<int>(api.sqlcode(status));
-    return DbServerError(text, sqlCode, static_cast<int>(status[1]), statement);
+    return DbServerError(text, sqlCode, static_cast<int>(status[1]), statement, HasEnvironmentCode(status));
 }
 
 const char* DbClientError::Text(Number number) {

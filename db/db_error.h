@@ -22,10 +22,17 @@ public:
 // statement is what a verbose run shows under it.
 class DbServerError : public DbError {
 public:
-    DbServerError(const std::string& message, int sqlCode, int ibErrorCode, std::string statement = {})
-        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode), statement_(std::move(statement)) {}
+    DbServerError(const std::string& message, int sqlCode, int ibErrorCode, std::string statement = {},
+                  bool environmentFault = false)
+        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode), statement_(std::move(statement)),
+          environmentFault_(environmentFault) {}
     int SQLCode() const { return sqlCode_; }
     int IBErrorCode() const { return ibErrorCode_; }
+    // True when the status names a fault of the surroundings rather than of
+    // the statement or its values: I/O (a full disk among them), a lost or
+    // refused connection, a shutdown, a lock conflict, an internal error.
+    // Another statement or row would fail the same way.
+    bool EnvironmentFault() const { return environmentFault_; }
     // The statement being prepared or executed; empty when the failure
     // belongs to no statement (attach, commit, blob).
     const std::string& Statement() const { return statement_; }
@@ -38,7 +45,12 @@ private:
     int sqlCode_;
     int ibErrorCode_;
     std::string statement_;
+    bool environmentFault_;
 };
+
+// True for a DbServerError whose status names a fault of the surroundings
+// (see EnvironmentFault), false for every other error.
+bool IsEnvironmentFault(const std::exception& error);
 
 // A failure detected by the layer itself, with one of the fixed texts below.
 class DbClientError : public DbError {

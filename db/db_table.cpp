@@ -387,8 +387,10 @@ std::vector<DbTable::RowFailure> DbTable::FlushQueue(bool stopAtFirst) {
                     }
                 batch->statement->Execute(Transaction(), in.Get());
                 return failures;
-            } catch (const DbError&) {
-                // Undone whole by the server: find the failing rows one by one.
+            } catch (const DbError& e) {
+                // Undone whole by the server: find the failing rows one by
+                // one, unless no row is to blame.
+                if (IsEnvironmentFault(e)) throw;
             }
         }
     }
@@ -396,6 +398,7 @@ std::vector<DbTable::RowFailure> DbTable::FlushQueue(bool stopAtFirst) {
         try {
             InsertRow(queue_[static_cast<size_t>(r)]);
         } catch (const DbError& e) {
+            if (IsEnvironmentFault(e)) throw;
             failures.push_back({r, e.what()});
             if (stopAtFirst) break;
         }

@@ -93,4 +93,37 @@ std::string QuoteIdentifier(const std::string& name) {
     return quoted + "\"";
 }
 
+std::string EscapeControls(const std::string& text, LineBreaks lineBreaks) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool lineBreak = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if (lineBreaks == LineBreaks::KeepCrLf && lineBreak) {
+            out += "\r\n";
+            ++i;
+        } else if (lineBreaks == LineBreaks::Keep && (c == '\r' || c == '\n')) {
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            const auto next = static_cast<unsigned char>(text[++i]);
+            out += "\\u00";
+            out += kHex[next >> 4];
+            out += kHex[next & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 }  // namespace dravik::db

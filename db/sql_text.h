@@ -1,6 +1,6 @@
-// Text helpers for building SQL: trimming catalogue values, upper case,
-// string literals and identifiers written the dialect 3 way. Every layer
-// that puts a name or a text into a statement goes through these.
+// Text helpers: trimming catalogue values, upper case, string literals and
+// identifiers written the dialect 3 way (every layer that puts a name or a
+// text into a statement goes through these), and texts made safe to show.
 #pragma once
 
 #include <string>
@@ -24,5 +24,14 @@ bool IsBareIdentifier(const std::string& name);
 // double quotes with inner '"' doubled. Trailing blanks (catalogue padding)
 // are dropped first.
 std::string QuoteIdentifier(const std::string& name);
+
+// A text as it may be shown: every control character (C0, DEL and the C1
+// range of UTF-8) written as an escape (\n, \r, \x1B, \u0085 ...), so that
+// a name can neither break a log line nor reach the terminal as a command.
+// A tab stays, and the line breaks the mode keeps: none (a name, one line of
+// a listing), a CR LF pair (the separator of the lines of a server's
+// message), or every CR and LF (a statement, shown indented line by line).
+enum class LineBreaks { Escape, KeepCrLf, Keep };
+std::string EscapeControls(const std::string& text, LineBreaks lineBreaks = LineBreaks::Escape);
 
 }  // namespace dravik::db

@@ -17,6 +17,7 @@ void TFrame_select::SummaryWarn(const std::string& c, const std::string& t) { if
 void TFrame_select::LogOk(const std::string& c, const std::string& t) { if (wizard) wizard->LogOk(c, t); }
 void TFrame_select::LogNote(const std::string& c, const std::string& t) { if (wizard) wizard->LogNote(c, t); }
 void TFrame_select::LogError(const std::string& c, const std::string& t) { if (wizard) wizard->LogError(c, t); }
+void TFrame_select::FailJob(const std::string& c, const std::string& t) { if (wizard) wizard->JobFailed(c, t); }
 
 void TFrame_select::FillFromQuery(DbConnection& connection, bool toSelected, const std::string& sql) {
     auto query = NewQuery(connection, sql);

@@ -48,6 +48,8 @@ public:
     void LogOk(const std::string& caption, const std::string& text);
     void LogNote(const std::string& caption, const std::string& text);
     void LogError(const std::string& caption, const std::string& text);
+    // A red line that ends the job (see FrameHost::JobFailed).
+    void FailJob(const std::string& caption, const std::string& text);
 
     // Replaces both lists with the query's rows, put in dstList when
     // toSelected, else in srcList. A failing query is reported in the

@@ -3,7 +3,10 @@
 // a count of rows and failed rows, and "ignore the errors".
 #include "frames/fr_select_data.h"
 
+#include "frames/declareSQL.h"
 #include "frames/table_row_copier.h"
+
+#include <memory>
 
 namespace dravik::frames {
 
@@ -28,22 +31,36 @@ void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& de
 
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
     LogOk("COPY DATA", name);
+    std::unique_ptr<TableRowCopier> copier;
     try {
-        TableRowCopier copier(
+        copier = std::make_unique<TableRowCopier>(
             source, destination, name, ignoreErrors, commitInterval, [this] { return CheckStop(); },
             [this](std::int64_t rows, std::int64_t errors) { CopyProgress(rows, errors); });
-        while (copier.CopyRow()) {
-        }
-        copier.Flush();  // the rows still waiting after the last row or a stop
-        refusedRows_ += copier.Errors();
-        copier.Finish();
     } catch (const std::exception& e) {
-        // The table is missing in the destination (a name the bare DDL could
-        // not reproduce, a table that was not created), a cursor cannot be
-        // opened or a commit fails: this table's copy ends, and its rows are
-        // missing, so the failure is a red line.
+        // The table is missing in the destination (a table that was not
+        // created) or a cursor cannot be opened: this table's rows are
+        // missing, the other tables are still copied.
         LogError("COPY DATA", e.what());
+        return;
     }
+    try {
+        while (copier->CopyRow()) {
+        }
+        copier->Flush();  // the rows still waiting after the last row or a stop
+        copier->Finish();
+    } catch (const CopyFailure& e) {
+        // Not a row's fault: the source or the destination failed underneath,
+        // and every further table would fail the same way.
+        refusedRows_ += copier->Errors();
+        FailJob("COPY DATA " + TrimRight(name), e.what());
+        return;
+    }
+    refusedRows_ += copier->Errors();
+    if (copier->Errors() > 0)
+        LogError("COPY DATA " + TrimRight(name), std::to_string(copier->Errors()) + " row" +
+                                          (copier->Errors() == 1 ? "" : "s") + " refused, " +
+                                          std::to_string(copier->Copied()) + " copied; the first refusal: " +
+                                          copier->FirstRefusal());
 }
 
 }  // namespace dravik::frames

@@ -23,8 +23,9 @@ public:
     // No table starts picked for data copy, whatever the caller asks.
     void LoadList(DbConnection& connection, bool toSelected) override;
     void CopySelectedData(DbConnection& source, DbConnection& destination) override;
-    // One table through a TableRowCopier; a table that cannot be opened or
-    // committed is a red line.
+    // One table through a TableRowCopier. A table that cannot be opened is
+    // a red line; refused rows are one red line with their number and the
+    // first refusal; a failure that is not a row's own ends the job.
     void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) override;
 
     // "Скопировано:" with the row and error counts.

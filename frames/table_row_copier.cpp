@@ -47,14 +47,16 @@ void TableRowCopier::QueueRow() {
 
 bool TableRowCopier::CopyRow() {
     if (ended_ || from_->Eof()) return false;
-    bool queued = true;
+    std::string refusal;
     try {
         QueueRow();
-    } catch (const std::exception&) {
-        queued = false;
+    } catch (const std::exception& e) {
+        if (db::IsEnvironmentFault(e)) Fail(e);
+        refusal = e.what();
+        if (refusal.empty()) refusal = "the row could not be queued";
     }
-    if (!queued) {
-        if (!RowFailed()) return false;
+    if (!refusal.empty()) {
+        if (!RowFailed(refusal)) return false;
     } else {
         ++rows_;
         if (stopRequested_()) {
@@ -68,18 +70,22 @@ bool TableRowCopier::CopyRow() {
         if (commitHere || to_->Queued() >= batchRows_) {
             if (!Flush()) return false;
             if (commitHere) {
-                to_->Transaction().CommitRetaining();
+                Commit(true);
                 progress_(rows_, errors_);
             }
         }
     }
-    from_->Next();
+    try {
+        from_->Next();
+    } catch (const std::exception& e) {
+        Fail(e);  // the source could not give its next row
+    }
     return true;
 }
 
-bool TableRowCopier::RowFailed() {
+bool TableRowCopier::RowFailed(const std::string& message) {
     if (!Flush()) return false;
-    ++errors_;
+    Refused(message);
     if (!ignoreErrors_) {
         Abandon();  // the failing row is not counted among the rows handled
         return false;
@@ -88,12 +94,22 @@ bool TableRowCopier::RowFailed() {
     return true;
 }
 
+void TableRowCopier::Refused(const std::string& message) {
+    ++errors_;
+    if (firstRefusal_.empty()) firstRefusal_ = message;
+}
+
 bool TableRowCopier::Flush() {
     if (abandoned_) return false;
-    for (const db::DbTable::RowFailure& failure : to_->FlushQueue(!ignoreErrors_)) {
-        ++errors_;
+    std::vector<db::DbTable::RowFailure> failures;
+    try {
+        failures = to_->FlushQueue(!ignoreErrors_);
+    } catch (const std::exception& e) {
+        Fail(e);
+    }
+    for (const db::DbTable::RowFailure& failure : failures) {
+        Refused(failure.message);
         if (!ignoreErrors_) {
-            rows_ = firstQueued_ + failure.row;
             Abandon();
             return false;
         }
@@ -103,14 +119,48 @@ bool TableRowCopier::Flush() {
 
 void TableRowCopier::Abandon() {
     abandoned_ = ended_ = true;
-    to_->Transaction().Rollback();
+    try {
+        to_->Transaction().Rollback();
+    } catch (const std::exception& e) {
+        Fail(e);
+    }
+    // The rollback takes back every row since the last commit.
+    rows_ = committedRows_;
+    errors_ = committedErrors_ + 1;
+}
+
+void TableRowCopier::Commit(bool retaining) {
+    try {
+        if (retaining)
+            to_->Transaction().CommitRetaining();
+        else
+            to_->Transaction().Commit();
+    } catch (const std::exception& e) {
+        Fail(e);
+    }
+    committedRows_ = rows_;
+    committedErrors_ = errors_;
+}
+
+void TableRowCopier::Fail(const std::exception& error) {
+    ended_ = true;
+    db::DbTransaction& transaction = to_->Transaction();
+    if (transaction.InTransaction()) {
+        try {
+            transaction.Rollback();
+        } catch (const std::exception&) {
+            // A lost attachment has nothing left to roll back.
+        }
+    }
+    rows_ = committedRows_;
+    errors_ = committedErrors_;
+    progress_(rows_, errors_);
+    throw CopyFailure(error.what());
 }
 
 void TableRowCopier::Finish() {
+    if (!abandoned_) Commit(false);
     progress_(rows_, errors_);
-    if (abandoned_) return;
-    to_->Transaction().Commit();
-    source_.DefaultTransaction().Commit();
 }
 
 }  // namespace dravik::frames

@@ -3,6 +3,12 @@
 // the rows waiting in the batch, and the row and error counters. The data
 // frame feeds it one source row at a time; it decides when a batch is sent,
 // when to commit and when the copy is over.
+//
+// A row the destination refuses (a key, a check, a value it cannot hold) is
+// the row's own fault. Anything else (the source failing to fetch a row, an
+// I/O error such as a full disk, a lost connection, a failed commit) raises
+// CopyFailure: the destination is rolled back to its last commit and the
+// counters go back with it, so they always say what the destination holds.
 #pragma once
 
 #include "db/db_connection.h"
@@ -11,10 +17,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace dravik::frames {
+
+// A failure of the copy that is not a row's own; the message is the server's.
+class CopyFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class TableRowCopier {
 public:
@@ -35,19 +48,25 @@ public:
     TableRowCopier& operator=(const TableRowCopier&) = delete;
 
     // Copies the source's current row and moves on to the next. False when
-    // the copy is over: no row left, a stop seen after this row, or a failure
-    // that is not ignored.
+    // the copy is over: no row left, a stop seen after this row, or a refused
+    // row that is not ignored. Raises CopyFailure.
     bool CopyRow();
-    // Sends the rows waiting in the batch. False when a failure that is not
-    // ignored ended the copy; the rows counted then go back to those before
-    // the failing one, and the destination is rolled back.
+    // Sends the rows waiting in the batch. False when a refused row that is
+    // not ignored ended the copy: the destination is rolled back to its last
+    // commit and the rows counted with it. Raises CopyFailure.
     bool Flush();
-    // Writes the table's last progress line and, unless a failure ended the
-    // copy, commits both sides. Flush first: rows may still wait.
+    // Unless a refused row ended the copy, commits the destination; then
+    // writes the table's last progress line. Flush first: rows may still
+    // wait. Raises CopyFailure. The source's snapshot is left to its owner.
     void Finish();
 
-    std::int64_t Rows() const { return rows_; }      // rows handled (copied or failed)
-    std::int64_t Errors() const { return errors_; }  // rows that failed
+    std::int64_t Rows() const { return rows_; }      // rows handled (copied or refused)
+    std::int64_t Errors() const { return errors_; }  // rows refused
+    // Rows the destination holds: those handled less the refused ones; a
+    // copy ended by a refused row did not count that row among those handled.
+    std::int64_t Copied() const { return rows_ - errors_ + (abandoned_ ? 1 : 0); }
+    // The message of the first refused row; empty when none was refused.
+    const std::string& FirstRefusal() const { return firstRefusal_; }
     bool Abandoned() const { return abandoned_; }
 
 private:
@@ -65,9 +84,18 @@ private:
     void QueueRow();
     // A row that could not be queued: the rows before it go first, so
     // failures keep their order; false when the copy ends with it.
-    bool RowFailed();
-    // Ends the copy at a failure that is not ignored.
+    bool RowFailed(const std::string& message);
+    // Counts a refused row; the first one's message is kept.
+    void Refused(const std::string& message);
+    // Ends the copy at a refused row that is not ignored.
     void Abandon();
+    // Commits the destination's rows so far (hard or retaining) and moves the
+    // committed counters along; a failure goes to Fail.
+    void Commit(bool retaining);
+    // Ends the copy at a failure that is not a row's own: rolls the
+    // destination back, brings the counters back to its last commit, writes
+    // the progress line and raises CopyFailure with the error's message.
+    [[noreturn]] void Fail(const std::exception& error);
 
     db::DbConnection& source_;
     std::unique_ptr<db::DbTable> from_;
@@ -83,6 +111,9 @@ private:
     std::int64_t firstQueued_ = 0;         // the row number of the first row waiting in the batch
     std::int64_t rows_ = 0;
     std::int64_t errors_ = 0;
+    std::int64_t committedRows_ = 0;       // rows_ and errors_ at the last commit
+    std::int64_t committedErrors_ = 0;
+    std::string firstRefusal_;
     bool abandoned_ = false;               // a failure that is not ignored ended the copy
     bool ended_ = false;                   // abandoned, or a stop was seen
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 
 namespace dravik::cli {
 
@@ -34,6 +35,15 @@ std::string JoinedList(const std::vector<std::string>& items) {
     std::string text;
     for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
     return text;
+}
+
+// The first line of a file, without its line end; false when it cannot be read.
+bool ReadFirstLine(const std::string& path, std::string& line) {
+    std::ifstream file(path);
+    if (!file) return false;
+    std::getline(file, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return !file.bad();
 }
 
 bool ParseWhole(const std::string& text, int low, int high, int& out) {
@@ -117,6 +127,16 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         } else if (name == "--dst-password") {
             if (!value(s.dstPassword)) return std::nullopt;
             dstPasswordGiven = true;
+        } else if (name == "--password-file" || name == "--dst-password-file") {
+            if (!value(v)) return std::nullopt;
+            const bool destination = name == "--dst-password-file";
+            if (!ReadFirstLine(v, destination ? s.dstPassword : s.srcPassword)) {
+                error = "cannot read the password file '" + v + "'";
+                return std::nullopt;
+            }
+            (destination ? dstPasswordGiven : passwordGiven) = true;
+        } else if (name == "--allow-db-triggers") {
+            s.allowSourceDbTriggers = true;
         } else if (name == "-c" || name == "--charset") {
             if (!value(s.srcCodePage)) return std::nullopt;
         } else if (name == "--default-charset") {
@@ -179,10 +199,11 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
 
     const char* envUser = std::getenv("ISC_USER");
     const char* envPassword = std::getenv("ISC_PASSWORD");
+    const char* envDstPassword = std::getenv("DRAVIK_DST_PASSWORD");
     if (!userGiven && envUser && *envUser) s.srcUser = envUser;
     if (!passwordGiven && envPassword && *envPassword) s.srcPassword = envPassword;
     if (!dstUserGiven) s.dstUser = s.srcUser;
-    if (!dstPasswordGiven) s.dstPassword = s.srcPassword;
+    if (!dstPasswordGiven) s.dstPassword = envDstPassword && *envDstPassword ? envDstPassword : s.srcPassword;
     if (!dstCharsetGiven) s.dstCodePage = s.srcCodePage;
 
     const size_t wanted = o.list ? 1 : 2;
@@ -213,7 +234,9 @@ rebuilds in it, object by object, the schema of SOURCE (external function
 declarations, domains, generators, exceptions, procedures, tables with their
 primary keys, indices, triggers and foreign keys, views), copies the rows of
 the chosen tables, and can carry over roles and granted privileges. SOURCE is
-only read. The run log goes to stdout (in colour on a terminal, unless
+only read: attached with its database triggers off, in read-only
+transactions, and all its rows are read in one snapshot, so a source others
+write to gives a clone of one moment. The run log goes to stdout (in colour on a terminal, unless
 NO_COLOR is set); messages and errors go to stderr.
 
 A database is a local path (opened through the embedded engine, no server
@@ -224,7 +247,14 @@ Connections:
   -u, --user NAME         source user (default: ISC_USER, else SYSDBA)
   -p, --password TEXT     source password (default: ISC_PASSWORD, else corbelfin)
       --dst-user NAME     destination user (default: the source's)
-      --dst-password TEXT destination password (default: the source's)
+      --password-file FILE
+                          source password: the first line of FILE
+      --dst-password TEXT destination password (default: DRAVIK_DST_PASSWORD,
+                          else the source's)
+      --dst-password-file FILE
+                          destination password: the first line of FILE
+                          (a password given as an option shows in the
+                          process list; a file or the environment does not)
   -c, --charset NAME      source code page for reading rows (default NONE)
       --dst-charset NAME  destination code page (default: the source's)
       --default-charset NAME
@@ -233,6 +263,10 @@ Connections:
       --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default 4096;
                           the server raises a size below its minimum)
       --no-replace        fail instead of replacing an existing DESTINATION
+      --allow-db-triggers when the user may not attach SOURCE with its database
+                          triggers off (only SYSDBA and the owner may), attach
+                          it with them active instead of failing (they may
+                          write into SOURCE on connect and on commit)
 
 What is copied (every object by default):
       --udfs LIST, --domains LIST, --generators LIST, --exceptions LIST,
@@ -259,16 +293,25 @@ Other:
   -h, --help              show this text
 
 Ctrl-C (or SIGTERM) ends the job after the current object or row; what was
-done up to then stays in DESTINATION. A second Ctrl-C ends it at once.
+done up to then stays in DESTINATION. A stop before DESTINATION is dropped or
+created leaves everything as it was. A second Ctrl-C ends it at once. A
+closed standard output (a reader such as "| head" that quit) stops the job as
+Ctrl-C does.
+
+Control characters in names and messages are shown escaped (\n, \x1B ...).
 
 Exit status:
   0    the job finished without an error line and every row was copied
        (also --help, --list)
   1    the job finished, but wrote error lines to the run log or the
-       destination refused rows
+       destination refused rows (each table with refused rows has an error
+       line with their number and the first refusal)
   2    the destination could not be created, the source could not be read,
        or the command line was wrong
-  130  the job was stopped by Ctrl-C or SIGTERM
+  3    the job failed midway (an I/O error such as a full disk, a lost
+       connection, a row the source could not read, a failed commit): the
+       destination is incomplete
+  130  the job was stopped by Ctrl-C, SIGTERM or a closed standard output
 )";
 }
 

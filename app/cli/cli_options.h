@@ -30,7 +30,8 @@ struct CliOptions {
 };
 
 // Parses argv (without argv[0]); on bad input returns nothing and sets error.
-// Environment: ISC_USER and ISC_PASSWORD give the source's credentials when
+// Environment: ISC_USER and ISC_PASSWORD give the source's credentials and
+// DRAVIK_DST_PASSWORD the destination's password when
 // the options do not.
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 

@@ -45,6 +45,9 @@ int Outcome(const engine::JobReport& report, std::FILE* err) {
     case engine::JobOutcome::DestinationFailed:
         std::fprintf(err, "dravik-clone: the destination database was not created\n");
         return kExitFailed;
+    case engine::JobOutcome::Failed:
+        std::fprintf(err, "dravik-clone: the job failed midway; the destination is incomplete\n");
+        return kExitIncomplete;
     case engine::JobOutcome::Stopped:
         std::fprintf(err, "dravik-clone: stopped; the destination holds what was done up to then\n");
         return kExitStopped;
@@ -99,6 +102,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
             Flush(summaryLog, err);
         }
         if (StopSignalled()) return kExitStopped;
+        WatchOutput(out);  // a closed run log output stops the job
 
         const engine::JobReport report = job.RunJob();
         Flush(summaryLog, err);

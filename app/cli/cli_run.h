@@ -13,7 +13,8 @@ enum ExitStatus {
     kExitClean = 0,     // the job finished without a red line (or --help, --list)
     kExitErrors = 1,    // the job finished with red lines
     kExitFailed = 2,    // the destination was not created, or bad input
-    kExitStopped = 130, // Ctrl-C or SIGTERM ended the job
+    kExitIncomplete = 3, // a failure underneath the objects ended the job midway
+    kExitStopped = 130, // Ctrl-C, SIGTERM or a closed standard output ended the job
 };
 
 // args without the program name.

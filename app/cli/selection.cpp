@@ -1,5 +1,6 @@
 #include "app/cli/selection.h"
 
+#include "db/sql_text.h"
 #include "frames/database_triggers.h"
 #include "frames/declareSQL.h"
 #include "frames/psql_routines.h"
@@ -90,7 +91,8 @@ void PrintOffered(engine::TCloneJob& job, std::FILE* out) {
             return controls::CompareCaptions(a.Caption, b.Caption) < 0;
         });
         std::fprintf(out, "%s\n", frame->Title().c_str());
-        for (const auto& item : items) std::fprintf(out, "\t%s\n", frames::Trim(item.Caption).c_str());
+        for (const auto& item : items)
+            std::fprintf(out, "\t%s\n", db::EscapeControls(frames::Trim(item.Caption)).c_str());
     }
     std::fflush(out);
 }

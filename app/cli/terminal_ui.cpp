@@ -3,6 +3,8 @@
 #include "app/engine/steps.h"
 #include "db/fb_api.h"
 
+#include <unistd.h>
+
 #include <csignal>
 
 namespace dravik::cli {
@@ -10,18 +12,19 @@ namespace dravik::cli {
 namespace {
 
 volatile std::sig_atomic_t stopSignals = 0;
+std::FILE* watchedOutput = nullptr;
 
 // Only async-signal-safe work here: the first signal is recorded and read by
 // ProcessEvents after the next log line or object; a second one ends the
-// program with the signal's default action.
-void OnStopSignal(int signal) {
-    if (stopSignals) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-        return;
-    }
+// program at once, with the status of a stop.
+void OnStopSignal(int) {
+    if (stopSignals) _exit(130);
     stopSignals = 1;
 }
+
+// A write to the watched output failed: its reader is gone (or it cannot
+// take the run log any more).
+bool OutputClosed() { return watchedOutput && std::ferror(watchedOutput); }
 
 // Vetoes the client library's shutdown when a signal asked for it.
 int RefuseSignalShutdown(const int reason, const int phase, void*) {
@@ -47,9 +50,15 @@ void InstallStopSignals() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
-bool StopSignalled() { return stopSignals != 0; }
+void WatchOutput(std::FILE* stream) { watchedOutput = stream; }
+
+bool StopSignalled() {
+    if (!stopSignals && OutputClosed()) stopSignals = 1;
+    return stopSignals != 0;
+}
 
 void TerminalUi::ShowMessage(const std::string& text) {
     std::fprintf(stream_, "message: %s\n", text.c_str());

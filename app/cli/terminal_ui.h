@@ -11,7 +11,8 @@
 namespace dravik::cli {
 
 // Installs handlers for SIGINT and SIGTERM that only record the request; a
-// second signal ends the program at once. Install before the client library
+// second signal ends the program at once with status 130. SIGPIPE is
+// ignored: a closed output shows as a failed write instead. Install before the client library
 // is loaded, so that the library sees the program's own handlers.
 void InstallStopSignals();
 // The client library answers SIGINT and SIGTERM on its own by closing every
@@ -19,8 +20,11 @@ void InstallStopSignals();
 // tells it not to, so the job ends by its stop request instead. Needs the
 // library loaded; registers once per process.
 void KeepConnectionsOnStopSignals();
-// True once SIGINT or SIGTERM arrived.
+// True once SIGINT or SIGTERM arrived, or the watched output was found closed.
 bool StopSignalled();
+// From now on a write to this stream that fails because its reader is gone
+// (EPIPE; SIGPIPE is ignored by InstallStopSignals) counts as a stop signal.
+void WatchOutput(std::FILE* stream);
 
 class TerminalUi : public engine::JobUi {
 public:

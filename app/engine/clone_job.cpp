@@ -1,6 +1,7 @@
 #include "app/engine/clone_job.h"
 
 #include "app/engine/error_detail.h"
+#include "db/sql_text.h"
 
 namespace dravik::engine {
 
@@ -18,7 +19,10 @@ std::vector<frames::TFrame_select*> TCloneJob::Frames() {
 
 void TCloneJob::Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour,
                        const std::string& detail) {
-    sink.Append(LogEntry{caption, kGrey, text, colour, detail});
+    // Names and messages reach the logs with their control characters
+    // escaped; the line breaks of a server's message stay.
+    sink.Append(LogEntry{db::EscapeControls(caption, db::LineBreaks::KeepCrLf), kGrey,
+                         db::EscapeControls(text, db::LineBreaks::KeepCrLf), colour, db::EscapeControls(detail, db::LineBreaks::Keep)});
     ui_.ProcessEvents();
 }
 
@@ -31,6 +35,12 @@ void TCloneJob::LogError(const std::string& c, const std::string& t) {
     line.text = t;
     report_.errors.push_back(EntryLine(line));
     Append(runLog_, c, t, kRed, HandledErrorDetail(t));
+    // Another object would fail the same way: the job ends here.
+    if (HandledEnvironmentFault(t)) failed_ = true;
+}
+void TCloneJob::JobFailed(const std::string& c, const std::string& t) {
+    LogError(c, t);
+    failed_ = true;
 }
 void TCloneJob::SummaryPlain(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kBlack); }
 void TCloneJob::SummaryNote(const std::string& c, const std::string& t) { Append(summaryLog_, c, t, kNavy); }

@@ -94,10 +94,15 @@ public:
     // Written from a handler of a DbServerError, a red line carries the
     // failed statement as its detail (see HandledErrorDetail).
     void LogError(const std::string& caption, const std::string& text) override;
+    // The red line of a failure underneath the objects (I/O, a lost
+    // connection, a failing source): the job ends after it as Failed. A red
+    // line written while handling such an error (an environment fault of the
+    // server) does the same.
+    void JobFailed(const std::string& caption, const std::string& text) override;
     void SummaryPlain(const std::string& caption, const std::string& text) override;
     void SummaryNote(const std::string& caption, const std::string& text) override;
     void SummaryWarn(const std::string& caption, const std::string& text) override;
-    bool StopFlag() const override { return stopRequested_; }
+    bool StopFlag() const override { return Halted(); }
     void ProcessEvents() override { ui_.ProcessEvents(); }
     void ShowStep(const std::string& code) { ui_.ShowStep(code); }
     // The report of the job in progress, or of the last one: red lines so
@@ -126,8 +131,15 @@ private:
     // during a frame.
     bool RunPass(void (frames::TFrame_select::*pass)(DbConnection&, DbConnection&),
                  std::string (frames::TFrame_select::*stepCode)() const);
+    // A stop was asked for or a failure ends the job: the passes end.
+    bool Halted() const { return stopRequested_ || failed_; }
     // The report of the job, ended with that outcome.
     JobReport Ended(JobOutcome outcome);
+    // The job from the new destination on; RunJob ends it as Failed when it
+    // raises.
+    JobReport FillDestination(std::time_t start);
+    // The outcome of a step that returned early: failed or stopped.
+    JobReport Interrupted();
     void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour,
                 const std::string& detail = {});
 
@@ -136,8 +148,11 @@ private:
     JobUi& ui_;
     JobReport report_;
     bool stopRequested_ = false;
+    bool failed_ = false;  // a failure underneath the objects ends the job
     schema::SchemaPlan plan_;
     std::string sourceCharset_;  // the source's default character set, once read
+    std::string sourceCodePage_;  // the code page the source is attached with
+    bool sourceTriggersActive_ = false;  // attached with its database triggers on (allowed)
 };
 
 // Commits the default transaction when active, then disconnects.

@@ -2,7 +2,11 @@
 // (re)connection and its test, and the creation of the destination.
 #include "app/engine/clone_job.h"
 #include "app/engine/database_location.h"
+#include "db/db_error.h"
+#include "db/sql_text.h"
 #include "frames/declareSQL.h"
+
+#include <stdexcept>
 
 namespace dravik::engine {
 
@@ -43,15 +47,36 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
     if (srcDb.Connected()) return true;
     if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
     srcDb.SetDatabaseName(SourceName());
+    // The source is only read: its transactions are read-only snapshots, and
+    // it is attached with its database triggers turned off, so that neither
+    // the attachment nor a commit fires a trigger that writes into it.
+    srcDb.DefaultTransaction().SetReadOnlySnapshot(true);
     AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
-    srcDb.Connect();
+    srcDb.Params().push_back("NO_DB_TRIGGERS=1");
+    sourceTriggersActive_ = false;
+    try {
+        srcDb.Connect();
+    } catch (const db::DbServerError& e) {
+        // Only SYSDBA and the owner may turn them off.
+        if (e.IBErrorCode() != isc_adm_task_denied) throw;
+        if (!settings.allowSourceDbTriggers)
+            throw std::runtime_error(
+                "the source's database triggers cannot be turned off for user " + Trim(settings.srcUser) +
+                " (only SYSDBA or the database owner may); connect as one of them, or let the triggers fire "
+                "(dravik-clone --allow-db-triggers)");
+        srcDb.Params().push_back("NO_DB_TRIGGERS=0");
+        srcDb.Connect();
+        sourceTriggersActive_ = true;
+    }
+    sourceCodePage_ = codePage;
     return srcDb.Connected();
 }
 
 void TCloneJob::ReconnectSource(const std::string& codePage) {
+    // The same code page keeps the attachment and its snapshot.
+    if (srcDb.Connected() && codePage == sourceCodePage_) return;
     CommitAndDisconnect(srcDb);
     ConnectSource(codePage);
-    srcDb.Connect();
 }
 
 bool TCloneJob::SameDatabase(const std::string& destinationName) const {
@@ -98,12 +123,19 @@ std::string TCloneJob::DefaultCharacterSet() {
 bool TCloneJob::CreateDestination() {
     try {
         ReconnectSource("NONE");
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         LogError("Connection error", settings.srcPath);
+        LogError("", e.what());
         return false;
     }
     LogOk("DB " + settings.srcPath, "connected");
+    if (sourceTriggersActive_)
+        LogNote("DB " + settings.srcPath, "its database triggers are active: user " + Trim(settings.srcUser) +
+                                              " may not turn them off");
 
+    // A stop asked for until now leaves the destination as it is.
+    ProcessEvents();
+    if (stopRequested_) return false;
     if (settings.dstReplace) {
         bool reached = true;
         try {
@@ -125,9 +157,11 @@ bool TCloneJob::CreateDestination() {
         NameDestination();
     }
 
+    ProcessEvents();
+    if (stopRequested_) return false;
     dstDb.Params().clear();
-    dstDb.Params().push_back("USER '" + Trim(settings.dstUser) + "'");
-    dstDb.Params().push_back("PASSWORD '" + Trim(settings.dstPassword) + "'");
+    dstDb.Params().push_back("USER " + db::SqlString(Trim(settings.dstUser)));
+    dstDb.Params().push_back("PASSWORD " + db::SqlString(Trim(settings.dstPassword)));
     dstDb.Params().push_back("PAGE_SIZE " + settings.pageSize);
     dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
     dstDb.SetSQLDialect(3);

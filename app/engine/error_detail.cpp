@@ -9,18 +9,30 @@ std::string ErrorDetail(const std::exception& error) {
     return {};
 }
 
-std::string HandledErrorDetail(const std::string& lineText) {
+namespace {
+
+// The error being handled when the line shows its message; null otherwise
+// (a line written in a handler about something else).
+template <typename Result>
+Result FromHandledError(const std::string& lineText, Result (*read)(const std::exception&)) {
     const std::exception_ptr handled = std::current_exception();
     if (!handled) return {};
     try {
         std::rethrow_exception(handled);
     } catch (const std::exception& e) {
-        // A line written in a handler about something else keeps no detail.
         const std::string message = e.what();
-        if (!message.empty() && lineText.find(message) != std::string::npos) return ErrorDetail(e);
+        if (!message.empty() && lineText.find(message) != std::string::npos) return read(e);
     } catch (...) {
     }
     return {};
 }
+
+bool EnvironmentFault(const std::exception& error) { return db::IsEnvironmentFault(error); }
+
+}  // namespace
+
+std::string HandledErrorDetail(const std::string& lineText) { return FromHandledError(lineText, &ErrorDetail); }
+
+bool HandledEnvironmentFault(const std::string& lineText) { return FromHandledError(lineText, &EnvironmentFault); }
 
 }  // namespace dravik::engine

@@ -13,6 +13,8 @@ enum class JobOutcome {
     Finished,           // every step ran; red lines may have been written
     DestinationFailed,  // the destination could not be created or connected
     Stopped,            // a stop request ended it
+    Failed,             // a failure that is not an object's own ended it midway:
+                        // the destination is incomplete
 };
 
 struct JobReport {

@@ -34,12 +34,27 @@ std::string WithoutCarriageReturns(const std::string& text) {
     return out;
 }
 
+// The lines that continue a text after its first non-empty one are indented
+// (by two blanks: a statement under a red line has four),
+// so that no text can begin a line of its own that reads like a log entry.
+std::string IndentContinuations(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    bool started = false;
+    for (char c : text) {
+        out += c;
+        if (c != '\n') started = true;
+        else if (started) out += "  ";
+    }
+    return out;
+}
+
 }  // namespace
 
 void TerminalSink::Append(const LogEntry& original) {
     LogEntry entry = original;
     entry.caption = WithoutCarriageReturns(entry.caption);
-    entry.text = WithoutCarriageReturns(entry.text);
+    entry.text = IndentContinuations(WithoutCarriageReturns(entry.text));
     if (!entry.caption.empty()) {
         if (colours_) Colourise(stream_, entry.captionColour, true);
         std::fputs(entry.caption.c_str(), stream_);

@@ -74,4 +74,5 @@ private:
 // The text of an entry as one line: caption + ": " (when there is a caption) + text.
 std::string EntryLine(const LogEntry& entry);
 
+
 }  // namespace dravik::engine

@@ -48,7 +48,7 @@ bool TCloneJob::RunPlan(schema::Phase phase) {
         walkTo(node->stepCode);
         node->run();
         ProcessEvents();
-        if (stopRequested_) return false;
+        if (Halted()) return false;
     }
     for (; reached < steps.size(); ++reached) ShowStep(steps[reached]);
     return true;

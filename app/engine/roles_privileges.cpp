@@ -43,7 +43,7 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
     try {
         reader->Open();
         for (; !reader->Eof(); reader->Next()) {
-            if (stopRequested_) return;
+            if (Halted()) return;
             writer->Close();
             const std::string name = frames::TrimRight(reader->FieldByName("RDB$ROLE_NAME").AsString());
             // A role the destination already has (RDB$ADMIN among them) is
@@ -75,7 +75,7 @@ void TCloneJob::CopyPrivileges(DbConnection& source, DbConnection& destination) 
         // Every grant goes into this one transaction: all of them land, or none.
         writes.SetActive(true);
         for (; !reader->Eof(); reader->Next()) {
-            if (stopRequested_) return;
+            if (Halted()) return;
             const PrivilegeRow row = ReadPrivilegeRow(*reader);
             if (SystemPrivilege(row) || destinationHas.Has(row)) continue;
             const std::string sql = GrantStatement(row, destinationHas.CurrentUser());

@@ -21,7 +21,7 @@ bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&
         const std::string step = (frame->*stepCode)();
         if (!step.empty()) ShowStep(step);
         (frame->*pass)(srcDb, dstDb);
-        if (stopRequested_) return false;
+        if (Halted()) return false;
     }
     return true;
 }
@@ -31,6 +31,13 @@ JobReport TCloneJob::Ended(JobOutcome outcome) {
     return report_;
 }
 
+JobReport TCloneJob::Interrupted() {
+    if (!failed_) return Ended(JobOutcome::Stopped);
+    LogError("Database copy", "failed; the destination is incomplete");
+    ui_.SetNavigationEnabled(true);
+    return Ended(JobOutcome::Failed);
+}
+
 JobReport TCloneJob::RunJob() {
     report_ = JobReport{};
     HandSettingsToFrames();
@@ -38,14 +45,26 @@ JobReport TCloneJob::RunJob() {
     LogOk("Start time:", FormatJobTime(start));
     ShowStep("M_DST");
     ui_.SetNavigationEnabled(false);
-    stopRequested_ = false;
+    stopRequested_ = failed_ = false;
+    ProcessEvents();  // a stop asked for before the job began
     // Not guarded: an unreachable source ends the job with its error.
     ReconnectSource("NONE");
     LogOk("", "");  // the run log's initial text, which is empty: an empty line
     if (!CreateDestination()) {
         ui_.SetNavigationEnabled(true);
-        return Ended(JobOutcome::DestinationFailed);
+        // A stop asked for in time left the destination untouched.
+        return Ended(stopRequested_ && !failed_ ? JobOutcome::Stopped : JobOutcome::DestinationFailed);
     }
+    try {
+        return FillDestination(start);
+    } catch (const std::exception& e) {
+        // A reconnection or a commit failed underneath the objects.
+        JobFailed("Database copy", e.what());
+        return Interrupted();
+    }
+}
+
+JobReport TCloneJob::FillDestination(std::time_t start) {
     // The destination is built and filled without forced writes; it gets its
     // mode back before the job ends, however it ends.
     DeferredForcedWrites fastWrites(dstDb);
@@ -56,18 +75,21 @@ JobReport TCloneJob::RunJob() {
     // attachment, so that no text is transliterated on the way.
     ConnectDestination("UTF8");
     PlanSchema();
-    if (!RunPlan(schema::Phase::BeforeData)) return Ended(JobOutcome::Stopped);
+    if (!RunPlan(schema::Phase::BeforeData)) return Interrupted();
 
-    // The rows are read and written with the chosen code pages.
+    // The rows are read and written with the chosen code pages, every table
+    // in the source's one read-only snapshot (kept from the catalogue reading
+    // when the code page stays NONE), so the clone holds one moment of a
+    // source that others write to.
     ReconnectSource(settings.srcCodePage);
     ConnectDestination();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
-    if (!copied) return Ended(JobOutcome::Stopped);
+    if (!copied) return Interrupted();
 
     ReconnectSource("NONE");
     ConnectDestination("UTF8");
-    if (!RunPlan(schema::Phase::AfterData)) return Ended(JobOutcome::Stopped);
+    if (!RunPlan(schema::Phase::AfterData)) return Interrupted();
 
     // Roles and privileges read the stop request themselves; a stop there does
     // not keep the job from closing the connections and writing its end.
@@ -77,8 +99,9 @@ JobReport TCloneJob::RunJob() {
         frames::CopyRoleComments(srcDb, dstDb, *this);
     }
     if (settings.grant) CopyPrivileges(srcDb, dstDb);
+    if (failed_) return Interrupted();
     // Database and DDL triggers last, so that none fired while the clone was built.
-    if (!RunPlan(schema::Phase::Final)) return Ended(JobOutcome::Stopped);
+    if (!RunPlan(schema::Phase::Final)) return Interrupted();
 
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);

@@ -17,6 +17,9 @@ struct JobSettings {
     std::string srcUser = "SYSDBA";   // eSrcUser
     std::string srcPassword = "corbelfin";  // eSrcPwd
     std::string srcCodePage = "NONE"; // cbSrcCodePage
+    // Attach the source with its database triggers active when the user may
+    // not turn them off (dravik-clone --allow-db-triggers); else that ends the job.
+    bool allowSourceDbTriggers = false;
     // Destination (page P_DST).
     std::string dstPath;              // eDst
     bool dstRemote = false;           // RBremoteD (else RBlocalD)

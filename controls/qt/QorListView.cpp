@@ -1,5 +1,7 @@
 #include "controls/qt/QorListView.h"
 
+#include "db/sql_text.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -27,11 +29,12 @@ QVariant TQorListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         // Catalogue names come padded with blanks; shown without them so
         // that they are not cut off with an ellipsis.
-        QString caption = QString::fromStdString(items_->Item(index.row()).Caption);
+        // Control characters in a name are shown escaped.
+        QString caption = QString::fromStdString(db::EscapeControls(items_->Item(index.row()).Caption));
         while (caption.endsWith(' ')) caption.chop(1);
         return caption;
     }
-    if (role == Qt::ToolTipRole) return QString::fromStdString(items_->Item(index.row()).ObjectName);
+    if (role == Qt::ToolTipRole) return QString::fromStdString(db::EscapeControls(items_->Item(index.row()).ObjectName));
     return {};
 }
 

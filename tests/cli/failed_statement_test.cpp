@@ -16,7 +16,8 @@ std::vector<std::string> IndentedUnder(const std::string& log, const std::string
     const std::vector<std::string> lines = Lines(log);
     size_t at = 0;
     while (at < lines.size() && lines[at].rfind(prefix, 0) != 0) ++at;
-    for (++at; at < lines.size() && !lines[at].empty() && lines[at][0] != ' ';) ++at;
+    // The message's own further lines (indented by two) come before the statement.
+    for (++at; at < lines.size() && !lines[at].empty() && lines[at].rfind("    ", 0) != 0;) ++at;
     std::vector<std::string> indented;
     for (; at < lines.size() && lines[at].rfind("    ", 0) == 0; ++at) indented.push_back(lines[at].substr(4));
     return indented;

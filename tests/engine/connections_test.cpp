@@ -90,11 +90,14 @@ TEST(SourceConnection, AttachLinesAreAppendedBeforeEveryAttemptAndTheLastWins) {
     b.job.settings.srcPath = src;
     ASSERT_TRUE(b.job.ConnectSource("NONE"));
     EXPECT_TRUE(b.job.ConnectSource("WIN1251"));  // already connected: nothing read again
-    EXPECT_EQ(b.job.srcDb.Params().size(), 3u);
+    EXPECT_EQ(b.job.srcDb.Params().size(), 4u);
+    b.job.ReconnectSource("NONE");  // the same code page keeps the attachment
+    EXPECT_EQ(b.job.srcDb.Params().size(), 4u);
     b.job.ReconnectSource(" WIN1251 ");
     EXPECT_EQ(b.job.srcDb.Params(),
-              (std::vector<std::string>{"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=NONE", "USER_NAME=SYSDBA",
-                                        "PASSWORD=corbelfin", "LC_CTYPE=WIN1251"}));
+              (std::vector<std::string>{"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=NONE", "NO_DB_TRIGGERS=1",
+                                        "USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=WIN1251",
+                                        "NO_DB_TRIGGERS=1"}));
     EXPECT_EQ(AttachmentCharset(b.job.srcDb), "WIN1251");
     EXPECT_TRUE(b.ui.messages.empty());
 }
@@ -140,8 +143,9 @@ TEST(CreateDestination, UnreachableSourceIsAConnectionErrorInRed) {
     JobBench b;
     b.Databases(dir.File("missing.fdb"), dir.File("dst.fdb"));
     EXPECT_FALSE(b.job.CreateDestination());
-    ASSERT_EQ(b.run.entries.size(), 1u);
+    ASSERT_EQ(b.run.entries.size(), 2u);  // the line, then the server's message
     EXPECT_EQ(b.Lines()[0], "Connection error: " + dir.File("missing.fdb"));
+    EXPECT_NE(b.Lines()[1].find("missing.fdb"), std::string::npos) << b.Lines()[1];
     EXPECT_EQ(b.run.entries[0].textColour, engine::kRed);
     EXPECT_FALSE(std::filesystem::exists(dir.File("dst.fdb")));
 }

@@ -171,7 +171,7 @@ TEST_F(DestinationFaults, UnknownCharacterSetIsTheServersText) {
     EXPECT_TRUE(HasLine(run.out, "Fatal error: DB " + dst +
                                      " was not created. Choise other target database or remove database locks"))
         << run.out;
-    EXPECT_TRUE(HasLine(run.out, undefined)) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "  " + undefined)) << run.out;  // the message's second line
     EXPECT_FALSE(FileExists(dst));
     ExpectUnchanged("unknown default character set", src, before);
 
@@ -184,10 +184,12 @@ TEST_F(DestinationFaults, UnknownCharacterSetIsTheServersText) {
     std::remove(dst.c_str());
 
     // The destination's connection character set is first used when the job
-    // reconnects for the data pass: the job ends there with the server's text.
+    // reconnects for the data pass: the job fails there, midway, with the
+    // server's text in red.
     run = RunCloneWithin({"--dst-charset", "NO_SUCH_SET", src, dst});
-    ExpectReport("unknown destination connection character set", run, 2);
-    EXPECT_NE(run.err.find(undefined), std::string::npos) << run.err;
+    ExpectReport("unknown destination connection character set", run, 3);
+    EXPECT_NE(run.out.find(undefined), std::string::npos) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "Database copy: failed; the destination is incomplete")) << run.out;
     EXPECT_FALSE(HasLine(run.out, "Database copy: complete"));
     ExpectUnchanged("unknown destination connection character set", src, before);
 }

@@ -20,6 +20,12 @@ public:
     void LogOk(const std::string& c, const std::string& t) override { Add(run, c, t, engine::kGreen); }
     void LogNote(const std::string& c, const std::string& t) override { Add(run, c, t, engine::kNavy); }
     void LogError(const std::string& c, const std::string& t) override { Add(run, c, t, engine::kRed); }
+    // A failed job is a red line that also sets `stop` and `failed`.
+    void JobFailed(const std::string& c, const std::string& t) override {
+        failed = stop = true;
+        LogError(c, t);
+    }
+    bool failed = false;
     void SummaryPlain(const std::string& c, const std::string& t) override { Add(summary, c, t, engine::kBlack); }
     void SummaryNote(const std::string& c, const std::string& t) override { Add(summary, c, t, engine::kNavy); }
     void SummaryWarn(const std::string& c, const std::string& t) override { Add(summary, c, t, engine::kDarkRed); }
