@@ -2,6 +2,7 @@
 // of the picked tables, the plan after the rows, roles and privileges, the
 // database triggers, and the time lines.
 #include "app/engine/clone_job.h"
+#include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
 #include "frames/catalogue_comments.h"
 
@@ -83,6 +84,7 @@ JobReport TCloneJob::RunJob() {
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
     fastWrites.Restore();
+    if (settings.verify) VerifyClone(*this);
     stopRequested_ = true;  // closing the window no longer asks
     ui_.JobFinished();
 
