@@ -93,6 +93,11 @@ void ReadPrivilegeItems(db::DbConnection& connection, CatalogueItems& items) {
                        ObjectType(row.FieldByName("UT").AsInteger()) + " " + FieldName(row, "U");
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);
+                   // The identity's parts, for comparisons scoped to some objects.
+                   definition.Add("object type", ObjectType(objectType));
+                   definition.Add("object", object);
+                   definition.Add("grantee type", ObjectType(row.FieldByName("UT").AsInteger()));
+                   definition.Add("grantee", FieldName(row, "U"));
                    items.push_back({"privilege", identity, definition.Text()});
                });
 }

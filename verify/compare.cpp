@@ -45,13 +45,15 @@ std::vector<KindComparison> CompareItems(const ItemsByIdentity& a, const ItemsBy
         const auto inB = b.find(kind);
         const auto& itemsA = inA == a.end() ? none : inA->second;
         const auto& itemsB = inB == b.end() ? none : inB->second;
-        KindComparison comparison{kind, {}, {}, {}};
+        KindComparison comparison{kind, {}, {}, {}, 0};
         for (const auto& [identity, definition] : itemsA) {
             const auto other = itemsB.find(identity);
             if (other == itemsB.end())
                 comparison.onlyInA.push_back(identity);
             else if (other->second != definition)
                 comparison.differing.push_back({identity, definition, other->second});
+            else
+                ++comparison.equal;
         }
         for (const auto& [identity, definition] : itemsB)
             if (!itemsA.count(identity)) comparison.onlyInB.push_back(identity);
@@ -133,7 +135,8 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
     RequireCharacterSetNone(a);
     RequireCharacterSetNone(b);
     Comparison comparison;
-    comparison.kinds = CompareItems(ByKind(ReadCatalogueItems(a)), ByKind(ReadCatalogueItems(b)));
+    comparison.kinds = CompareItems(ByKind(ItemsInScope(ReadCatalogueItems(a), options.scope)),
+                                    ByKind(ItemsInScope(ReadCatalogueItems(b), options.scope)));
     if (options.rows)
         for (const std::string& table : TablesToCompare(a, b, options))
             comparison.tables.push_back({table, DigestTable(a, table), DigestTable(b, table)});

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "db/db_connection.h"
+#include "verify/compare_scope.h"
 #include "verify/table_digests.h"
 
 #include <string>
@@ -19,6 +20,8 @@ struct CompareOptions {
     // Exact names of the tables whose rows are compared; empty: every table
     // both databases have.
     std::vector<std::string> tables;
+    // The catalogue items compared (every one by default).
+    CompareScope scope;
 };
 
 struct DefinitionDifference {
@@ -32,6 +35,7 @@ struct KindComparison {
     std::vector<std::string> onlyInA;  // identities
     std::vector<std::string> onlyInB;
     std::vector<DefinitionDifference> differing;
+    size_t equal = 0;  // items alike in both
     bool Equal() const { return onlyInA.empty() && onlyInB.empty() && differing.empty(); }
 };
 

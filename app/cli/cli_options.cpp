@@ -171,6 +171,10 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             }
         } else if (name == "--list") {
             o.list = true;
+        } else if (name == "--compare") {
+            o.compare = true;
+        } else if (name == "--no-verify") {
+            s.verify = false;
         } else if (name == "--data" || name == "--udfs" || name == "--domains" || name == "--generators" ||
                    name == "--exceptions" || name == "--procedures" || name == "--tables" || name == "--views" ||
                    name == "--functions" || name == "--packages" || name == "--db-triggers") {
@@ -228,6 +232,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
 std::string HelpText() {
     return R"(Usage: dravik-clone [OPTIONS] SOURCE DESTINATION
        dravik-clone --list [OPTIONS] SOURCE
+       dravik-clone --compare [OPTIONS] SOURCE DESTINATION
 
 Clones a Firebird database: creates DESTINATION as a new, empty database and
 rebuilds in it, object by object, the schema of SOURCE (external function
@@ -283,10 +288,19 @@ What is copied (every object by default):
                           (default: skip failing rows and count them)
       --commit-every N    rows between commits during the data copy,
                           1 to 32767 (default 500)
+      --no-verify         skip the comparison of DESTINATION with SOURCE that
+                          ends every finished clone (its "Verification" lines:
+                          what was copied, catalogue and rows; each
+                          difference is an error line)
 
 Other:
       --list              print what each selection page offers (each title,
                           then its objects indented by a tab), then stop
+      --compare           copy nothing: compare two existing databases,
+                          catalogue and every table's rows, and list each
+                          difference on a line of its own (the connection
+                          options apply; exit 0 equal, 1 different, 2 one of
+                          them could not be read)
   -v, --verbose           print the job summary and each step to stderr,
                           and under each red line of the run log the
                           statement that failed

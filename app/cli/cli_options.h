@@ -20,6 +20,7 @@ struct CliOptions {
     bool help = false;
     bool list = false;           // print what each selection page offers, then stop
     bool verbose = false;        // the job summary and the steps on stderr
+    bool compare = false;        // only compare SOURCE with DESTINATION (see compare_command.h)
     // Tables whose rows are copied: all by default on the command line.
     ObjectChoice data;
     // Objects per type, keyed by the frames' job order: udf, domain, generator,

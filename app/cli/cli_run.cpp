@@ -1,6 +1,7 @@
 #include "app/cli/cli_run.h"
 
 #include "app/cli/cli_options.h"
+#include "app/cli/compare_command.h"
 #include "app/cli/selection.h"
 #include "app/cli/terminal_ui.h"
 #include "app/engine/clone_job.h"
@@ -78,6 +79,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         std::fputs(HelpText().c_str(), out);
         return kExitClean;
     }
+    if (options.compare) return RunCompare(options, out, err);
 
     // Verbose runs show under a red line the statement that failed.
     engine::TerminalSink runLog(out, WantColours(out), options.verbose);

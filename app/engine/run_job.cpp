@@ -2,6 +2,7 @@
 // of the picked tables, the plan after the rows, roles and privileges, the
 // database triggers, and the time lines.
 #include "app/engine/clone_job.h"
+#include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
 #include "frames/catalogue_comments.h"
 
@@ -51,9 +52,10 @@ JobReport TCloneJob::RunJob() {
     ReconnectSource("NONE");
     LogOk("", "");  // the run log's initial text, which is empty: an empty line
     if (!CreateDestination()) {
-        ui_.SetNavigationEnabled(true);
         // A stop asked for in time left the destination untouched.
-        return Ended(stopRequested_ && !failed_ ? JobOutcome::Stopped : JobOutcome::DestinationFailed);
+        if (stopRequested_ && !failed_) return Ended(JobOutcome::Stopped);
+        ui_.SetNavigationEnabled(true);
+        return Ended(JobOutcome::DestinationFailed);
     }
     try {
         return FillDestination(start);
@@ -106,6 +108,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
     fastWrites.Restore();
+    if (settings.verify) VerifyClone(*this);
     stopRequested_ = true;  // closing the window no longer asks
     ui_.JobFinished();
 

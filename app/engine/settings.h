@@ -34,6 +34,9 @@ struct JobSettings {
     bool createRoles = false;         // cbCreateRole
     bool grant = false;               // cbGrant
     bool copyAll = true;              // cbCopyAllDatabaseObjects
+    // After a finished clone, compare the destination with the source
+    // (dravik-clone --no-verify turns it off; the window has no control).
+    bool verify = true;
     // Generators (page P_GEN).
     bool useGeneratorValues = true;   // cbGenID: new generators take the source's current value
     // Table data (page P_DAT).

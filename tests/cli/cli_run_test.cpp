@@ -57,7 +57,9 @@ TEST_F(CliRunTest, CleanCloneExitsZeroWithEveryRow) {
 TEST_F(CliRunTest, RedLinesExitOne) {
     MakeSmallSource();
     // Without its table the view cannot be created: one red line.
-    const CloneRun run = RunClone({"--tables", "none", "--data", "none", "--procedures", "none", src, dst});
+    // Without verification, which would add the missing view's lines.
+    const CloneRun run =
+        RunClone({"--no-verify", "--tables", "none", "--data", "none", "--procedures", "none", src, dst});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_TRUE(HasLineStarting(run.out, "CREATE VIEW V_ITEM: ")) << run.out;
     EXPECT_EQ(Lines(run.out).back(), "Database copy: complete");

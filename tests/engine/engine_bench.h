@@ -40,6 +40,9 @@ struct JobBench {
     std::deque<std::time_t> clock;  // times the job reads, in order
 
     JobBench() {
+        // The engine tests follow the job's own lines; the verification that
+        // ends a clone has tests of its own.
+        job.settings.verify = false;
         job.now = [this] {
             if (clock.empty()) return std::time(nullptr);
             const std::time_t t = clock.front();

@@ -208,8 +208,8 @@ private slots:
         t.answer = true;
         // Every log line gives the window its turn, so the stop is seen at once.
         w.eventInterval = 0;
-        // Pressed once the job has cleared the stop request.
-        PressCancelWhenLogged(w, "DB " + QString::fromStdString(source_) + ": connected");
+        // Pressed once the destination exists (a stop before leaves it untouched).
+        PressCancelWhenLogged(w, "DB " + QString::fromStdString(target) + ": connected");
         w.btnNext->click();  // returns when the job has seen the stop request
 
         QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));

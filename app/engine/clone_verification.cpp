@@ -1,0 +1,127 @@
+#include "app/engine/clone_verification.h"
+
+#include "app/engine/clone_job.h"
+#include "frames/database_triggers.h"
+#include "frames/declareSQL.h"
+#include "frames/psql_routines.h"
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+
+namespace dravik::engine {
+
+namespace {
+
+// More tables than this, all equal, are one summary line.
+constexpr size_t kTablesListed = 20;
+
+// The picked names of a frame, as stored (no trailing blanks); the
+// procedures page's functions, packages and database triggers go to their
+// own sets by the prefix of their object names.
+void AddPicked(const frames::TFrame_select& frame, std::set<std::string>& names, verify::CompareScope* routines = nullptr) {
+    for (int i = 0; i < frame.SelectedCount(); ++i) {
+        const std::string name = frames::TrimRight(frame.SelectedName(i));
+        std::set<std::string>* target = &names;
+        std::string bare = name;
+        if (routines)
+            for (auto [prefix, set] : {std::pair{frames::kFunctionPrefix, &routines->functions},
+                                       std::pair{frames::kPackagePrefix, &routines->packages},
+                                       std::pair{frames::kTriggerPrefix, &routines->databaseTriggers}})
+                if (name.rfind(prefix, 0) == 0) {
+                    target = set;
+                    bare = name.substr(std::string(prefix).size());
+                }
+        target->insert(bare);
+    }
+}
+
+std::string Seconds(std::chrono::steady_clock::duration elapsed) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", std::chrono::duration<double>(elapsed).count());
+    return text;
+}
+
+void WriteKinds(TCloneJob& job, const verify::Comparison& comparison) {
+    for (const verify::KindComparison& kind : comparison.kinds) {
+        const size_t differing = kind.onlyInA.size() + kind.onlyInB.size() + kind.differing.size();
+        const std::string equal = std::to_string(kind.equal) + " equal";
+        if (differing == 0)
+            job.LogOk(kind.kind, equal);
+        else
+            job.LogNote(kind.kind, equal + ", " + std::to_string(differing) + " different");
+    }
+    verify::Comparison kindsOnly;
+    kindsOnly.kinds = comparison.kinds;
+    for (const std::string& line : verify::DescribeDifferences(kindsOnly, "source", "destination"))
+        job.LogError("Verification", line);
+}
+
+void WriteTables(TCloneJob& job, const verify::Comparison& comparison) {
+    size_t equalTables = 0;
+    std::int64_t equalRows = 0;
+    for (const verify::TableRowsComparison& table : comparison.tables)
+        if (table.Equal()) {
+            ++equalTables;
+            equalRows += table.a.rows;
+        }
+    const bool summarise = equalTables > kTablesListed;
+    if (summarise)
+        job.LogOk("rows", std::to_string(equalTables) + " tables, " + std::to_string(equalRows) + " rows, equal");
+    for (const verify::TableRowsComparison& table : comparison.tables) {
+        if (table.Equal()) {
+            if (!summarise) job.LogOk(table.table, std::to_string(table.a.rows) + " rows, equal");
+        } else if (table.a.rows != table.b.rows) {
+            job.LogError(table.table, std::to_string(table.a.rows) + " rows in the source, " +
+                                          std::to_string(table.b.rows) + " in the destination");
+        } else {
+            job.LogError(table.table, std::to_string(table.a.rows) + " rows, values differ");
+        }
+    }
+}
+
+}  // namespace
+
+verify::CompareOptions CloneCompareOptions(const TCloneJob& job) {
+    verify::CompareOptions options;
+    verify::CompareScope& scope = options.scope;
+    scope.roles = job.settings.createRoles;
+    scope.privileges = job.settings.grant;
+    scope.defaultCharacterSet = frames::Trim(job.settings.defaultCharset).empty();
+    scope.generatorValues = job.settings.useGeneratorValues;
+    if (!job.settings.copyAll) {
+        scope.picked = true;
+        AddPicked(job.Frame_select_udf, scope.functions);
+        AddPicked(job.Frame_select_domain, scope.domains);
+        AddPicked(job.Frame_select_generator, scope.generators);
+        AddPicked(job.Frame_select_exception, scope.exceptions);
+        AddPicked(job.Frame_select_procedure, scope.procedures, &scope);
+        AddPicked(job.Frame_select_table1, scope.relations);
+        AddPicked(job.Frame_select_view, scope.relations);
+    }
+    std::set<std::string> dataTables;
+    AddPicked(job.Frame_select_data, dataTables);
+    options.tables.assign(dataTables.begin(), dataTables.end());
+    options.rows = !dataTables.empty();  // no tables named would mean every table
+    return options;
+}
+
+void VerifyClone(TCloneJob& job) {
+    const auto start = std::chrono::steady_clock::now();
+    job.LogOk("", "");
+    job.LogNote("Verification", "the destination compared with the source");
+    try {
+        job.ConnectSource("NONE");
+        job.ConnectDestination("NONE");
+        const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, CloneCompareOptions(job));
+        WriteKinds(job, comparison);
+        WriteTables(job, comparison);
+    } catch (const std::exception& e) {
+        job.LogError("Verification", std::string("not done: ") + e.what());
+    }
+    CommitAndDisconnect(job.srcDb);
+    CommitAndDisconnect(job.dstDb);
+    job.LogOk("Verification time", Seconds(std::chrono::steady_clock::now() - start));
+}
+
+}  // namespace dravik::engine

@@ -1,0 +1,24 @@
+// The comparison that closes a finished clone: the destination against its
+// source, limited to what the job was asked to reproduce, written to the
+// run log as its "Verification" section.
+#pragma once
+
+#include "verify/compare.h"
+
+namespace dravik::engine {
+
+class TCloneJob;
+
+// What the job's settings and picks ask to be equal: the picked objects of
+// every frame (everything with copyAll), roles and privileges when they were
+// copied, the default character set unless another was asked for, and the
+// rows of the tables picked for data.
+verify::CompareOptions CloneCompareOptions(const TCloneJob& job);
+
+// Attaches both databases with character set NONE, compares them and writes
+// one line per kind of catalogue item and per copied table (a summary line
+// for many equal tables), each difference as a red line, then the time it
+// took. Call it once the job has committed and disconnected both sides.
+void VerifyClone(TCloneJob& job);
+
+}  // namespace dravik::engine

@@ -1,0 +1,87 @@
+// The comparison of a database with its copy: the Verification section that
+// ends a clone (scoped to what the clone was asked for, left out with
+// --no-verify), and dravik-clone --compare with its exit statuses and one
+// line per difference.
+#include "cli/cli_fixture.h"
+
+namespace dravik::test {
+namespace {
+
+class VerificationTest : public CliFixture {
+protected:
+    // The small source with a named check, a plain index and a column default.
+    void MakeComparedSource() {
+        MakeSmallSource();
+        Isql(src, "ALTER TABLE ITEM ADD CONSTRAINT ITEM_PRICE CHECK (PRICE > 0);\n"
+                  "CREATE INDEX ITEM_NOTE ON ITEM (NOTE);\n"
+                  "ALTER TABLE TAG ALTER LABEL SET DEFAULT 'none';\nCOMMIT;\n");
+    }
+};
+
+TEST_F(VerificationTest, CloneEndsWithVerificationScopedToWhatWasAsked) {
+    MakeComparedSource();
+    const CloneRun whole = RunClone({src, dst});
+    ASSERT_EQ(whole.status, 0) << whole.out << whole.err;
+    EXPECT_TRUE(HasLine(whole.out, "Verification: the destination compared with the source")) << whole.out;
+    EXPECT_TRUE(HasLine(whole.out, "table: 2 equal")) << whole.out;
+    EXPECT_TRUE(HasLine(whole.out, "index: 2 equal")) << whole.out;
+    EXPECT_TRUE(HasLine(whole.out, "ITEM: 25 rows, equal")) << whole.out;
+    EXPECT_TRUE(HasLine(whole.out, "TAG: 3 rows, equal")) << whole.out;
+    EXPECT_TRUE(HasLineStarting(whole.out, "Verification time: ")) << whole.out;
+
+    // Only ITEM and its rows were asked for: the rest of the source is not missed.
+    const CloneRun subset = RunClone({"--tables", "ITEM", "--data", "ITEM", "--views", "none", "--procedures",
+                                      "none", "--no-generator-values", src, dst});
+    ASSERT_EQ(subset.status, 0) << subset.out << subset.err;
+    EXPECT_TRUE(HasLine(subset.out, "table: 1 equal")) << subset.out;
+    EXPECT_TRUE(HasLine(subset.out, "ITEM: 25 rows, equal")) << subset.out;
+    EXPECT_FALSE(HasLineStarting(subset.out, "TAG: ")) << subset.out;
+    EXPECT_FALSE(HasLineStarting(subset.out, "view: ")) << subset.out;
+
+    const CloneRun unverified = RunClone({"--no-verify", src, dst});
+    ASSERT_EQ(unverified.status, 0) << unverified.out << unverified.err;
+    EXPECT_EQ(unverified.out.find("Verification"), std::string::npos) << unverified.out;
+    EXPECT_EQ(Lines(unverified.out).back(), "Database copy: complete");
+}
+
+TEST_F(VerificationTest, CompareFindsCopiesEqualAndNamesEachDifference) {
+    MakeComparedSource();
+    ASSERT_EQ(RunClone({"--no-verify", src, dst}).status, 0);
+    const CloneRun clone = RunClone({"--compare", src, dst});
+    EXPECT_EQ(clone.status, 0) << clone.out << clone.err;
+    EXPECT_TRUE(HasLineStarting(clone.out, "equal: ")) << clone.out;
+    const std::string gbak = dir.File("gbak.fdb");
+    GbakClone(src, gbak);
+    const CloneRun restored = RunClone({"--compare", src, gbak});
+    EXPECT_EQ(restored.status, 0) << restored.out << restored.err;
+
+    Isql(gbak, "UPDATE TAG SET LABEL = 'green' WHERE ID = 1;\nDELETE FROM ITEM WHERE ID = 25;\n"
+               "ALTER TABLE ITEM DROP CONSTRAINT ITEM_PRICE;\nCOMMIT;\n"
+               "ALTER TABLE ITEM ADD CONSTRAINT ITEM_PRICE CHECK (PRICE >= 0);\n"
+               "DROP INDEX ITEM_NOTE;\nALTER TABLE TAG ALTER LABEL SET DEFAULT 'other';\nCOMMIT;\n");
+    const CloneRun changed = RunClone({"--compare", src, gbak});
+    EXPECT_EQ(changed.status, 1) << changed.out << changed.err;
+    EXPECT_EQ(Lines(changed.out),
+              (std::vector<std::string>{
+                  "column TAG.LABEL: default differs: DEFAULT 'none' | DEFAULT 'other'",
+                  "constraint ITEM_PRICE: check differs: CHECK (PRICE > 0) | CHECK (PRICE >= 0)",
+                  "index ITEM_NOTE: only in source",
+                  "table ITEM: rows 25 vs 24",
+                  "table TAG: rows differ (3 each)",
+              }))
+        << changed.out;
+    EXPECT_EQ(changed.err, "dravik-clone: 5 differences\n");
+}
+
+TEST_F(VerificationTest, CompareOfAnUnreadableDatabaseExitsTwo) {
+    MakeSmallSource();
+    const CloneRun missing = RunClone({"--compare", src, dir.File("none.fdb")});
+    EXPECT_EQ(missing.status, 2) << missing.out << missing.err;
+    EXPECT_TRUE(HasLineStarting(missing.err, "dravik-clone: the destination database " + dir.File("none.fdb") +
+                                                 " cannot be read: "))
+        << missing.err;
+    EXPECT_EQ(missing.out, "");
+}
+
+}  // namespace
+}  // namespace dravik::test
