@@ -317,9 +317,10 @@ Control characters in names and messages are shown escaped (\n, \x1B ...).
 Exit status:
   0    the job finished without an error line and every row was copied
        (also --help, --list)
-  1    the job finished, but wrote error lines to the run log or the
+  1    the job finished, but wrote error lines to the run log, the
        destination refused rows (each table with refused rows has an error
-       line with their number and the first refusal)
+       line with their number and the first refusal), or the verification
+       found a difference
   2    the destination could not be created, the source could not be read,
        or the command line was wrong
   3    the job failed midway (an I/O error such as a full disk, a lost
