@@ -20,8 +20,29 @@ std::string TFrame_select_data::ListingSql() const {
 
 void TFrame_select_data::LoadList(DbConnection& connection, bool) { FillFromQuery(connection, false, ListingSql()); }
 
+namespace {
+
+std::string ProgressText(std::int64_t rows, std::int64_t errors) {
+    return std::to_string(rows) + " записей (" + std::to_string(errors) + " ошибок)";
+}
+
+// The rows of a table, counted in the source's snapshot; -1 when the count fails.
+std::int64_t CountRows(DbConnection& source, const std::string& table) {
+    try {
+        auto query = NewQuery(source, "select count(*) from " + QuoteIdentifier(TrimRight(table)));
+        query->Open();
+        const std::int64_t rows = query->Eof() ? -1 : std::stoll(query->Fields(0).AsString());
+        query->Close();
+        return rows;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+}  // namespace
+
 void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
-    LogOk("Скопировано:", std::to_string(rows) + " записей (" + std::to_string(errors) + " ошибок)");
+    LogOk("Скопировано:", ProgressText(rows, errors));
 }
 
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
@@ -31,11 +52,16 @@ void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& de
 
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
     LogOk("COPY DATA", name);
+    const std::int64_t total = countRows ? CountRows(source, name) : -1;
+    const std::string table = TrimRight(name);
+    auto progress = [this, total, &table](std::int64_t rows, std::int64_t errors, bool last) {
+        if (last || !wizard) return CopyProgress(rows, errors);
+        wizard->LogProgress("Скопировано:", ProgressText(rows, errors), table, rows, total);
+    };
     std::unique_ptr<TableRowCopier> copier;
     try {
-        copier = std::make_unique<TableRowCopier>(
-            source, destination, name, ignoreErrors, commitInterval, [this] { return CheckStop(); },
-            [this](std::int64_t rows, std::int64_t errors) { CopyProgress(rows, errors); });
+        copier = std::make_unique<TableRowCopier>(source, destination, name, ignoreErrors, commitInterval,
+                                                  [this] { return CheckStop(); }, progress);
     } catch (const std::exception& e) {
         // The table is missing in the destination (a table that was not
         // created) or a cursor cannot be opened: this table's rows are

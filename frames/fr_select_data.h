@@ -15,6 +15,9 @@ public:
     bool ignoreErrors = true;
     // Rows between two commits, each followed by a progress line (more than 0).
     int commitInterval = 500;
+    // Count each table's rows before its copy, for progress against a total
+    // (one more scan of the table: only when someone watches).
+    bool countRows = false;
 
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }

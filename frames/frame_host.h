@@ -3,6 +3,7 @@
 // the stop flag, and letting pending window events run.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace dravik::frames {
@@ -19,6 +20,12 @@ public:
     virtual void SummaryPlain(const std::string& caption, const std::string& text) = 0;
     virtual void SummaryNote(const std::string& caption, const std::string& text) = 0;
     virtual void SummaryWarn(const std::string& caption, const std::string& text) = 0;
+    // An intermediate progress line of a table's copy: rows handled so far
+    // of the table's total (-1: not counted). A plain green line by default.
+    virtual void LogProgress(const std::string& caption, const std::string& text, const std::string& /*table*/,
+                             std::int64_t /*done*/, std::int64_t /*total*/) {
+        LogOk(caption, text);
+    }
     virtual bool StopFlag() const = 0;
     virtual void ProcessEvents() = 0;
 };

@@ -71,7 +71,7 @@ bool TableRowCopier::CopyRow() {
             if (!Flush()) return false;
             if (commitHere) {
                 Commit(true);
-                progress_(rows_, errors_);
+                progress_(rows_, errors_, false);
             }
         }
     }
@@ -154,13 +154,13 @@ void TableRowCopier::Fail(const std::exception& error) {
     }
     rows_ = committedRows_;
     errors_ = committedErrors_;
-    progress_(rows_, errors_);
+    progress_(rows_, errors_, true);
     throw CopyFailure(error.what());
 }
 
 void TableRowCopier::Finish() {
     if (!abandoned_) Commit(false);
-    progress_(rows_, errors_);
+    progress_(rows_, errors_, true);
 }
 
 }  // namespace dravik::frames

@@ -34,8 +34,9 @@ public:
     // Read after every row that reached the destination's queue; true ends
     // the copy after that row.
     using StopCheck = std::function<bool()>;
-    // Writes a progress line: rows handled so far and how many of them failed.
-    using ProgressLine = std::function<void(std::int64_t rows, std::int64_t errors)>;
+    // Writes a progress line: rows handled so far and how many of them
+    // failed; `last` for the table's final count.
+    using ProgressLine = std::function<void(std::int64_t rows, std::int64_t errors, bool last)>;
 
     // Opens the table of that name on both sides and matches their columns;
     // raises when either table cannot be opened. With ignoreErrors a failing

@@ -171,6 +171,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             }
         } else if (name == "--list") {
             o.list = true;
+        } else if (name == "--log") {
+            if (!value(o.logFile)) return std::nullopt;
         } else if (name == "--compare") {
             o.compare = true;
         } else if (name == "--no-verify") {
@@ -242,7 +244,9 @@ the chosen tables, and can carry over roles and granted privileges. SOURCE is
 only read: attached with its database triggers off, in read-only
 transactions, and all its rows are read in one snapshot, so a source others
 write to gives a clone of one moment. The run log goes to stdout (in colour on a terminal, unless
-NO_COLOR is set); messages and errors go to stderr.
+NO_COLOR is set); messages and errors go to stderr. On a terminal, a table's
+progress lines are replaced in place by one live line (rows copied of the
+table's total, rows per second, time left); the table's final count stays.
 
 A database is a local path (opened through the embedded engine, no server
 needed) or SERVER:PATH on a Firebird server (SERVER may be HOST/PORT). A name
@@ -301,6 +305,8 @@ Other:
                           difference on a line of its own (the connection
                           options apply; exit 0 equal, 1 different, 2 one of
                           them could not be read)
+      --log FILE          write the whole run log to FILE as well, every
+                          progress line included (FILE is replaced)
   -v, --verbose           print the job summary and each step to stderr,
                           and under each red line of the run log the
                           statement that failed

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <memory>
 #include <cstdlib>
 #include <exception>
 #include <string>
@@ -81,8 +82,19 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     }
     if (options.compare) return RunCompare(options, out, err);
 
-    // Verbose runs show under a red line the statement that failed.
-    engine::TerminalSink runLog(out, WantColours(out), options.verbose);
+    // A file asked for with --log gets the run log too, progress lines and all.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, &std::fclose);
+    if (!options.logFile.empty()) {
+        logFile.reset(std::fopen(options.logFile.c_str(), "w"));
+        if (!logFile) return BadInput(err, "cannot write the log file '" + options.logFile + "'");
+    }
+    // Verbose runs show under a red line the statement that failed. On a
+    // terminal a table's progress is one line redrawn in place.
+    const bool live = isatty(fileno(out)) != 0;
+    engine::TerminalSink terminalLog(out, WantColours(out), options.verbose, live);
+    engine::TerminalSink fileLog(logFile ? logFile.get() : out, false, options.verbose);
+    engine::TeeSink bothLogs(terminalLog, fileLog);
+    engine::LogSink& runLog = logFile ? static_cast<engine::LogSink&>(bothLogs) : terminalLog;
     engine::MemorySink summaryLog;
     TerminalUi ui(err, options.verbose);
     try {
@@ -91,6 +103,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         ui.Attach(job);
         job.settings = options.settings;
         job.settings.copyAll = !NarrowsObjects(options);
+        job.settings.countRowsForProgress = live;
 
         job.LoadFrames();
         Flush(summaryLog, err);  // a listing query that failed has said so here

@@ -38,6 +38,13 @@ void TCloneJob::LogError(const std::string& c, const std::string& t) {
     // Another object would fail the same way: the job ends here.
     if (HandledEnvironmentFault(t)) failed_ = true;
 }
+void TCloneJob::LogProgress(const std::string& c, const std::string& t, const std::string& table,
+                            std::int64_t done, std::int64_t total) {
+    LogEntry entry{c, kGrey, t, kGreen};
+    entry.progress = {true, db::EscapeControls(table), done, total};
+    runLog_.Append(entry);
+    ui_.ProcessEvents();
+}
 void TCloneJob::JobFailed(const std::string& c, const std::string& t) {
     LogError(c, t);
     failed_ = true;

@@ -99,6 +99,8 @@ public:
     // line written while handling such an error (an environment fault of the
     // server) does the same.
     void JobFailed(const std::string& caption, const std::string& text) override;
+    void LogProgress(const std::string& caption, const std::string& text, const std::string& table,
+                     std::int64_t done, std::int64_t total) override;
     void SummaryPlain(const std::string& caption, const std::string& text) override;
     void SummaryNote(const std::string& caption, const std::string& text) override;
     void SummaryWarn(const std::string& caption, const std::string& text) override;

@@ -1,5 +1,6 @@
 #include "app/engine/log.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace dravik::engine {
@@ -51,7 +52,61 @@ std::string IndentContinuations(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+double SteadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// "M:SS" or "H:MM:SS".
+std::string Clock(double seconds) {
+    const long s = static_cast<long>(seconds + 0.5);
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    return text;
+}
+
+}  // namespace
+
+void TerminalSink::ClearLiveLine() {
+    if (!liveLineShown_) return;
+    std::fputs("\r\x1b[K", stream_);
+    liveLineShown_ = false;
+}
+
+void TerminalSink::DrawLiveLine(const LogProgress& progress) {
+    const double now = SteadySeconds();
+    if (progress.subject != liveSubject_) {  // the table's first progress line
+        liveSubject_ = progress.subject;
+        liveStart_ = now;
+        liveStartDone_ = progress.done;
+    }
+    const double elapsed = now - liveStart_;
+    const double rate = elapsed > 0 ? static_cast<double>(progress.done - liveStartDone_) / elapsed : 0;
+    std::string line = progress.subject + ": " + std::to_string(progress.done);
+    if (progress.total >= 0) line += " of " + std::to_string(progress.total);
+    line += " rows";
+    if (rate > 0) {
+        line += ", " + std::to_string(static_cast<long long>(rate)) + " rows/s";
+        if (progress.total > progress.done)
+            line += ", " + Clock(static_cast<double>(progress.total - progress.done) / rate) + " left";
+    }
+    std::fputs("\r\x1b[K", stream_);
+    std::fputs(line.c_str(), stream_);
+    std::fflush(stream_);
+    liveLineShown_ = true;
+}
+
 void TerminalSink::Append(const LogEntry& original) {
+    if (liveProgress_ && original.progress.live) {
+        DrawLiveLine(original.progress);
+        return;
+    }
+    ClearLiveLine();
+    if (liveProgress_ && !original.progress.subject.empty()) liveSubject_.clear();  // the table's last line
     LogEntry entry = original;
     entry.caption = WithoutCarriageReturns(entry.caption);
     entry.text = IndentContinuations(WithoutCarriageReturns(entry.text));

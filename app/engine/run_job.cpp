@@ -14,6 +14,7 @@ void TCloneJob::HandSettingsToFrames() {
     Frame_select_generator.cbGenID = settings.useGeneratorValues;
     Frame_select_data.ignoreErrors = settings.ignoreErrors;
     Frame_select_data.commitInterval = settings.CommitInterval();
+    Frame_select_data.countRows = settings.countRowsForProgress;
 }
 
 bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&),

@@ -42,6 +42,9 @@ struct JobSettings {
     // Table data (page P_DAT).
     bool ignoreErrors = true;         // cbIgnoreError: a failing row is skipped and counted
     int commitEvery = kDefaultCommitEvery;  // eCommitCount; 0 or less means kDefaultCommitEvery
+    // Count each table's rows first, so progress shows against a total
+    // (dravik-clone on a terminal).
+    bool countRowsForProgress = false;
 
     static constexpr int kDefaultCommitEvery = 500;
     // Rows between two commits of the data copy: commitEvery, or the default.

@@ -3,7 +3,12 @@
 // input; and what the options change in the destination.
 #include "cli/cli_fixture.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
+
+#include "app/engine/log.h"
 
 namespace dravik::test {
 namespace {
@@ -52,6 +57,43 @@ TEST_F(CliRunTest, CleanCloneExitsZeroWithEveryRow) {
     EXPECT_EQ(Scalar(dst, "select gen_id(G_ITEM, 0) from rdb$database"), "42");
     EXPECT_EQ(Scalar(dst, "select count(*) from V_ITEM"), "25");
     EXPECT_EQ(Scalar(dst, "select N from ITEM_COUNT"), "25");
+}
+
+// On a terminal the intermediate progress lines of a table are one line
+// redrawn in place and only its final count stays; a --log file keeps them all.
+TEST_F(CliRunTest, ProgressIsOneLiveLineOnATerminalAndEveryLineInTheLogFile) {
+    std::FILE* terminal = std::tmpfile();
+    ASSERT_NE(terminal, nullptr);
+    engine::TerminalSink live(terminal, false, false, true);
+    auto progress = [](std::int64_t done) {
+        engine::LogEntry entry{"Скопировано:", engine::kGrey, std::to_string(done) + " записей (0 ошибок)",
+                               engine::kGreen};
+        entry.progress = {true, "T", done, 1500};
+        return entry;
+    };
+    live.Append({"COPY DATA", engine::kGrey, "T", engine::kGreen});
+    live.Append(progress(500));
+    live.Append(progress(1000));
+    live.Append({"Скопировано:", engine::kGrey, "1500 записей (0 ошибок)", engine::kGreen});
+    std::rewind(terminal);
+    std::string shown;
+    for (int c; (c = std::fgetc(terminal)) != EOF;) shown += static_cast<char>(c);
+    std::fclose(terminal);
+    EXPECT_EQ(shown.rfind("COPY DATA: T\n\r\x1b[KT: 500 of 1500 rows\r\x1b[KT: 1000 of 1500 rows", 0), 0u) << shown;
+    const std::string last = "\r\x1b[KСкопировано:: 1500 записей (0 ошибок)\n";
+    ASSERT_GE(shown.size(), last.size());
+    EXPECT_EQ(shown.substr(shown.size() - last.size()), last) << shown;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 2) << shown;
+
+    MakeSmallSource();
+    const std::string log = dir.File("run.log");
+    const CloneRun run = RunClone({"--commit-every", "10", "--log", log, src, dst});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    std::ifstream file(log);
+    const std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, run.out);  // the same lines as a run log that is not a terminal
+    EXPECT_TRUE(HasLine(written, "Скопировано:: 10 записей (0 ошибок)")) << written;
+    EXPECT_EQ(RunClone({"--log", dir.File("no-such-folder/run.log"), src, dst}).status, 2);
 }
 
 TEST_F(CliRunTest, RedLinesExitOne) {

@@ -112,7 +112,7 @@ TEST(ArrayCopy, EveryElementArrivesPastTheThousandthRowAndOtherBoundsFailTheRow)
                            "1.01|1.02|1.03|2000-01-03|2000-01-04|<null>|<null>|");
     EXPECT_EQ(expected[6].substr(0, 30), "7|<null>|<null>|<null>|<null>|");
 
-    frames::TableRowCopier copier(source, destination, "T", false, 500, [] { return false; }, [](auto, auto) {});
+    frames::TableRowCopier copier(source, destination, "T", false, 500, [] { return false; }, [](auto, auto, auto) {});
     while (copier.CopyRow()) {
     }
     ASSERT_TRUE(copier.Flush());
