@@ -1,6 +1,8 @@
-// A table's own indices (those no key owns), each its own node before the
-// rows: columns or expression, unique, descending, and inactive when the
-// source's is.
+// A table's own indices (those no key owns), each its own node: columns or
+// expression, unique, descending, and inactive when the source's is. An
+// active index is built after the rows, by one sort; an inactive one is made
+// on the empty table, where it costs nothing and a unique one cannot fail on
+// the duplicates it may cover.
 #include "frames/fr_select_table.h"
 
 #include "frames/declareSQL.h"
@@ -11,23 +13,31 @@
 namespace dravik::frames {
 
 void TFrame_select_table::PlanIndices(schema::SchemaPlan& plan, PlanContext& context, const std::string& t) {
-    std::vector<std::string> names;
+    struct Found {
+        std::string name;
+        bool inactive;
+    };
+    std::vector<Found> indices;
     {
         // A key's index is made by its constraint.
         auto query = NewQuery(context.source,
-                              "SELECT RDB$INDEX_NAME from RDB$INDICES i where RDB$RELATION_NAME=" + SqlString(t) +
+                              "SELECT RDB$INDEX_NAME, coalesce(RDB$INDEX_INACTIVE, 0) from RDB$INDICES i "
+                              "where RDB$RELATION_NAME=" + SqlString(t) +
                                   " and RDB$INDEX_NAME not like 'RDB$%' and coalesce(RDB$SYSTEM_FLAG, 0) = 0"
                                   " and not exists (select 1 from RDB$RELATION_CONSTRAINTS c"
                                   " where c.RDB$INDEX_NAME = i.RDB$INDEX_NAME) order by RDB$INDEX_NAME");
-        for (query->Open(); !query->Eof(); query->Next()) names.push_back(TrimRight(query->Fields(0).AsString()));
+        for (query->Open(); !query->Eof(); query->Next())
+            indices.push_back({TrimRight(query->Fields(0).AsString()), query->Fields(1).AsInteger() == 1});
     }
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    for (const std::string& index : names) {
+    for (const Found& found : indices) {
+        const std::string& index = found.name;
         const std::string key = schema::key::Index(index);
         std::vector<std::string> dependsOn = context.Links().Of(key);
         dependsOn.push_back(schema::key::Relation(t));
-        plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kIndex, "M_TAB", std::move(dependsOn),
+        plan.Add(Node(key, found.inactive ? schema::Phase::BeforeData : schema::Phase::AfterData, schema::rank::kIndex,
+                      found.inactive ? "M_TAB" : "A_TRG", std::move(dependsOn),
                       [this, &s, &d, t, index] { CreateIndex(s, d, t, index); }));
     }
 }

@@ -73,8 +73,10 @@ void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext&
         const std::string key = schema::key::Constraint(c.name);
         const std::string n = c.name;
         if (c.type == "PRIMARY KEY" || c.type == "UNIQUE") {
-            plan.Add(Node(key, schema::Phase::BeforeData,
-                          c.type == "UNIQUE" ? schema::rank::kUniqueKey : schema::rank::kPrimaryKey, "M_TAB",
+            // Built after the rows, by one sort of the whole table rather
+            // than an update of its index for every row.
+            plan.Add(Node(key, schema::Phase::AfterData,
+                          c.type == "UNIQUE" ? schema::rank::kUniqueKey : schema::rank::kPrimaryKey, "A_TRG",
                           {tableKey}, [this, &s, &d, t, n] { CreateKey(s, d, t, n); }));
         } else if (c.type == "FOREIGN KEY") {
             plan.Add(Node(key, schema::Phase::AfterData, schema::rank::kForeignKey, "A_TRG", {tableKey},
