@@ -1,4 +1,5 @@
-// Tables: the listing, CREATE TABLE with every stored column, computed
+// Tables: the listing, CREATE TABLE with every stored column (and the primary
+// key when only CREATE TABLE can make it as the source has it), computed
 // columns that read other objects added once those exist, and the plan of a
 // table's parts.
 #include "frames/fr_select_table.h"
@@ -62,7 +63,7 @@ bool GeneratedName(const std::string& name) {
     return name.rfind("INTEG_", 0) == 0 || name.rfind("RDB$", 0) == 0;
 }
 
-std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbCursorSet& row) {
+std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbCursorSet& row, bool notNull) {
     // Duplicate names of the join resolve to RDB$RELATION_FIELDS (the first in
     // the select list): the column's own domain name, default, null flag and
     // collation; type, character set and computed source come from RDB$FIELDS.
@@ -86,7 +87,7 @@ std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbC
     }
     d += IdentityClause(source, row);
     d += " " + Trim(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
-    if (row.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) d += " NOT NULL ";
+    if (notNull && row.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) d += " NOT NULL ";
     if (db::DbField* collation = row.FindField("RDB$COLLATION_ID"); collation && !collation->IsNull()) {
         const std::string name = CollationName(source, collation->AsString(), type.charsetId);
         if (!name.empty()) d += " COLLATE " + QuoteIdentifier(name);
@@ -114,8 +115,9 @@ void TFrame_select_table::PlanObject(schema::SchemaPlan& plan, PlanContext& cont
                 deferred.push_back(column);
         }
     }
+    const KeyOfCreateTable key = PrimaryKeyOfCreateTable(s, t);
     plan.Add(Node(tableKey, schema::Phase::BeforeData, schema::rank::kTable, "M_TAB", {},
-                  [this, &s, &d, t, deferred] { CreateTable(s, d, t, deferred); }));
+                  [this, &s, &d, t, deferred, key] { CreateTable(s, d, t, deferred, key); }));
     for (const std::string& column : deferred) {
         const std::string columnKey = schema::key::Column(t, column);
         std::vector<std::string> dependsOn = context.Links().Of(columnKey);
@@ -123,13 +125,14 @@ void TFrame_select_table::PlanObject(schema::SchemaPlan& plan, PlanContext& cont
         plan.Add(Node(columnKey, schema::Phase::BeforeData, schema::rank::kComputedColumn, "M_TAB",
                       std::move(dependsOn), [this, &s, &d, t, column] { AddComputedColumn(s, d, t, column); }));
     }
-    PlanConstraints(plan, context, t);
+    PlanConstraints(plan, context, t, key.constraint);
     PlanIndices(plan, context, t);
     PlanRelationTriggers(*this, plan, context, t);
 }
 
 void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destination, const std::string& t,
-                                      const std::vector<std::string>& deferredColumns) {
+                                      const std::vector<std::string>& deferredColumns,
+                                      const KeyOfCreateTable& key) {
     try {
         std::string head = "CREATE TABLE " + QuoteIdentifier(t);
         std::string tail;
@@ -157,7 +160,9 @@ void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destin
             if (std::find(deferredColumns.begin(), deferredColumns.end(), name) != deferredColumns.end()) continue;
             s += first ? "\r\n\t" : ",\r\n\t";
             first = false;
-            std::string declaration = ColumnDeclaration(source, *columns);
+            const bool keyMakesNotNull =
+                std::find(key.columns.begin(), key.columns.end(), name) != key.columns.end();
+            std::string declaration = ColumnDeclaration(source, *columns, !keyMakesNotNull);
             if (auto named = namedNotNull.find(name); named != namedNotNull.end()) {
                 if (const size_t at = declaration.find(" NOT NULL "); at != std::string::npos)
                     declaration.insert(at, " CONSTRAINT " + QuoteIdentifier(named->second));
@@ -167,6 +172,10 @@ void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destin
                 restarts.emplace_back(name, TrimRight(g->AsString()));
         }
         columns->Close();
+        if (!key.constraint.empty()) {
+            std::string type;
+            s += ",\r\n\t" + KeyDefinition(source, key.constraint, type);
+        }
         s += "\r\n)" + tail + ";";
         ExecStatement(destination, s);
         // An identity continues from where the source's stands.

@@ -12,6 +12,14 @@ class DbQuery;
 
 namespace dravik::frames {
 
+// The primary key that CREATE TABLE must make itself, and the key columns
+// written there without NOT NULL: those with the null flag set and no NOT
+// NULL constraint of their own. No constraint when the table has none such.
+struct KeyOfCreateTable {
+    std::string constraint;
+    std::vector<std::string> columns;
+};
+
 class TFrame_select_table : public TFrame_select {
 public:
     std::string Title() const override { return "Tables"; }
@@ -22,8 +30,9 @@ public:
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The declaration of one column row (RDB$RELATION_FIELDS f joined with
-    // RDB$FIELDS ff): domain or type, identity, default, NOT NULL, collation.
-    static std::string ColumnDeclaration(DbConnection& source, db::DbCursorSet& row);
+    // RDB$FIELDS ff): domain or type, identity, default, NOT NULL (unless
+    // left to a key of CREATE TABLE), collation.
+    static std::string ColumnDeclaration(DbConnection& source, db::DbCursorSet& row, bool notNull = true);
     // The words of an ON UPDATE / ON DELETE clause for a stored rule: the
     // rule as stored, NO ACTION when none is stored, "" (no clause) for
     // RESTRICT.
@@ -32,13 +41,17 @@ public:
 
 private:
     void CreateTable(DbConnection& source, DbConnection& destination, const std::string& table,
-                     const std::vector<std::string>& deferredColumns);
+                     const std::vector<std::string>& deferredColumns, const KeyOfCreateTable& key);
     void AddComputedColumn(DbConnection& source, DbConnection& destination, const std::string& table,
                            const std::string& column);
-    void PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& table);
+    void PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& table,
+                         const std::string& keyOfCreateTable);
     void PlanIndices(schema::SchemaPlan& plan, PlanContext& context, const std::string& table);
     void CreateKey(DbConnection& source, DbConnection& destination, const std::string& table,
                    const std::string& constraint);
+    // The run log's line of a key that CREATE TABLE made: green when the
+    // destination's table has its primary key.
+    void ConfirmKeyOfCreateTable(DbConnection& destination, const std::string& table, const std::string& constraint);
     void CreateForeignKey(DbConnection& source, DbConnection& destination, const std::string& table,
                           const std::string& constraint);
     void CreateCheck(DbConnection& source, DbConnection& destination, const std::string& table,
@@ -49,6 +62,11 @@ private:
 
 // The quoted names of an index's columns in segment order, joined with ", ".
 std::string IndexColumns(DbConnection& source, const std::string& index);
+// "[CONSTRAINT name] PRIMARY KEY|UNIQUE (columns) [USING ... INDEX name]" of a
+// source key, for ALTER TABLE ADD and CREATE TABLE alike; its type in type.
+std::string KeyDefinition(DbConnection& source, const std::string& constraint, std::string& type);
+// The table's primary key if CREATE TABLE must make it (see KeyOfCreateTable).
+KeyOfCreateTable PrimaryKeyOfCreateTable(DbConnection& source, const std::string& table);
 // True for a constraint or index name the engine made up (INTEG_n, RDB$...):
 // the clone leaves such names for its own engine to make.
 bool GeneratedName(const std::string& name);

@@ -1,5 +1,6 @@
 // A table's constraints: primary and unique keys before the rows, CHECK
-// constraints and foreign keys after them, each its own node. A name the
+// constraints and foreign keys after them, each its own node (a primary key
+// that only CREATE TABLE can make as the source has it comes with the table). A name the
 // user gave is kept whole; a name the engine made up is left for the
 // destination's engine to make again.
 #include "frames/fr_select_table.h"
@@ -44,6 +45,41 @@ std::string IndexColumns(DbConnection& source, const std::string& index) {
     return list;
 }
 
+std::string KeyDefinition(DbConnection& source, const std::string& constraint, std::string& type) {
+    auto query = NewQuery(source, "select RDB$CONSTRAINT_TYPE, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
+                                  "where RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+    query->Open();
+    if (query->Eof()) throw std::runtime_error("the source has no constraint " + constraint);
+    type = TrimRight(query->Fields(0).AsString());
+    const std::string index = TrimRight(query->Fields(1).AsString());
+    query->Close();
+    return ConstraintClause(constraint) + type + " (" + IndexColumns(source, index) + ")" +
+           UsingIndexClause(source, constraint, index);
+}
+
+KeyOfCreateTable PrimaryKeyOfCreateTable(DbConnection& source, const std::string& table) {
+    // Only a table-level PRIMARY KEY inside CREATE TABLE sets a column's null
+    // flag without a NOT NULL constraint: a column's own NOT NULL, SET NOT
+    // NULL and an inline key all add the constraint, a key added later by
+    // ALTER TABLE sets no flag, and a UNIQUE key never does.
+    auto query = NewQuery(source,
+                          "select trim(rc.RDB$CONSTRAINT_NAME), trim(s.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS rc "
+                          "join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = rc.RDB$INDEX_NAME "
+                          "join RDB$RELATION_FIELDS f on f.RDB$RELATION_NAME = rc.RDB$RELATION_NAME "
+                          "and f.RDB$FIELD_NAME = s.RDB$FIELD_NAME "
+                          "where rc.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' and f.RDB$NULL_FLAG = 1 "
+                          "and rc.RDB$RELATION_NAME = " + SqlString(table) +
+                              " and not exists (select 1 from RDB$RELATION_CONSTRAINTS n join RDB$CHECK_CONSTRAINTS cc "
+                              "on cc.RDB$CONSTRAINT_NAME = n.RDB$CONSTRAINT_NAME where n.RDB$CONSTRAINT_TYPE = 'NOT NULL' "
+                              "and n.RDB$RELATION_NAME = rc.RDB$RELATION_NAME and cc.RDB$TRIGGER_NAME = f.RDB$FIELD_NAME)");
+    KeyOfCreateTable key;
+    for (query->Open(); !query->Eof(); query->Next()) {
+        key.constraint = query->Fields(0).AsString();
+        key.columns.push_back(query->Fields(1).AsString());
+    }
+    return key;
+}
+
 std::string TFrame_select_table::ReferentialRule(const std::string& storedRule) {
     // RESTRICT is what the server stores for a rule left unsaid, and a word
     // Firebird 3 does not accept: it is said by saying nothing.
@@ -52,7 +88,8 @@ std::string TFrame_select_table::ReferentialRule(const std::string& storedRule) 
     return rule.empty() ? "NO ACTION" : rule;
 }
 
-void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& t) {
+void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& t,
+                                          const std::string& keyOfCreateTable) {
     struct Found {
         std::string name, type;
     };
@@ -72,7 +109,12 @@ void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext&
     for (const Found& c : constraints) {
         const std::string key = schema::key::Constraint(c.name);
         const std::string n = c.name;
-        if (c.type == "PRIMARY KEY" || c.type == "UNIQUE") {
+        if (c.name == keyOfCreateTable) {
+            // Made with the table already; its node stays for the run log's
+            // line and for what depends on the key.
+            plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kPrimaryKey, "M_TAB", {tableKey},
+                          [this, &d, t, n] { ConfirmKeyOfCreateTable(d, t, n); }));
+        } else if (c.type == "PRIMARY KEY" || c.type == "UNIQUE") {
             // Built after the rows, by one sort of the whole table rather
             // than an update of its index for every row.
             plan.Add(Node(key, schema::Phase::AfterData,
@@ -92,17 +134,27 @@ void TFrame_select_table::CreateKey(DbConnection& source, DbConnection& destinat
                                     const std::string& constraint) {
     std::string caption = "PRIMARY KEY " + t;
     try {
-        auto query = NewQuery(source, "select RDB$CONSTRAINT_TYPE, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
-                                      "where RDB$CONSTRAINT_NAME=" + SqlString(constraint));
-        query->Open();
-        if (query->Eof()) throw std::runtime_error("the source has no constraint " + constraint);
-        const std::string type = TrimRight(query->Fields(0).AsString());
-        const std::string index = TrimRight(query->Fields(1).AsString());
-        query->Close();
+        std::string type;
+        const std::string definition = KeyDefinition(source, constraint, type);
         if (type == "UNIQUE") caption = "UNIQUE " + t;
-        ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + ConstraintClause(constraint) +
-                                       type + " (" + IndexColumns(source, index) + ")" +
-                                       UsingIndexClause(source, constraint, index) + ";");
+        ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + definition + ";");
+        LogOk(caption, constraint);
+    } catch (const std::exception& e) {
+        LogError(caption, e.what());
+    }
+}
+
+void TFrame_select_table::ConfirmKeyOfCreateTable(DbConnection& destination, const std::string& t,
+                                                  const std::string& constraint) {
+    const std::string caption = "PRIMARY KEY " + t;
+    try {
+        // The engine names an INTEG_ key anew, so the key is found by its table.
+        auto query = NewQuery(destination, "select count(*) from RDB$RELATION_CONSTRAINTS where RDB$RELATION_NAME=" +
+                                               SqlString(t) + " and RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'");
+        query->Open();
+        if (query->Fields(0).AsInteger() == 0)
+            throw std::runtime_error("the key " + constraint + " was to come with CREATE TABLE " + t +
+                                     ", and the destination has none");
         LogOk(caption, constraint);
     } catch (const std::exception& e) {
         LogError(caption, e.what());

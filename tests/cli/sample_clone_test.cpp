@@ -91,11 +91,7 @@ protected:
 };
 
 TEST_F(SampleCloneTest, CloneMatchesTheSourceObjectForObjectAndRowForRow) {
-    // Verification is left out here: it reports the NOT NULL constraints the
-    // clone adds to key columns whose domain is NOT NULL (the source has
-    // none), which this comparison of extracted schemas does not see.
-    const CloneRun run =
-        RunClone({"--no-verify", "-c", "UTF8", "--page-size", "8192", "--roles", "--grants", src, dst});
+    const CloneRun run = RunClone({"-c", "UTF8", "--page-size", "8192", "--roles", "--grants", src, dst});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(PhasesOf(run.out), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13})) << run.out;
@@ -112,7 +108,7 @@ TEST_F(SampleCloneTest, CloneMatchesTheSourceObjectForObjectAndRowForRow) {
 
 TEST_F(SampleCloneTest, CloneThroughTheServer) {
     DRAVIK_REQUIRE_SERVER();
-    const CloneRun run = RunClone({"--no-verify", "-c", "UTF8", "--roles", "--grants", Remote(src), Remote(dst)});
+    const CloneRun run = RunClone({"-c", "UTF8", "--roles", "--grants", Remote(src), Remote(dst)});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     ExpectSameRows(Remote(src), Remote(dst));
 }

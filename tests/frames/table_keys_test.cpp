@@ -138,6 +138,51 @@ alter table A add constraint FK_2_PRESENT foreign key (P2) references PRESENT (I
               std::vector<std::string>{"FK_2_PRESENT"});
 }
 
+// Key columns whose NOT NULL comes from a domain: only a table-level primary
+// key inside CREATE TABLE sets their null flag without a NOT NULL constraint.
+const char* const kDomain = "create domain D_ID integer not null;";
+const char* const kDomainKeys = R"(
+create table T_NAMED (ID D_ID, X integer, constraint PK_NAMED primary key (ID) using desc index IX_NAMED);
+create table T_UNNAMED (A D_ID, B integer, primary key (B, A));
+create table T_INLINE (ID D_ID primary key);
+create table T_OWN (ID integer not null, constraint PK_OWN primary key (ID));
+create table T_LATER (ID D_ID, U D_ID, constraint UQ_LATER unique (U));
+alter table T_LATER add constraint PK_LATER primary key (ID);
+)";
+
+// Each column's null flag and count of NOT NULL constraints.
+const char* const kNullFlags =
+    "select trim(f.RDB$RELATION_NAME), trim(f.RDB$FIELD_NAME), f.RDB$NULL_FLAG, (select count(*) from "
+    "RDB$RELATION_CONSTRAINTS n join RDB$CHECK_CONSTRAINTS cc on cc.RDB$CONSTRAINT_NAME = n.RDB$CONSTRAINT_NAME "
+    "where n.RDB$CONSTRAINT_TYPE = 'NOT NULL' and n.RDB$RELATION_NAME = f.RDB$RELATION_NAME and "
+    "cc.RDB$TRIGGER_NAME = f.RDB$FIELD_NAME) from RDB$RELATION_FIELDS f where f.RDB$RELATION_NAME starting 'T_' "
+    "order by 1, 2";
+
+TEST_F(TableKeys, APrimaryKeyThatSetsTheNullFlagAloneComesWithCreateTable) {
+    Prepare(std::string(kDomain) + kDomainKeys, kDomain);
+    frame.LoadList(source, true);
+    frame.CreateSelected(source, destination);
+    EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
+    EXPECT_EQ(Rows(dst, kNullFlags), Rows(src, kNullFlags));
+    EXPECT_EQ(Rows(src, kNullFlags)[0], "T_INLINE|ID|1|1");
+    EXPECT_EQ(Rows(dst, kKeyColumns), Rows(src, kKeyColumns));
+    const char* indices = "select trim(RDB$INDEX_NAME), RDB$INDEX_TYPE from RDB$INDICES where RDB$RELATION_NAME = "
+                          "'T_NAMED'";
+    EXPECT_EQ(Rows(dst, indices), std::vector<std::string>{"IX_NAMED|1"});
+    // The key keeps its line in the log, after its table's.
+    const auto lines = Lines();
+    const auto table = std::find(lines.begin(), lines.end(), "CREATE TABLE: T_NAMED");
+    EXPECT_NE(std::find(table, lines.end(), "PRIMARY KEY T_NAMED: PK_NAMED"), lines.end());
+}
+
+TEST_F(TableKeys, AKeyLeftToAFailedCreateTableIsARedLine) {
+    Prepare(std::string(kDomain) + kDomainKeys, std::string(kDomain) + "create table T_NAMED (ID integer);");
+    frame.CreateObject(source, destination, "T_NAMED");
+    EXPECT_EQ(host.Errors().size(), 2u);
+    ASSERT_FALSE(host.Errors().empty());
+    EXPECT_EQ(host.Errors().back().caption, "PRIMARY KEY T_NAMED");
+}
+
 TEST(ReferentialRule, TheStoredRuleIsKeptAndNoneMeansNoAction) {
     EXPECT_EQ(TFrame_select_table::ReferentialRule("  SET NULL   "), "SET NULL");
     EXPECT_EQ(TFrame_select_table::ReferentialRule("RESTRICT"), "");

@@ -14,6 +14,7 @@ create domain d_code as varchar(10) not null check (value = upper(value) and cha
 create domain d_status as char(1) default 'A' check (value in ('A', 'I', 'X'));
 create domain d_qty as integer default 0 check (value >= 0);
 create domain d_email as varchar(80) check (value is null or value like '%_@_%');
+create domain d_id as integer not null;
 
 create table country (
   code char(2) not null,
@@ -167,6 +168,22 @@ create table stock_movement (
   constraint fk_movement_stock_composite foreign key (warehouse_id, product_id)
     references stock (warehouse_id, product_id) on delete cascade on update cascade
 );
+
+-- Key columns whose NOT NULL comes from their domain. A table-level primary
+-- key inside CREATE TABLE sets the null flag with no NOT NULL constraint
+-- (named, unnamed, with a descending index); an inline key and a column's
+-- own NOT NULL add the constraint; a key added later sets no flag at all,
+-- and a unique key never does.
+create table carrier (
+  id d_id,
+  name varchar(40),
+  constraint pk_carrier primary key (id) using desc index ix_carrier_id_desc
+);
+create table carrier_zone (carrier_id d_id, zone_no d_id, primary key (carrier_id, zone_no));
+create table carrier_code (code d_id primary key, zone_no integer);
+create table carrier_rate (id integer not null, carrier_id d_id, constraint pk_carrier_rate primary key (id));
+create table carrier_note (id d_id, carrier_id d_id, constraint uq_carrier_note unique (carrier_id));
+alter table carrier_note add constraint pk_carrier_note primary key (id);
 commit;
 
 create descending index ix_sales_order_date_desc on sales_order (order_date);
@@ -246,6 +263,14 @@ insert into stock values (1, 1, 5000, 400);
 insert into stock values (1, 2, 5000, 0);
 insert into stock values (2, 3, 3, 3);
 insert into stock values (3, 4, 0, 0);
+
+insert into carrier values (1, 'Rail');
+insert into carrier values (2, 'Road');
+insert into carrier_zone values (1, 1);
+insert into carrier_zone values (2, 1);
+insert into carrier_code values (10, 1);
+insert into carrier_rate values (1, 2);
+insert into carrier_note values (1, 1);
 
 insert into stock_movement values (1, 1, 1, 5000, '2023-01-01 08:00:00');
 insert into stock_movement values (2, 1, 2, 5200, '2023-01-01 08:00:01');
