@@ -185,6 +185,19 @@ void DbConnection::ReadDatabaseDialect() {
     }
 }
 
+bool DbConnection::ConnectWithoutDbTriggers(bool allowActive) {
+    params_.push_back("NO_DB_TRIGGERS=1");
+    try {
+        Connect();
+        return true;
+    } catch (const DbServerError& e) {
+        if (e.IBErrorCode() != isc_adm_task_denied || !allowActive) throw;
+    }
+    params_.push_back("NO_DB_TRIGGERS=0");
+    Connect();
+    return false;
+}
+
 void DbConnection::Disconnect() {
     if (!Connected()) return;
     transaction_.EndForDisconnect();

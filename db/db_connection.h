@@ -95,6 +95,11 @@ public:
     DbTransaction& DefaultTransaction() { return transaction_; }
 
     void Connect();
+    // Connects with the database's triggers (ON CONNECT, ON TRANSACTION ...)
+    // turned off. Only SYSDBA and the owner may: for anyone else it connects
+    // with them active when allowActive, and raises the server's refusal
+    // otherwise. True when they are off.
+    bool ConnectWithoutDbTriggers(bool allowActive);
     void Disconnect();
     bool Connected() const { return handle_ != 0; }
     void SetConnected(bool connected) { connected ? Connect() : Disconnect(); }

@@ -172,6 +172,13 @@ const CommentSource kPlannedSources[] = {
          return On("TRIGGER", Dotted({r[0]}), key::Trigger(r[0]),
                    DescriptionSql("RDB$TRIGGERS", {{"RDB$TRIGGER_NAME", r[0]}}));
      }},
+    // Character sets are the engine's own: each exists before any object.
+    {"select RDB$CHARACTER_SET_NAME from RDB$CHARACTER_SETS where RDB$DESCRIPTION is not null",
+     [](const Row& r) {
+         const Name name = Dotted({r[0]});
+         return Comment{"", {}, "CHARACTER SET " + name.sql, "CHARACTER SET " + name.text,
+                        DescriptionSql("RDB$CHARACTER_SETS", {{"RDB$CHARACTER_SET_NAME", r[0]}})};
+     }},
     {"select RDB$COLLATION_NAME from RDB$COLLATIONS where RDB$DESCRIPTION is not null"
      " and coalesce(RDB$SYSTEM_FLAG, 0) = 0",
      [](const Row& r) {

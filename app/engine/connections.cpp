@@ -47,27 +47,23 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
     if (srcDb.Connected()) return true;
     if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
     srcDb.SetDatabaseName(SourceName());
-    // The source is only read: its transactions are read-only snapshots, and
-    // it is attached with its database triggers turned off, so that neither
-    // the attachment nor a commit fires a trigger that writes into it.
-    srcDb.DefaultTransaction().SetReadOnlySnapshot(true);
+    // The source is only read: it is attached with its database triggers
+    // turned off, so that neither the attachment nor a commit fires a
+    // trigger that writes into it, and its transactions are read-only
+    // snapshots.
     AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
-    srcDb.Params().push_back("NO_DB_TRIGGERS=1");
-    sourceTriggersActive_ = false;
     try {
-        srcDb.Connect();
+        sourceTriggersActive_ = !srcDb.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
     } catch (const db::DbServerError& e) {
-        // Only SYSDBA and the owner may turn them off.
         if (e.IBErrorCode() != isc_adm_task_denied) throw;
-        if (!settings.allowSourceDbTriggers)
-            throw std::runtime_error(
-                "the source's database triggers cannot be turned off for user " + Trim(settings.srcUser) +
-                " (only SYSDBA or the database owner may); connect as one of them, or let the triggers fire "
-                "(dravik-clone --allow-db-triggers)");
-        srcDb.Params().push_back("NO_DB_TRIGGERS=0");
-        srcDb.Connect();
-        sourceTriggersActive_ = true;
+        throw std::runtime_error(
+            "the source's database triggers cannot be turned off for user " + Trim(settings.srcUser) +
+            " (only SYSDBA or the database owner may); connect as one of them, or let the triggers fire "
+            "(dravik-clone --allow-db-triggers)");
     }
+    // Triggers allowed to fire may write when a transaction commits: the
+    // snapshot must be able to take their writes.
+    srcDb.DefaultTransaction().SetReadOnlySnapshot(!sourceTriggersActive_);
     sourceCodePage_ = codePage;
     return srcDb.Connected();
 }
@@ -106,7 +102,10 @@ void TCloneJob::ConnectDestination() { ConnectDestination(settings.dstCodePage);
 void TCloneJob::ConnectDestination(const std::string& codePage) {
     if (!NameDestination()) return;
     AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, codePage);
-    dstDb.Connect();
+    // The clone's own database triggers, once made, must not fire while the
+    // job still works on it (a user who is not the owner of an existing
+    // destination attaches with them on).
+    dstDb.ConnectWithoutDbTriggers(true);
 }
 
 std::string TCloneJob::DefaultCharacterSet() {

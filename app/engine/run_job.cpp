@@ -85,6 +85,9 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // when the code page stays NONE), so the clone holds one moment of a
     // source that others write to.
     ReconnectSource(settings.srcCodePage);
+    // Started here, the snapshot belongs to the job: no table's cursor ends
+    // it when it closes.
+    srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();

@@ -50,10 +50,28 @@ TEST_P(Fidelity, TheCloneEqualsGbaksCloneInCatalogueAndRows) {
                                   &output);
     EXPECT_EQ(status, 0) << output;
 
-    dravik::db::DbConnection gbak, dravik;
+    // The clone's own verification found it equal to the source (exit 0).
+    // It must equal gbak's clone too, except where gbak's differs from the
+    // source (a comment on a character set, which gbak does not keep).
+    dravik::db::DbConnection source, gbak, dravik;
+    Attach(source, src);
     Attach(gbak, ref);
     Attach(dravik, dst);
-    const auto comparison = dravik::verify::CompareDatabases(gbak, dravik);
+    dravik::verify::CompareOptions catalogueOnly;
+    catalogueOnly.rows = false;
+    const auto gbakLosses = dravik::verify::CompareDatabases(source, gbak, catalogueOnly);
+    auto comparison = dravik::verify::CompareDatabases(gbak, dravik);
+    for (auto& kind : comparison.kinds)
+        for (const auto& lost : gbakLosses.kinds)
+            if (lost.kind == kind.kind) {
+                std::erase_if(kind.onlyInB, [&](const std::string& identity) {
+                    return std::find(lost.onlyInA.begin(), lost.onlyInA.end(), identity) != lost.onlyInA.end();
+                });
+                std::erase_if(kind.differing, [&](const auto& d) {
+                    return std::any_of(lost.differing.begin(), lost.differing.end(),
+                                       [&](const auto& l) { return l.identity == d.identity; });
+                });
+            }
     std::string differences;
     for (const auto& line : dravik::verify::DescribeDifferences(comparison, "gbak", "dravik"))
         differences += line + "\n";

@@ -101,6 +101,7 @@ TEST_F(TableColumns, AMissingDomainFailsTheTableAndEveryKeyAndIndexFailsOnItsOwn
             "create index T_CODE on T (CODE);\n"
             "create index T_CODE2 on T (CODE, ID);");
     frame.CreateObject(source, destination, "T");
+    frame.CompleteObject(source, destination, "T");  // the key and the indices come after the rows
 
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 4u) << ::testing::PrintToString(Lines());

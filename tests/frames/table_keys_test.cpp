@@ -129,6 +129,7 @@ alter table A add constraint FK_2_PRESENT foreign key (P2) references PRESENT (I
 )");
     frame.CreateObject(source, destination, "A");
     frame.CreateObject(source, destination, "PRESENT");
+    frame.CompleteObject(source, destination, "PRESENT");  // its key, after its rows
     frame.CompleteObject(source, destination, "A");
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 1u);
@@ -162,6 +163,7 @@ TEST_F(TableKeys, APrimaryKeyThatSetsTheNullFlagAloneComesWithCreateTable) {
     Prepare(std::string(kDomain) + kDomainKeys, kDomain);
     frame.LoadList(source, true);
     frame.CreateSelected(source, destination);
+    frame.CompleteSelected(source, destination);
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
     EXPECT_EQ(Rows(dst, kNullFlags), Rows(src, kNullFlags));
     EXPECT_EQ(Rows(src, kNullFlags)[0], "T_INLINE|ID|1|1");
