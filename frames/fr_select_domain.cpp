@@ -38,6 +38,8 @@ void TFrame_select_domain::CreateDomain(DbConnection& source, DbConnection& dest
     const std::string workingName = " " + name + " ";
     auto query = NewQuery(source, "select * from RDB$FIELDS where RDB$FIELD_NAME=" + SqlString(name));
     db::DbTransaction& sourceTransaction = source.DefaultTransaction();
+    // A snapshot the caller holds is the caller's to end.
+    const bool ownsSourceTransaction = !sourceTransaction.InTransaction();
     try {
         query->Open();
         if (query->Eof()) throw std::runtime_error("the source has no domain " + name);
@@ -47,9 +49,9 @@ void TFrame_select_domain::CreateDomain(DbConnection& source, DbConnection& dest
         ExecStatement(destination, "CREATE DOMAIN " + QuoteIdentifier(name) + " AS " +
                                        DomainDeclaration(source, *query) + collationClause);
         LogOk("DOMAIN", workingName);
-        if (sourceTransaction.InTransaction()) sourceTransaction.Commit();
+        if (ownsSourceTransaction && sourceTransaction.InTransaction()) sourceTransaction.Commit();
     } catch (const std::exception& e) {
-        if (sourceTransaction.InTransaction()) {
+        if (ownsSourceTransaction && sourceTransaction.InTransaction()) {
             try {
                 sourceTransaction.Rollback();
             } catch (...) {

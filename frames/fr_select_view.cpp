@@ -25,6 +25,8 @@ void TFrame_select_view::PlanObject(schema::SchemaPlan& plan, PlanContext& conte
 
 void TFrame_select_view::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
     const std::string v = TrimRight(name);
+    // A snapshot the caller holds is the caller's to end.
+    const bool ownsSourceTransaction = !source.DefaultTransaction().InTransaction();
     auto query = NewQuery(source, "select f.rdb$field_name from  rdb$relation_fields f where f.rdb$relation_name = " +
                                       SqlString(v) + " order by f.rdb$field_position;");
     try {
@@ -42,7 +44,7 @@ void TFrame_select_view::CreateObject(DbConnection& source, DbConnection& destin
         // line break keeps "AS" apart from the first word of the select.
         const bool separated = body.empty() || static_cast<unsigned char>(body.front()) <= ' ';
         const std::string s = "CREATE VIEW " + QuoteIdentifier(v) + "( " + c + " )\r\nAS" + (separated ? "" : "\r\n") + body;
-        source.DefaultTransaction().Commit();
+        if (ownsSourceTransaction) source.DefaultTransaction().Commit();
         ExecStatement(destination, s);
         LogOk("CREATE VIEW ", v);
     } catch (const std::exception& e) {

@@ -69,6 +69,8 @@ void TCloneJob::CopyPrivileges(DbConnection& source, DbConnection& destination) 
     auto writer = NewStatement(destination, "");
     db::DbTransaction& writes = writer->Transaction();
     db::DbTransaction& reads = reader->Transaction();
+    // A snapshot the job holds on the source is the job's to end.
+    const bool ownsReads = !reads.InTransaction();
     try {
         const DestinationCatalogue destinationHas(destination);
         reader->Open();
@@ -89,12 +91,12 @@ void TCloneJob::CopyPrivileges(DbConnection& source, DbConnection& destination) 
             LogOk("SQL", sql + "\r\n");
             writer->ExecQuery();
         }
-        if (reads.InTransaction()) reads.Commit();
+        if (ownsReads && reads.InTransaction()) reads.Commit();
         if (writes.InTransaction()) writes.Commit();
         LogOk("GRANT PRIVILEGES", "Выполнено успешно");
     } catch (const std::exception& e) {
         RollbackQuietly(writes);
-        RollbackQuietly(reads);
+        if (ownsReads) RollbackQuietly(reads);
         LogError("GRANT", e.what());
     }
 }

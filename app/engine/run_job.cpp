@@ -77,16 +77,18 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // UTF-8: read with code page NONE and written through a UTF-8
     // attachment, so that no text is transliterated on the way.
     ConnectDestination("UTF8");
+    // The catalogue is read in one snapshot, held by the job: with code page
+    // NONE for the rows too, the whole source is read at one moment.
+    srcDb.DefaultTransaction().SetActive(true);
     PlanSchema();
     if (!RunPlan(schema::Phase::BeforeData)) return Interrupted();
 
     // The rows are read and written with the chosen code pages, every table
     // in the source's one read-only snapshot (kept from the catalogue reading
     // when the code page stays NONE), so the clone holds one moment of a
-    // source that others write to.
+    // source that others write to. Started by the job, the snapshot is the
+    // job's: no table's cursor ends it when it closes.
     ReconnectSource(settings.srcCodePage);
-    // Started here, the snapshot belongs to the job: no table's cursor ends
-    // it when it closes.
     srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
@@ -94,6 +96,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     if (!copied) return Interrupted();
 
     ReconnectSource("NONE");
+    srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination("UTF8");
     if (!RunPlan(schema::Phase::AfterData)) return Interrupted();
 

@@ -184,7 +184,9 @@ TEST(CreateDestination, CodePagesAreTrimmedInTheAttachLinesAndTheDefaultCharacte
     ASSERT_TRUE(b.job.CreateDestination());
     EXPECT_EQ(b.job.dstDb.Params().back(), "DEFAULT CHARACTER SET WIN1251");
     b.job.ConnectDestination();
-    EXPECT_EQ(b.job.dstDb.Params().back(), "LC_CTYPE=UTF8");
+    const auto& params = b.job.dstDb.Params();
+    EXPECT_EQ(params[params.size() - 2], "LC_CTYPE=UTF8");
+    EXPECT_EQ(params.back(), "NO_DB_TRIGGERS=1");
     EXPECT_EQ(AttachmentCharset(b.job.dstDb), "UTF8");
     CommitAndDisconnect(b.job.dstDb);
     CommitAndDisconnect(b.job.srcDb);
