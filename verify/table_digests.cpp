@@ -258,7 +258,16 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
         ++result.rows;
     };
     db::DbQuery rows(connection, slots > 1 ? packed : select);
-    rows.Open();
+    try {
+        rows.Open();
+    } catch (const db::DbServerError&) {
+        if (slots == 1) throw;
+        // A server that refuses the block (no EXECUTE BLOCK, a message over
+        // its limit) still gives the rows one at a time.
+        slots = 1;
+        rows.SetSQL(select);
+        rows.Open();
+    }
     const int width = static_cast<int>(columns.size());
     for (; !rows.Eof(); rows.Next()) {
         if (slots == 1) {
