@@ -1,5 +1,6 @@
 // The rows of a table as a row count and a 128-bit digest of their exact
-// values, read as a stream (one row in memory at a time, blobs piece by piece).
+// values, read as a stream (one fetch of up to 32 rows in memory at a time,
+// blobs piece by piece).
 //
 // Each row's stored columns (computed ones are recomputed by any copy and
 // left out), taken in the order of their names, are digested by their exact
