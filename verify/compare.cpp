@@ -6,9 +6,11 @@
 #include "verify/read_snapshot.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 namespace dravik::verify {
 
@@ -62,9 +64,8 @@ std::vector<KindComparison> CompareItems(const ItemsByIdentity& a, const ItemsBy
     return result;
 }
 
-std::vector<std::string> TablesToCompare(db::DbConnection& a, db::DbConnection& b, const CompareOptions& options) {
-    const std::vector<std::string> inA = ReadStoredTables(a);
-    const std::vector<std::string> inB = ReadStoredTables(b);
+std::vector<std::string> TablesToCompare(const std::vector<std::string>& inA, const std::vector<std::string>& inB,
+                                         const CompareOptions& options) {
     std::vector<std::string> both;
     std::set_intersection(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(both));
     if (options.tables.empty()) return both;
@@ -74,6 +75,29 @@ std::vector<std::string> TablesToCompare(db::DbConnection& a, db::DbConnection& 
             chosen.push_back(table);
     return chosen;
 }
+
+// Runs the work on both sides at the same time, side b on a thread of its
+// own: almost all of a comparison is the engine and the client reading rows,
+// and two attachments are read in parallel. Each connection is used by one
+// thread only. A failure of side a is the one rethrown when both fail (the
+// other side is waited for first); one connection given as both sides is
+// read twice, one after the other.
+template <typename Work>
+auto OnBothSides(db::DbConnection& a, db::DbConnection& b, const Work& work) {
+    using Result = decltype(work(a));
+    if (&a == &b) {
+        Result first = work(a);
+        return std::pair<Result, Result>(std::move(first), work(b));
+    }
+    std::future<Result> other = std::async(std::launch::async, [&] { return work(b); });
+    Result first = work(a);  // should it throw, the future's destructor waits for side b
+    return std::pair<Result, Result>(std::move(first), other.get());
+}
+
+struct SideCatalogue {
+    std::vector<CatalogueItem> items;  // in scope
+    std::vector<std::string> tables;   // stored tables, when rows are compared
+};
 
 // Start of a UTF-8 character at or before the position.
 size_t CharacterStart(const std::string& text, size_t at) {
@@ -132,14 +156,23 @@ bool Comparison::Equal() const {
 Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const CompareOptions& options) {
     ReadSnapshot snapshotA(a);
     ReadSnapshot snapshotB(b);
-    RequireCharacterSetNone(a);
-    RequireCharacterSetNone(b);
+    auto [catalogueA, catalogueB] = OnBothSides(a, b, [&](db::DbConnection& side) {
+        RequireCharacterSetNone(side);
+        SideCatalogue catalogue{ItemsInScope(ReadCatalogueItems(side), options.scope), {}};
+        if (options.rows) catalogue.tables = ReadStoredTables(side);
+        return catalogue;
+    });
     Comparison comparison;
-    comparison.kinds = CompareItems(ByKind(ItemsInScope(ReadCatalogueItems(a), options.scope)),
-                                    ByKind(ItemsInScope(ReadCatalogueItems(b), options.scope)));
-    if (options.rows)
-        for (const std::string& table : TablesToCompare(a, b, options))
-            comparison.tables.push_back({table, DigestTable(a, table), DigestTable(b, table)});
+    comparison.kinds = CompareItems(ByKind(catalogueA.items), ByKind(catalogueB.items));
+    if (!options.rows) return comparison;
+    const std::vector<std::string> tables = TablesToCompare(catalogueA.tables, catalogueB.tables, options);
+    auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
+        std::vector<TableDigest> digests;
+        digests.reserve(tables.size());
+        for (const std::string& table : tables) digests.push_back(DigestTable(side, table));
+        return digests;
+    });
+    for (size_t i = 0; i < tables.size(); ++i) comparison.tables.push_back({tables[i], digestsA[i], digestsB[i]});
     return comparison;
 }
 

@@ -2,7 +2,8 @@
 // catalogue items (see catalogue_items.h) compared by identity and
 // definition, and the digests of the tables both have (see table_digests.h).
 // Both connections are opened by the caller, with character set NONE; each
-// side is read in one read-only snapshot.
+// side is read in one read-only snapshot, the two sides at the same time (the
+// second on a thread of its own, which alone uses its connection meanwhile).
 #pragma once
 
 #include "db/db_connection.h"

@@ -1,5 +1,6 @@
 // The rows of a table as a row count and a 128-bit digest of their exact
-// values, read as a stream (one row in memory at a time, blobs piece by piece).
+// values, read as a stream (one fetch of up to 32 rows in memory at a time,
+// blobs piece by piece).
 //
 // Each row's stored columns (computed ones are recomputed by any copy and
 // left out), taken in the order of their names, are digested by their exact
@@ -34,7 +35,9 @@ struct TableDigest {
 
 // Digests the table of that exact name (as stored, not quoted). Reads in the
 // connection's active transaction, or else in a read-only snapshot of its own.
-TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName);
+// Rows come several to a fetch, as many as fit (rowsPerFetch 0) or at most
+// that many; the digest is the same however they come.
+TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, int rowsPerFetch = 0);
 
 // The names of the user's tables that keep rows in the database: no views,
 // no global temporary tables, no external files.

@@ -1,7 +1,11 @@
 // Comparing two databases on a rich source: a gbak copy compares equal rows
 // included (everything the engine makes up by itself is left out), a copy
 // whose generated names all differ compares equal, and each kind of change
-// made to a copy is reported once, in words.
+// made to a copy is reported once, in words. Then the two sides read at the
+// same time: a failure on either side, in the catalogue or in the rows, is
+// the comparison's; rows come several to a fetch; and a blob longer than the
+// largest piece one read hands over is digested to its last byte, embedded
+// and through a server.
 #include "db/db_error.h"
 #include "db/fb_api.h"
 #include "support/test_support.h"
@@ -13,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <set>
+#include <stdexcept>
 
 using namespace dravik;
 using namespace dravik::test;
@@ -133,6 +138,10 @@ TEST_F(CompareDatabases, AGbakCopyComparesEqualWithItsRows) {
         EXPECT_EQ(privilege.find("to user SYSDBA"), std::string::npos) << privilege;
     EXPECT_TRUE(identities("privilege").count("USAGE on generator SEQ_ORDERS to user CLERK"));
     EXPECT_TRUE(identities("column").count("Order Lines.Is\"Quoted"));
+
+    // Rows read several to a fetch digest as they do one by one.
+    for (const verify::TableRowsComparison& table : comparison.tables)
+        EXPECT_EQ(verify::DigestTable(c, table.table, 1), table.a) << table.table;
 }
 
 TEST_F(CompareDatabases, GeneratedNamesThatDifferCompareEqual) {
@@ -194,6 +203,109 @@ TEST_F(CompareDatabases, EachKindOfChangeToACopyIsReported) {
                                  "table NO_KEY: rows 4 vs 3",
                                  "table ONLY_BLOBS: rows differ (3 each)",
                              }));
+}
+
+// Two small databases, a copy of the other: table T with a long blob, and
+// table MANY with 100 rows, more than one fetch carries.
+class CompareSides : public ::testing::Test {
+protected:
+    void SetUp() override {
+        a = dir.File("a.fdb");
+        b = dir.File("b.fdb");
+        CreateDatabase(a);
+        // 5 x 30,000 bytes: the blob outgrows the 65,535 bytes of one read.
+        Isql(a,
+             "create table T (ID integer, B blob sub_type 1);\n"
+             "set term ^;\n"
+             "execute block as declare b blob sub_type 1 = ''; declare i integer = 0; begin\n"
+             "  while (i < 5) do begin b = b || rpad('', 30000, 'x'); i = i + 1; end\n"
+             "  insert into T values (1, :b); insert into T values (2, 'short');\n"
+             "end^\n"
+             "create table MANY (ID integer, NAME varchar(20), NOTE blob sub_type 1)^\n"
+             "execute block as declare i integer = 0; begin\n"
+             "  while (i < 100) do begin\n"
+             "    insert into MANY values (:i, 'row ' || :i, iif(mod(:i, 3) = 0, null, 'note ' || :i)); i = i + 1;\n"
+             "  end\n"
+             "end^\n"
+             "set term ;^\n"
+             "commit;\n");
+        GbakClone(a, b);
+    }
+
+    // The message of what the comparison threw, empty when it threw nothing.
+    static std::string Failure(db::DbConnection& ca, db::DbConnection& cb) {
+        try {
+            verify::CompareDatabases(ca, cb);
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    TempDir dir;
+    std::string a;
+    std::string b;
+};
+
+TEST_F(CompareSides, AFailureOnEitherSideIsTheComparisons) {
+    db::DbConnection noneA, noneB, utf8A, utf8B;
+    Attach(noneA, a);
+    Attach(noneB, b);
+    Attach(utf8A, a, "UTF8");
+    Attach(utf8B, b, "UTF8");
+    EXPECT_NE(Failure(noneA, utf8B).find("character set NONE: " + b), std::string::npos);
+    EXPECT_NE(Failure(utf8A, noneB).find("character set NONE: " + a), std::string::npos);
+    EXPECT_NE(Failure(utf8A, utf8B).find("character set NONE: " + a), std::string::npos);  // side a's, when both fail
+
+    // A user without rights on T reads the catalogue but not the rows.
+    db::DbConnection stranger;
+    stranger.SetDatabaseName(b);
+    stranger.Params().push_back("USER_NAME=STRANGER");
+    stranger.Params().push_back("PASSWORD=x");
+    stranger.Params().push_back("LC_CTYPE=NONE");
+    stranger.Connect();
+    EXPECT_NE(Failure(noneA, stranger).find("no permission"), std::string::npos);
+
+    // Each connection is still usable afterwards; one connection given as
+    // both sides compares equal.
+    const verify::Comparison same = verify::CompareDatabases(noneA, noneA);
+    EXPECT_TRUE(same.Equal());
+    ASSERT_EQ(same.tables.size(), 2u);
+    EXPECT_EQ(same.tables[0].a.rows, 100);
+    EXPECT_EQ(same.tables[1].a.rows, 2);
+    EXPECT_TRUE(verify::CompareDatabases(noneA, noneB).Equal());
+}
+
+TEST_F(CompareSides, EveryRowCountsHoweverManyEachFetchCarries) {
+    // The last fetch carries the 4 rows left after three of 32.
+    Isql(b, "update MANY set NAME = 'changed' where ID = 99;\ndelete from MANY where ID = 98;\ncommit;\n");
+    db::DbConnection ca, cb;
+    Attach(ca, a);
+    Attach(cb, b);
+    const verify::TableDigest one = verify::DigestTable(ca, "MANY", 1);
+    EXPECT_EQ(one.rows, 100);
+    for (int rows : {0, 7, 32}) EXPECT_EQ(verify::DigestTable(ca, "MANY", rows), one) << rows;
+    EXPECT_EQ(verify::DigestTable(cb, "MANY").rows, 99);
+    EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb))), "table MANY: rows 100 vs 99\n");
+    Exec(b, "insert into MANY values (98, 'row 98', 'note 98')");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb))),
+              "table MANY: rows differ (100 each)\n");
+}
+
+TEST_F(CompareSides, ALongBlobIsDigestedToItsLastByte) {
+    ASSERT_EQ(Scalar(a, "select octet_length(B) from T where ID = 1"), "150000");
+    Isql(b, "update T set B = substring(B from 1 for 149999) || 'y' where ID = 1;\ncommit;\n");
+    ASSERT_EQ(Scalar(b, "select octet_length(B) from T where ID = 1"), "150000");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(Compare(a, b))), "table T: rows differ (2 each)\n");
+    Isql(b, "update T set B = substring(B from 1 for 149999) || 'x' where ID = 1;\ncommit;\n");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(Compare(a, b))), "");
+}
+
+TEST_F(CompareSides, ThroughAServerALongBlobIsDigestedToItsLastByte) {
+    DRAVIK_REQUIRE_SERVER();  // there blobs are read to their end, not to the length the engine gives
+    EXPECT_EQ(Joined(verify::DescribeDifferences(Compare(Remote(a), Remote(b)))), "");
+    Isql(b, "update T set B = substring(B from 1 for 149999) || 'y' where ID = 1;\ncommit;\n");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(Compare(Remote(a), Remote(b)))), "table T: rows differ (2 each)\n");
 }
 
 }  // namespace
