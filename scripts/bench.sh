@@ -72,22 +72,33 @@ echo "making the source ($ROWS rows) ..."
 make_source "$SRC" "$ROWS"
 
 a=$(best_of "$WORK/a.fdb" "$CLONE" "$SRC" "$WORK/a.fdb")
+a0=$(best_of "$WORK/a0.fdb" "$CLONE" --no-verify "$SRC" "$WORK/a0.fdb")
 b=$(best_of "$WORK/b.fdb" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' '$SRC' stdout | gbak -c -user SYSDBA -pas '$ISC_PASSWORD' stdin '$WORK/b.fdb'")
 floor_sql="create table COPY_ (ID integer not null primary key, BIG bigint, NAME varchar(40), DESCR varchar(100),
   AMOUNT numeric(15,2), DAY_ date, STAMP timestamp, NOTE blob sub_type 1);
 commit; insert into COPY_ select * from BENCH; commit; drop table COPY_; commit;"
 c=$(best_of "$WORK/none" bash -c "echo \"$floor_sql\" | isql-fb -q -user SYSDBA -pas '$ISC_PASSWORD' '$SRC'")
 printf '%-52s %8ss %10s rows/s\n' "a. dravik-clone, embedded to embedded" "$a" "$(rate "$a")"
+printf '%-52s %8ss %10s rows/s\n' "a0. the same with --no-verify" "$a0" "$(rate "$a0")"
 # The clone above ends with its own comparison; this is the comparison alone.
 v=$(best_of "$WORK/none" "$CLONE" --compare "$SRC" "$WORK/a.fdb")
 printf '%-52s %8ss %10s rows/s\n' "a'. dravik-clone --compare SRC CLONE" "$v" "$(rate "$v")"
+printf 'comparison / clone without it: %.2f\n' "$(echo "$v / $a0" | bc -l)"
 printf '%-52s %8ss %10s rows/s\n' "b. gbak -b | gbak -c, embedded" "$b" "$(rate "$b")"
 printf '%-52s %8ss %10s rows/s\n' "c. INSERT ... SELECT in one database (isql)" "$c" "$(rate "$c")"
-printf 'ratio a/b: %.2f\n' "$(echo "$a / $b" | bc -l)"
+printf 'ratio a/b: %.2f (a0/b: %.2f)\n' "$(echo "$a / $b" | bc -l)" "$(echo "$a0 / $b" | bc -l)"
 
 if (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   d=$(best_of "$WORK/d.fdb" "$CLONE" "$SRC" "localhost:$WORK/d.fdb")
   printf '%-52s %8ss %10s rows/s\n' "d. dravik-clone to localhost:path (server)" "$d" "$(rate "$d")"
+  # Both databases on the server, against gbak through the service manager
+  # (backup to a file on the server, then restore: no row crosses the wire).
+  chmod 666 "$SRC"
+  e=$(best_of "$WORK/e.fdb" "$CLONE" "localhost:$SRC" "localhost:$WORK/e.fdb")
+  f=$(best_of "$WORK/f.fdb" bash -c "rm -f '$WORK/f.fbk' && gbak -b -se localhost:service_mgr -user SYSDBA -pas '$ISC_PASSWORD' '$SRC' '$WORK/f.fbk' && gbak -c -se localhost:service_mgr -user SYSDBA -pas '$ISC_PASSWORD' '$WORK/f.fbk' '$WORK/f.fdb'")
+  printf '%-52s %8ss %10s rows/s\n' "e. dravik-clone localhost:SRC localhost:DST" "$e" "$(rate "$e")"
+  printf '%-52s %8ss %10s rows/s\n' "f. gbak -b | -c through the service manager" "$f" "$(rate "$f")"
+  printf 'ratio e/f: %.2f\n' "$(echo "$e / $f" | bc -l)"
 else
   echo "d. no server on 127.0.0.1:3050: remote clone not measured"
 fi
@@ -105,3 +116,7 @@ rm -f "$WORK/m1.fdb" "$WORK/m2.fdb"
 m1=$(peak_kb "$CLONE" "$SMALLSRC" "$WORK/m1.fdb")
 m2=$(peak_kb "$CLONE" "$SRC" "$WORK/m2.fdb")
 printf '  %9s rows: %6d KB\n  %9s rows: %6d KB\n  difference: %d KB\n' "$SMALL" "$m1" "$ROWS" "$m2" $((m2 - m1))
+gbak -b -user SYSDBA -pas "$ISC_PASSWORD" "$SRC" "$WORK/m.fbk"
+rm -f "$WORK/m3.fdb"
+m3=$(peak_kb gbak -c -user SYSDBA -pas "$ISC_PASSWORD" "$WORK/m.fbk" "$WORK/m3.fdb")
+printf 'peak resident memory of gbak -c at %s rows: %d KB\n' "$ROWS" "$m3"
