@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <set>
 
@@ -92,6 +93,8 @@ void DbCursorSet::OpenText(const std::string& text) {
         if (text.empty()) throw DbClientError::Format(DbClientError::kEmptyQuery);
         statement_.Prepare(connection_, transaction_, text, false);
         statement_.Execute(transaction_);
+        openedText_ = text;
+        packStride_ = 0;
         BuildFields();
         open_ = true;
         recordCount_ = 0;
@@ -123,7 +126,53 @@ void DbCursorSet::BuildFields() {
         fields_.push_back(std::make_unique<DbField>(*this, i, names[static_cast<size_t>(i)]));
 }
 
+bool DbCursorSet::PackRows(const std::string& blockText, std::vector<int> inlineOf) {
+    if (!open_ || !statement_.IsSelect() || FieldCount() == 0 || allFetched_) return false;
+    const int stride = FieldCount() + static_cast<int>(std::count_if(inlineOf.begin(), inlineOf.end(),
+                                                                     [](int at) { return at >= 0; }));
+    statement_.Drop();
+    recordCount_ = 0;
+    try {
+        statement_.Prepare(connection_, transaction_, blockText, false);
+        const int count = statement_.Output().Count();
+        if (count > 1 && (count - 1) % stride == 0) {
+            statement_.Execute(transaction_);
+            inlineOf_ = std::move(inlineOf);
+            packStride_ = stride;
+            slot_ = slotsFilled_ = 0;
+            FetchRow();
+            return true;
+        }
+        statement_.Drop();
+    } catch (const DbError&) {
+        // A fetch that fails is the rows' failure, not the block's.
+        if (packStride_) throw;
+        statement_.Drop();
+    }
+    statement_.Prepare(connection_, transaction_, openedText_, false);
+    statement_.Execute(transaction_);
+    FetchRow();
+    return false;
+}
+
 void DbCursorSet::FetchRow() {
+    if (packStride_) {
+        if (slot_ + 1 < slotsFilled_) {
+            ++slot_;
+            ++recordCount_;
+            return;
+        }
+        slot_ = 0;
+        eof_ = !statement_.CursorOpen() || !statement_.Fetch();
+        if (eof_) return;
+        const XSQLVAR& count = statement_.Output().Var(0);
+        std::int16_t filled = 0;
+        std::memcpy(&filled, count.sqldata, sizeof filled);
+        slotsFilled_ = filled;
+        eof_ = filled <= 0;
+        if (!eof_) ++recordCount_;
+        return;
+    }
     if (cachedAt_ < cachedRows_.size()) {
         RestoreRow(statement_.Output(), cachedRows_[cachedAt_++]);
         eof_ = false;
@@ -143,7 +192,7 @@ void DbCursorSet::Next() {
 }
 
 void DbCursorSet::FetchAll() {
-    if (!open_ || eof_ || allFetched_) return;
+    if (!open_ || eof_ || allFetched_ || packStride_) return;
     SqlDescriptor& out = statement_.Output();
     std::vector<std::vector<char>> rows;
     const std::vector<char> current = SnapshotRow(out);
@@ -188,6 +237,7 @@ void DbCursorSet::Close() {
     statement_.Drop();
     cachedRows_.clear();
     cachedAt_ = 0;
+    packStride_ = 0;
     if (startedTransaction_) {
         startedTransaction_ = false;
         if (!transaction_.Ending() && !transaction_.OtherOpen(this) && transaction_.InTransaction())

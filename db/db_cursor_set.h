@@ -26,7 +26,7 @@ public:
     bool Eof() const { return eof_; }
     void Next();
     // Reads every remaining row and returns to the current one; RecordCount
-    // is then the number of rows of the result.
+    // is then the number of rows of the result. Not for packed rows.
     void FetchAll();
     int RecordCount() const { return recordCount_; }
 
@@ -39,6 +39,18 @@ public:
     DbConnection& Connection() const { return connection_; }
     DbTransaction& Transaction() const { return transaction_; }
     const XSQLVAR& OutputVar(int i) { return statement_.Output().Var(i); }
+    // Field i's variable in the current row; with packed rows, in the current
+    // row's slot of the wide row fetched.
+    const XSQLVAR& FieldVar(int i) {
+        return statement_.Output().Var(packStride_ ? 1 + slot_ * packStride_ + i : i);
+    }
+    bool RowsPacked() const { return packStride_ > 0; }
+    // The inline copy of field i, a blob, in the current row's slot (see
+    // PackedColumn); null when the rows carry none.
+    const XSQLVAR* InlineVar(int i) {
+        if (!packStride_ || inlineOf_.empty() || inlineOf_[static_cast<size_t>(i)] < 0) return nullptr;
+        return &statement_.Output().Var(1 + slot_ * packStride_ + FieldCount() + inlineOf_[static_cast<size_t>(i)]);
+    }
     virtual void AssignPending(int index, const DbValue& value);
     virtual void SwapPending(int index, DbValue& value);
 
@@ -49,6 +61,13 @@ protected:
     // Hook for closing work of derived classes, run before the transaction rule.
     virtual void OnClose() {}
     DsqlStatement& Statement() { return statement_; }
+    // Reads the rows of the open select anew, from the first, through a packed
+    // block over the same columns in the same order (see packed_select.h);
+    // the fields stay the select's. inlineOf gives each field's place among
+    // the slot's inline copies, -1 for none (empty: none at all). When the
+    // server refuses the block the select is run again as it was. True when
+    // the rows come packed.
+    bool PackRows(const std::string& blockText, std::vector<int> inlineOf);
 
 private:
     void BuildFields();
@@ -66,6 +85,13 @@ private:
     std::vector<std::vector<char>> cachedRows_;
     size_t cachedAt_ = 0;
     bool allFetched_ = false;
+    std::string openedText_;  // the select as opened, to fall back on
+    // Packed rows: variables per slot (0: one row per fetch), each field's
+    // inline copy, the current row's slot and the slots the wide row holds.
+    int packStride_ = 0;
+    std::vector<int> inlineOf_;
+    int slot_ = 0;
+    int slotsFilled_ = 0;
 };
 
 // Field names as the rule for duplicates gives them (names compared exactly:

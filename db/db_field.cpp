@@ -23,16 +23,35 @@ void ReadInteger(const char* data, short scale, DbValue& out) {
 
 }  // namespace
 
-const XSQLVAR& DbField::Var() const { return owner_->OutputVar(index_); }
+const XSQLVAR& DbField::Var() const { return owner_->FieldVar(index_); }
 
 int DbField::SqlType() const { return Var().sqltype & ~1; }
 int DbField::Scale() const { return Var().sqlscale; }
 int DbField::SubType() const { return Var().sqlsubtype; }
 int DbField::Length() const { return Var().sqllen; }
 
+namespace {
+
+bool NullVar(const XSQLVAR& v) { return (v.sqltype & 1) && v.sqlind && *v.sqlind == -1; }
+
+}  // namespace
+
 bool DbField::IsNull() const {
-    const XSQLVAR& v = Var();
-    return (v.sqltype & 1) && v.sqlind && *v.sqlind == -1;
+    const XSQLVAR* inlined = owner_->InlineVar(index_);
+    return NullVar(Var()) && (!inlined || NullVar(*inlined));
+}
+
+bool DbField::ReadInline(DbValue& out) const {
+    const XSQLVAR* inlined = owner_->InlineVar(index_);
+    if (!inlined || NullVar(*inlined)) return false;
+    std::uint16_t length = 0;
+    std::memcpy(&length, inlined->sqldata, sizeof length);
+    const XSQLVAR& blob = Var();
+    out.kind = DbValueKind::Blob;
+    out.bytes.assign(inlined->sqldata + 2, length);
+    out.subType = blob.sqlsubtype;
+    out.charset = blob.sqlsubtype == 1 ? blob.sqlscale : 0;
+    return true;
 }
 
 void DbField::ReadInto(DbValue& out) const {
@@ -101,6 +120,7 @@ void DbField::ReadInto(DbValue& out) const {
             return;
         }
         case SQL_BLOB: {
+            if (ReadInline(out)) return;
             ISC_QUAD id;
             std::memcpy(&id, data, sizeof id);
             out.kind = DbValueKind::Blob;

@@ -52,6 +52,8 @@ public:
 
 private:
     const XSQLVAR& Var() const;
+    // The blob's bytes when they came inline with the row.
+    bool ReadInline(DbValue& out) const;
     void ReadArray(const XSQLVAR& var, DbValue& out) const;
 
     DbCursorSet* owner_;

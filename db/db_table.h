@@ -16,6 +16,9 @@ public:
 
     // Learns the columns in declared order and opens a cursor on every row.
     void Open();
+    // Open, for reading every row: the rows then come several to a fetch
+    // where the server allows (see packed_select.h).
+    void OpenPacked();
 
     // Starts a pending row in which every column is NULL.
     void Insert();
@@ -69,6 +72,9 @@ private:
     void PrepareInsert();
     void CheckRequired(const std::vector<DbValue>& row) const;
     void Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, const DbValue& value);
+    // Sizes the inline blobs of a statement inserting that many rows.
+    void StartBinding(int rows);
+    bool BindInlineBlob(XSQLVAR& var, const ParamSlot& slot, const DbValue& value);
     void BindArray(XSQLVAR& var, const ParamSlot& slot, const DbValue& value);
     void InsertRow(const std::vector<DbValue>& row);
     Batch* BatchFor(int rows);
@@ -82,6 +88,14 @@ private:
     std::vector<std::string> textScratch_;
     // Each array parameter's element type and bounds, looked up at its first value.
     std::vector<std::shared_ptr<const ISC_ARRAY_DESC>> arrays_;
+    // Inline blobs (see BindInlineBlob): all of one statement's take at most
+    // kInlineBlobBytes, so its message stays well under the engine's 64 KB.
+    static constexpr size_t kInlineBlobBytes = 24000;
+    static constexpr size_t kMostInlineBlobBytes = 2000;
+    static constexpr size_t kLeastInlineBlobBytes = 100;
+    size_t inlineBlobWidth_ = 0;     // the current statement's; 0: none inline
+    std::vector<char> inlineArea_;   // their values while the statement runs
+    size_t inlineUsed_ = 0;
     int batchCapacity_ = 0;  // 0: not worked out yet
     std::vector<std::vector<DbValue>> queue_;  // reused rows; the first queued_ are waiting
     int queued_ = 0;

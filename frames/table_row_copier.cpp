@@ -20,7 +20,7 @@ TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& desti
       commitInterval_(std::max(commitInterval, 1)),
       stopRequested_(std::move(stopRequested)),
       progress_(std::move(progress)) {
-    from_->Open();
+    from_->OpenPacked();
     to_->Open();
     for (int i = 0; i < from_->FieldCount(); ++i) {
         db::DbField& field = from_->Fields(i);

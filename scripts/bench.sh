@@ -95,10 +95,17 @@ if (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   # (backup to a file on the server, then restore: no row crosses the wire).
   chmod 666 "$SRC"
   e=$(best_of "$WORK/e.fdb" "$CLONE" "localhost:$SRC" "localhost:$WORK/e.fdb")
+  e0=$(best_of "$WORK/e0.fdb" "$CLONE" --no-verify "localhost:$SRC" "localhost:$WORK/e0.fdb")
   f=$(best_of "$WORK/f.fdb" bash -c "rm -f '$WORK/f.fbk' && gbak -b -se localhost:service_mgr -user SYSDBA -pas '$ISC_PASSWORD' '$SRC' '$WORK/f.fbk' && gbak -c -se localhost:service_mgr -user SYSDBA -pas '$ISC_PASSWORD' '$WORK/f.fbk' '$WORK/f.fdb'")
+  # Every row crossing the network both ways, as a backup piped into a
+  # restore on another machine would.
+  g=$(best_of "$WORK/g.fdb" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' 'localhost:$SRC' stdout | gbak -c -user SYSDBA -pas '$ISC_PASSWORD' stdin 'localhost:$WORK/g.fdb'")
   printf '%-52s %8ss %10s rows/s\n' "e. dravik-clone localhost:SRC localhost:DST" "$e" "$(rate "$e")"
+  printf '%-52s %8ss %10s rows/s\n' "e0. the same with --no-verify" "$e0" "$(rate "$e0")"
   printf '%-52s %8ss %10s rows/s\n' "f. gbak -b | -c through the service manager" "$f" "$(rate "$f")"
-  printf 'ratio e/f: %.2f\n' "$(echo "$e / $f" | bc -l)"
+  printf '%-52s %8ss %10s rows/s\n' "g. gbak -b localhost:SRC | gbak -c localhost:DST" "$g" "$(rate "$g")"
+  printf 'ratio e/f: %.2f (e0/f: %.2f); ratio e/g: %.2f (e0/g: %.2f)\n' "$(echo "$e / $f" | bc -l)" \
+    "$(echo "$e0 / $f" | bc -l)" "$(echo "$e / $g" | bc -l)" "$(echo "$e0 / $g" | bc -l)"
 else
   echo "d. no server on 127.0.0.1:3050: remote clone not measured"
 fi

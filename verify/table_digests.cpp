@@ -3,6 +3,7 @@
 #include "db/db_error.h"
 #include "db/db_query.h"
 #include "db/fb_api.h"
+#include "db/packed_select.h"
 #include "verify/array_slices.h"
 #include "verify/catalogue_rows.h"
 #include "verify/identifiers.h"
@@ -190,58 +191,6 @@ private:
 
 }  // namespace
 
-namespace {
-
-// Rows handed over per fetch: every call into the client and the engine
-// costs far more than the engine's reading of one row, so rows are read
-// through a block that returns up to this many of them in one wide row.
-constexpr int kMostRowsPerFetch = 32;
-// A message and a statement text of the block stay well under the engine's
-// 64 KB limits.
-constexpr std::int64_t kMostFetchBytes = 48000;
-constexpr size_t kMostBlockText = 48000;
-
-// How many rows one fetch can carry: one when a column is an array (the
-// server takes none in PSQL) or a row is too wide to repeat.
-int RowsPerFetch(const std::vector<StoredColumn>& columns, int asked) {
-    std::int64_t width = 0;
-    for (const StoredColumn& column : columns) {
-        if (column.array) return 1;
-        width += column.bytes + 12;  // varying length, null indicator, alignment
-    }
-    const std::int64_t fit = std::min<std::int64_t>(kMostRowsPerFetch, kMostFetchBytes / std::max<std::int64_t>(width, 1));
-    return static_cast<int>(std::max<std::int64_t>(1, asked > 0 ? std::min<std::int64_t>(asked, fit) : fit));
-}
-
-// EXECUTE BLOCK RETURNS (N_ SMALLINT, S0_0 TYPE OF COLUMN T.C0, ...): a
-// cursor over the table fetched into the slots of one output row, which is
-// returned when all are filled, or with the last rows; N_ counts the slots
-// filled. The slots' types are the columns' own, so each value reaches the
-// client exactly as the plain select gives it.
-std::string PackedSelect(const std::string& table, const std::vector<StoredColumn>& columns, int slots) {
-    const std::string quotedTable = QuoteIdentifier(table);
-    std::string returns = "N_ SMALLINT";
-    std::string select;
-    for (const StoredColumn& column : columns)
-        select += (select.empty() ? "SELECT " : ", ") + QuoteIdentifier(column.name);
-    select += " FROM " + quotedTable;
-    std::string body;
-    for (int slot = 0; slot < slots; ++slot) {
-        std::string into;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            const std::string name = "S" + std::to_string(slot) + "_" + std::to_string(i);
-            returns += ", " + name + " TYPE OF COLUMN " + quotedTable + "." + QuoteIdentifier(columns[i].name);
-            into += (into.empty() ? ":" : ", :") + name;
-        }
-        body += "FETCH C_ INTO " + into + "; IF (ROW_COUNT = 0) THEN LEAVE; N_ = " + std::to_string(slot + 1) + ";\n";
-    }
-    return "EXECUTE BLOCK RETURNS (" + returns + ") AS DECLARE C_ CURSOR FOR (" + select +
-           ");\nBEGIN\nN_ = 0; OPEN C_;\nWHILE (1 = 1) DO BEGIN\n" + body +
-           "SUSPEND; N_ = 0;\nEND\nIF (N_ > 0) THEN SUSPEND;\nCLOSE C_;\nEND";
-}
-
-}  // namespace
-
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, int rowsPerFetch) {
     ReadSnapshot snapshot(connection);
     const std::vector<StoredColumn> columns = ReadStoredColumns(connection, exactTableName);
@@ -255,12 +204,17 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
         header.Update(column.name.data(), column.name.size());
     }
     select += " FROM " + QuoteIdentifier(exactTableName);
-    int slots = RowsPerFetch(columns, rowsPerFetch);
-    std::string packed;
-    for (; slots > 1; slots /= 2) {
-        packed = PackedSelect(exactTableName, columns, slots);
-        if (packed.size() <= kMostBlockText) break;
+    std::vector<std::int64_t> widths;
+    std::vector<db::PackedColumn> quotedColumns;
+    bool anyArray = false;
+    for (const StoredColumn& column : columns) {
+        widths.push_back(column.bytes);
+        quotedColumns.push_back({QuoteIdentifier(column.name)});
+        anyArray = anyArray || column.array;
     }
+    const db::PackedSelect packed = db::PackedSelectText(QuoteIdentifier(exactTableName), quotedColumns,
+                                                         db::RowsPerFetch(widths, anyArray, rowsPerFetch));
+    int slots = packed.slots;
 
     RowDigester digester(connection, exactTableName, columns);
     TableDigest result;
@@ -270,7 +224,7 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
         sum.high += row.high;
         ++result.rows;
     };
-    db::DbQuery rows(connection, slots > 1 ? packed : select);
+    db::DbQuery rows(connection, slots > 1 ? packed.text : select);
     try {
         rows.Open();
     } catch (const db::DbServerError&) {
