@@ -31,25 +31,33 @@ TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& desti
             columns_.push_back({&field, match});
         }
     }
-    values_.resize(columns_.size());
+    std::vector<db::DbField*> read;
+    for (const ColumnCopy& column : columns_) read.push_back(column.from);
+    pump_ = std::make_unique<SourceRowPump>(*from_, std::move(read));
 }
 
-void TableRowCopier::QueueRow() {
+void TableRowCopier::QueueRow(SourceRowPump::Row& row) {
     to_->Insert();
     if (!missingColumn_.empty()) throw db::DbClientError::Format(db::DbClientError::kFieldNotFound, missingColumn_);
-    for (size_t c = 0; c < columns_.size(); ++c) {
-        columns_[c].from->ReadInto(values_[c]);
-        columns_[c].to->SwapValue(values_[c]);
-    }
+    // The values move into the pending row, whose old storage goes back to
+    // the reader for a later row.
+    for (size_t c = 0; c < columns_.size(); ++c) columns_[c].to->SwapValue(row[c]);
     to_->Queue();
     if (to_->Queued() == 1) firstQueued_ = rows_;
 }
 
 bool TableRowCopier::CopyRow() {
-    if (ended_ || from_->Eof()) return false;
+    if (ended_) return false;
+    SourceRowPump::Row* row = nullptr;
+    try {
+        row = pump_->Next();
+    } catch (const std::exception& e) {
+        Fail(e);  // the source could not give its next row
+    }
+    if (!row) return false;
     std::string refusal;
     try {
-        QueueRow();
+        QueueRow(*row);
     } catch (const std::exception& e) {
         if (db::IsEnvironmentFault(e)) Fail(e);
         refusal = e.what();
@@ -74,11 +82,6 @@ bool TableRowCopier::CopyRow() {
                 progress_(rows_, errors_, false);
             }
         }
-    }
-    try {
-        from_->Next();
-    } catch (const std::exception& e) {
-        Fail(e);  // the source could not give its next row
     }
     return true;
 }

@@ -1,8 +1,8 @@
 // The rows of one table on their way from the source to the destination: the
-// two open tables, the columns matched by name, one reused value per column,
-// the rows waiting in the batch, and the row and error counters. The data
-// frame feeds it one source row at a time; it decides when a batch is sent,
-// when to commit and when the copy is over.
+// two open tables, the columns matched by name, the reader thread that reads
+// the source ahead (SourceRowPump), the rows waiting in the batch, and the
+// row and error counters. The data frame asks it to copy one row at a time;
+// it decides when a batch is sent, when to commit and when the copy is over.
 //
 // A row the destination refuses (a key, a check, a value it cannot hold) is
 // the row's own fault. Anything else (the source failing to fetch a row, an
@@ -13,6 +13,7 @@
 
 #include "db/db_connection.h"
 #include "db/db_table.h"
+#include "frames/source_row_pump.h"
 
 #include <cstdint>
 #include <functional>
@@ -80,9 +81,9 @@ private:
     // preparing the statement that inserts them a batch at a time.
     static constexpr std::int64_t kRowsBeforeBatching = 1000;
 
-    // Reads the current source row into the destination's queue; raises
-    // when the row cannot be queued.
-    void QueueRow();
+    // Puts a source row into the destination's queue; raises when the row
+    // cannot be queued.
+    void QueueRow(SourceRowPump::Row& row);
     // A row that could not be queued: the rows before it go first, so
     // failures keep their order; false when the copy ends with it.
     bool RowFailed(const std::string& message);
@@ -103,7 +104,7 @@ private:
     std::unique_ptr<db::DbTable> to_;
     std::vector<ColumnCopy> columns_;
     std::string missingColumn_;            // a source column the destination lacks fails every row
-    std::vector<db::DbValue> values_;      // one per matched column, reused for every row
+    std::unique_ptr<SourceRowPump> pump_;  // reads from_ ahead of the writer; goes before from_
     const bool ignoreErrors_;
     const int commitInterval_;
     StopCheck stopRequested_;

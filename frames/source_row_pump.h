@@ -1,0 +1,61 @@
+// A table's rows read on a thread of their own, a chunk at a time, ahead of
+// the writer: the source's engine work (fetching, reading blobs) then runs on
+// another core than the destination's inserts. The source table is the
+// pump's alone while it lives.
+#pragma once
+
+#include "db/db_table.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace dravik::frames {
+
+class SourceRowPump {
+public:
+    using Row = std::vector<db::DbValue>;
+
+    // Starts reading the open table from its current row; each row's values
+    // are those of the given fields, in their order.
+    SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields);
+    // Stops the reading (after the chunk under way) and waits for it.
+    ~SourceRowPump();
+    SourceRowPump(const SourceRowPump&) = delete;
+    SourceRowPump& operator=(const SourceRowPump&) = delete;
+
+    // The next row, null when no row is left; valid until the next call,
+    // and its values may be swapped out. Raises the reading's failure after
+    // the rows read before it.
+    Row* Next();
+
+private:
+    struct Chunk {
+        std::vector<Row> rows;  // reused: the first `count` hold rows
+        size_t count = 0;
+        bool last = false;      // no row after these
+        std::exception_ptr failure;
+    };
+    static constexpr size_t kRowsPerChunk = 256;
+    static constexpr int kChunks = 4;
+
+    void Run();
+    void ReadChunk(Chunk& chunk);
+
+    db::DbTable& from_;
+    const std::vector<db::DbField*> fields_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::unique_ptr<Chunk>> full_;   // read, waiting for the writer
+    std::deque<std::unique_ptr<Chunk>> empty_;  // handed back, waiting for the reader
+    bool stopping_ = false;
+    std::unique_ptr<Chunk> current_;            // the writer's
+    size_t at_ = 0;
+    std::thread thread_;                        // last: starts once the rest is ready
+};
+
+}  // namespace dravik::frames
