@@ -36,17 +36,20 @@ struct StoredColumn {
     std::string name;
     bool array = false;
     std::int64_t bytes = 0;  // the stored value's size as the catalogue gives it
+    bool blob = false;
 };
 
 std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table) {
     std::vector<StoredColumn> columns;
     ForEachRow(connection,
-               "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH FROM RDB$RELATION_FIELDS rf "
+               "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE "
+               "FROM RDB$RELATION_FIELDS rf "
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE WHERE rf.RDB$RELATION_NAME = " +
                    QuoteLiteral(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
                [&](db::DbQuery& row) {
                    columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
-                                      row.Fields(2).IsNull() ? 0 : row.Fields(2).AsInteger()});
+                                      row.Fields(2).IsNull() ? 0 : row.Fields(2).AsInteger(),
+                                      row.Fields(3).AsInteger() == blr_blob}); 
                });
     return columns;
 }
@@ -128,16 +131,38 @@ public:
         }
     }
 
-    // The row whose first column is the output variable at that index.
-    Hash128 Row(db::DbCursorSet& rows, int first) {
+    // Each column's place among a slot's inline blob copies, -1 for none.
+    void SetInlineBlobs(std::vector<int> inlineOf) { inlineOf_ = std::move(inlineOf); }
+
+    // The row whose first column is the output variable at that index, and
+    // whose inline blob copies start at inlineFirst (-1: none).
+    Hash128 Row(db::DbCursorSet& rows, int first, int inlineFirst = -1) {
         bytes_.clear();  // keeps its capacity: no allocation per row once grown
-        for (size_t i = 0; i < arrays_.size(); ++i) Column(rows, first + static_cast<int>(i), i, bytes_);
+        for (size_t i = 0; i < arrays_.size(); ++i) {
+            if (inlineFirst >= 0 && inlineOf_[i] >= 0 && InlineBlob(rows.OutputVar(inlineFirst + inlineOf_[i]), bytes_))
+                continue;
+            Column(rows, first + static_cast<int>(i), i, bytes_);
+        }
         Digest128 digest;
         digest.Update(bytes_.data(), bytes_.size());
         return digest.Finish();
     }
 
 private:
+    // A blob that came inline: appended as DigestBlob appends it read whole.
+    static bool InlineBlob(const XSQLVAR& var, std::string& out) {
+        if ((var.sqltype & 1) && var.sqlind && *var.sqlind == -1) return false;
+        std::uint16_t length;
+        std::memcpy(&length, var.sqldata, sizeof length);
+        AppendValue(out, kValueTag);
+        AppendValue(out, static_cast<short>(SQL_BLOB));
+        Digest128 content;
+        content.Update(var.sqldata + 2, length);
+        AppendValue(out, static_cast<std::uint64_t>(length));
+        AppendValue(out, content.Finish());
+        return true;
+    }
+
     void Column(db::DbCursorSet& rows, int index, size_t column, std::string& out) {
         const XSQLVAR& var = rows.OutputVar(index);
         if ((var.sqltype & 1) && var.sqlind && *var.sqlind == -1) {
@@ -187,6 +212,7 @@ private:
     std::string segment_;
     std::string bytes_;  // the current row's
     std::vector<std::unique_ptr<ArraySliceReader>> arrays_;
+    std::vector<int> inlineOf_;
 };
 
 }  // namespace
@@ -206,10 +232,17 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     select += " FROM " + QuoteIdentifier(exactTableName);
     std::vector<std::int64_t> widths;
     std::vector<db::PackedColumn> quotedColumns;
+    std::vector<int> inlineOf;
     bool anyArray = false;
+    // Short blobs come inline with their row (see PackedColumn), sharing
+    // 1024 bytes per row.
+    const auto blobs = std::count_if(columns.begin(), columns.end(), [](const StoredColumn& c) { return c.blob; });
+    const int inlineBytes = blobs ? static_cast<int>(std::max<std::int64_t>(128, 1024 / blobs)) : 0;
+    int inlined = 0;
     for (const StoredColumn& column : columns) {
-        widths.push_back(column.bytes);
-        quotedColumns.push_back({QuoteIdentifier(column.name)});
+        widths.push_back(column.bytes + (column.blob ? inlineBytes + 2 : 0));
+        quotedColumns.push_back({QuoteIdentifier(column.name), column.blob ? inlineBytes : 0});
+        inlineOf.push_back(column.blob ? inlined++ : -1);
         anyArray = anyArray || column.array;
     }
     const db::PackedSelect packed = db::PackedSelectText(QuoteIdentifier(exactTableName), quotedColumns,
@@ -217,6 +250,7 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     int slots = packed.slots;
 
     RowDigester digester(connection, exactTableName, columns);
+    digester.SetInlineBlobs(inlineOf);
     TableDigest result;
     Hash128 sum;
     const auto add = [&](const Hash128& row) {
@@ -242,7 +276,10 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
             continue;
         }
         const int filled = static_cast<int>(rows.Fields(0).AsInteger());
-        for (int slot = 0; slot < filled; ++slot) add(digester.Row(rows, 1 + slot * width));
+        for (int slot = 0; slot < filled; ++slot) {
+            const int first = 1 + slot * (width + inlined);
+            add(digester.Row(rows, first, first + width));
+        }
     }
     header.UpdateValue(result.rows);
     header.UpdateValue(sum);
