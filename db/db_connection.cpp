@@ -271,6 +271,7 @@ constexpr DpbName kDpbNames[] = {
     {"sql_role_name", isc_dpb_sql_role_name, false},
     {"force_write", isc_dpb_force_write, true},
     {"no_db_triggers", isc_dpb_no_db_triggers, true},
+    {"config", isc_dpb_config, false},
 };
 
 std::string Trimmed(const std::string& s) {

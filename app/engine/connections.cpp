@@ -14,6 +14,8 @@ using frames::Trim;
 
 namespace {
 
+constexpr int kSourceCachePages = 256;
+
 // Three more attach lines after those of earlier attempts: the last line of
 // a name wins, so a reconnection with another code page takes effect.
 void AppendAttachLines(DbConnection& connection, const std::string& user, const std::string& password,
@@ -52,6 +54,10 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
     // trigger that writes into it, and its transactions are read-only
     // snapshots.
     AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
+    // Opened by this process's own engine, the source gets a small page
+    // cache: its rows are read once, in order, and the memory is better
+    // spent on the destination's. A database a server holds keeps its own.
+    if (!settings.srcRemote) srcDb.Params().push_back("CONFIG=DefaultDbCachePages=" + std::to_string(kSourceCachePages));
     try {
         sourceTriggersActive_ = !srcDb.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
     } catch (const db::DbServerError& e) {

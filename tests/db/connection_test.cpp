@@ -25,6 +25,19 @@ TEST(ParameterBuffer, RejectsUnknownNamesAndOverlongValues) {
     EXPECT_THROW(BuildParameterBuffer({"password=" + std::string(300, 'x')}), DbClientError);
 }
 
+TEST(Connection, ThePageCacheAskedForIsTheOneTheEngineGives) {
+    TempDir dir;
+    const std::string name = dir.File("a.fdb");
+    CreateDatabase(name, "NONE");
+    DbConnection c;
+    c.SetDatabaseName(name);
+    c.Params() = {"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "CONFIG=DefaultDbCachePages=300"};
+    c.Connect();
+    DbQuery q(c, "select MON$PAGE_BUFFERS from MON$DATABASE");
+    q.Open();
+    EXPECT_EQ(q.Fields(0).AsInteger(), 300);
+}
+
 TEST(Connection, LaterAttachLinesOverrideEarlierOnes) {
     TempDir dir;
     const std::string name = dir.File("a.fdb");

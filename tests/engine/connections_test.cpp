@@ -90,13 +90,15 @@ TEST(SourceConnection, AttachLinesAreAppendedBeforeEveryAttemptAndTheLastWins) {
     b.job.settings.srcPath = src;
     ASSERT_TRUE(b.job.ConnectSource("NONE"));
     EXPECT_TRUE(b.job.ConnectSource("WIN1251"));  // already connected: nothing read again
-    EXPECT_EQ(b.job.srcDb.Params().size(), 4u);
+    EXPECT_EQ(b.job.srcDb.Params().size(), 5u);
     b.job.ReconnectSource("NONE");  // the same code page keeps the attachment
-    EXPECT_EQ(b.job.srcDb.Params().size(), 4u);
+    EXPECT_EQ(b.job.srcDb.Params().size(), 5u);
     b.job.ReconnectSource(" WIN1251 ");
+    // A source this process opens itself gets a small page cache.
     EXPECT_EQ(b.job.srcDb.Params(),
-              (std::vector<std::string>{"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=NONE", "NO_DB_TRIGGERS=1",
-                                        "USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=WIN1251",
+              (std::vector<std::string>{"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=NONE",
+                                        "CONFIG=DefaultDbCachePages=256", "NO_DB_TRIGGERS=1", "USER_NAME=SYSDBA",
+                                        "PASSWORD=corbelfin", "LC_CTYPE=WIN1251", "CONFIG=DefaultDbCachePages=256",
                                         "NO_DB_TRIGGERS=1"}));
     EXPECT_EQ(AttachmentCharset(b.job.srcDb), "WIN1251");
     EXPECT_TRUE(b.ui.messages.empty());
