@@ -47,7 +47,32 @@ void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
 
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
     refusedRows_ = 0;
+    if (serverSource)
+        LogNote("COPY DATA", "the rows are copied by the destination's server, which reads the source itself");
     TFrame_select::CopySelectedData(source, destination);
+    if (!serverSource || !destination.Connected() || !destination.DefaultTransaction().InTransaction()) return;
+    try {
+        destination.DefaultTransaction().Commit();
+    } catch (const std::exception& e) {
+        FailJob("COPY DATA", e.what());
+    }
+}
+
+bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& destination, const std::string& name,
+                                        const std::function<void(std::int64_t, std::int64_t, bool)>& progress) {
+    // Every table in one destination transaction, and so one snapshot of
+    // the source; committed after the last table.
+    db::DbTransaction& transaction = destination.DefaultTransaction();
+    if (!transaction.InTransaction()) transaction.StartTransaction();
+    const ServerCopyOutcome copy = CopyRowsByServer(
+        source, destination, name, *serverSource, commitInterval, [this] { return CheckStop(); },
+        [&](std::int64_t rows, bool last) { progress(rows, 0, last); });
+    if (copy.copied) return true;
+    LogNote("COPY DATA " + TrimRight(name), "copied through Dravik: " + copy.why);
+    // The tables copied so far are kept; the rows of the next ones are read
+    // in a snapshot of their own.
+    transaction.Commit();
+    return false;
 }
 
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
@@ -58,6 +83,14 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         if (last || !wizard) return CopyProgress(rows, errors);
         wizard->LogProgress("Скопировано:", ProgressText(rows, errors), table, rows, total);
     };
+    if (serverSource) {
+        try {
+            if (CopiedByServer(source, destination, name, progress)) return;
+        } catch (const std::exception& e) {
+            FailJob("COPY DATA " + table, e.what());
+            return;
+        }
+    }
     std::unique_ptr<TableRowCopier> copier;
     try {
         copier = std::make_unique<TableRowCopier>(source, destination, name, ignoreErrors, commitInterval,

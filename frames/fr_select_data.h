@@ -3,8 +3,10 @@
 #pragma once
 
 #include "frames/fr_select.h"
+#include "frames/server_side_copy.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace dravik::frames {
 
@@ -18,6 +20,11 @@ public:
     // Count each table's rows before its copy, for progress against a total
     // (one more scan of the table: only when someone watches).
     bool countRows = false;
+    // Set when the destination's server can read the source itself: each
+    // table's rows are then copied by that server (see server_side_copy.h),
+    // all in one destination transaction committed after the last table. A
+    // table the server cannot copy goes through a TableRowCopier.
+    std::optional<ExternalSource> serverSource;
 
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }
@@ -37,6 +44,11 @@ public:
     std::int64_t RefusedRows() const { return refusedRows_; }
 
 private:
+    // The server's copy of one table; false when its rows must go through
+    // Dravik after all.
+    bool CopiedByServer(DbConnection& source, DbConnection& destination, const std::string& name,
+                        const std::function<void(std::int64_t, std::int64_t, bool)>& progress);
+
     std::int64_t refusedRows_ = 0;
 };
 

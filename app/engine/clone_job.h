@@ -122,6 +122,9 @@ private:
     bool NameDestination();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
+    // The source as the destination's server reaches it, when that server
+    // can copy the rows itself (see frames/server_side_copy.h).
+    std::optional<frames::ExternalSource> ServerSourceForRows();
     // Plans every picked object of every frame, with the collations and
     // comments that go with them; then runs one phase of that plan in
     // dependency order (false when a stop was requested).

@@ -11,6 +11,7 @@
 namespace dravik::engine {
 
 using frames::Trim;
+using frames::UpperCase;
 
 namespace {
 
@@ -200,6 +201,33 @@ bool TCloneJob::TestSourceConnection() {
     }
     CommitAndDisconnect(srcDb);
     return passed;
+}
+
+std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
+    const auto unset = [](const std::string& codePage) {
+        const std::string page = UpperCase(Trim(codePage));
+        return page.empty() || page == "NONE";
+    };
+    // Both databases on one server, and their rows read and written as they
+    // are stored: that server then copies the rows itself.
+    if (!settings.srcRemote || !settings.dstRemote || Trim(settings.srcServer).empty() ||
+        UpperCase(Trim(settings.srcServer)) != UpperCase(Trim(settings.dstServer)) ||
+        !unset(settings.srcCodePage) || !unset(settings.dstCodePage))
+        return std::nullopt;
+    // The server's attachment to the source cannot turn database triggers
+    // off: with an active one the rows go through Dravik, whose attachment
+    // does.
+    try {
+        auto triggers = frames::NewQuery(srcDb, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_TYPE between 8192 and "
+                                        "8196 and coalesce(RDB$TRIGGER_INACTIVE, 0) = 0");
+        triggers->Open();
+        const bool active = triggers->Fields(0).AsInteger() > 0;
+        triggers->Close();
+        if (active) return std::nullopt;
+    } catch (const db::DbError&) {
+        return std::nullopt;
+    }
+    return frames::ExternalSource{Trim(settings.srcPath), Trim(settings.srcUser), Trim(settings.srcPassword)};
 }
 
 }  // namespace dravik::engine

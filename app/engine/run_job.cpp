@@ -91,6 +91,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     ReconnectSource(settings.srcCodePage);
     srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination();
+    Frame_select_data.serverSource = ServerSourceForRows();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
     if (!copied) return Interrupted();
