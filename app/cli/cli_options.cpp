@@ -250,7 +250,11 @@ table's total, rows per second, time left); the table's final count stays.
 
 A database is a local path (opened through the embedded engine, no server
 needed) or SERVER:PATH on a Firebird server (SERVER may be HOST/PORT). A name
-that begins with "/" or "." is always a local path.
+that begins with "/" or "." is always a local path. When both are on one
+server (the same SERVER) and no code page is asked for, that server copies
+the rows itself, reading SOURCE with EXECUTE STATEMENT ... ON EXTERNAL, and
+the run log says so; a table it cannot copy, or a SOURCE with an active
+database trigger, has its rows go through dravik-clone.
 
 Connections:
   -u, --user NAME         source user (default: ISC_USER, else SYSDBA)
