@@ -14,10 +14,6 @@ namespace {
 
 constexpr short kCharsetNone = 0;
 constexpr short kCharsetOctets = 1;
-// Bytes of a source row's blobs that come inline with it (see PackedColumn),
-// shared among its blob columns.
-constexpr int kMostInlineRead = 1024;
-constexpr int kLeastInlineRead = 128;
 
 }  // namespace
 
@@ -61,7 +57,7 @@ void DbTable::OpenPacked() {
     const int dialect = Connection().SQLDialect();
     int blobs = 0;
     for (int i = 0; i < FieldCount(); ++i) blobs += (OutputVar(i).sqltype & ~1) == SQL_BLOB ? 1 : 0;
-    const int inlineBytes = blobs ? std::max(kLeastInlineRead, kMostInlineRead / blobs) : 0;
+    const int inlineBytes = InlineBlobBytes(blobs);
     std::vector<std::int64_t> widths;
     std::vector<PackedColumn> columns;
     std::vector<int> inlineOf;

@@ -6,6 +6,10 @@ namespace dravik::db {
 
 namespace {
 
+// Blob bytes that come inline with a row, shared among its blob columns.
+constexpr int kMostInlineBlobBytes = 1024;
+constexpr int kLeastInlineBlobBytes = 128;
+
 // The block's text stays well under the engine's 64 KB.
 constexpr size_t kMostBlockText = 48000;
 
@@ -59,6 +63,11 @@ int RowsPerFetch(const std::vector<std::int64_t>& columnBytes, bool anyArray, in
     for (std::int64_t bytes : columnBytes) width += bytes + 12;  // varying length, null indicator, alignment
     const std::int64_t fit = std::min<std::int64_t>(kMostRowsPerFetch, kMostFetchBytes / std::max<std::int64_t>(width, 1));
     return static_cast<int>(std::max<std::int64_t>(1, asked > 0 ? std::min<std::int64_t>(asked, fit) : fit));
+}
+
+int InlineBlobBytes(int blobColumns) {
+    if (blobColumns <= 0) return 0;
+    return std::max(kLeastInlineBlobBytes, kMostInlineBlobBytes / blobColumns);
 }
 
 PackedSelect PackedSelectText(const std::string& quotedTable, const std::vector<PackedColumn>& columns, int slots) {

@@ -21,6 +21,10 @@ constexpr std::int64_t kMostFetchBytes = 48000;
 // asked (more than 0) caps the answer.
 int RowsPerFetch(const std::vector<std::int64_t>& columnBytes, bool anyArray, int asked = 0);
 
+// The inline width of each blob column of a row with that many (see
+// PackedColumn): 1,024 bytes shared among them, at least 128 each.
+int InlineBlobBytes(int blobColumns);
+
 // One column of the block, named as the statement must write it. A blob
 // column with inlineBytes also returns, after the slot's columns, a
 // VARCHAR(inlineBytes) CHARACTER SET OCTETS holding the blob's bytes when it

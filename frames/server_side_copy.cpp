@@ -50,9 +50,9 @@ Columns MatchColumns(db::DbConnection& source, db::DbConnection& destination, co
     return columns;
 }
 
-std::string Joined(const std::vector<std::string>& items, const std::string& prefix = "") {
+std::string Joined(const std::vector<std::string>& items) {
     std::string text;
-    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + prefix + item;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
     return text;
 }
 

@@ -234,10 +234,9 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     std::vector<db::PackedColumn> quotedColumns;
     std::vector<int> inlineOf;
     bool anyArray = false;
-    // Short blobs come inline with their row (see PackedColumn), sharing
-    // 1024 bytes per row.
-    const auto blobs = std::count_if(columns.begin(), columns.end(), [](const StoredColumn& c) { return c.blob; });
-    const int inlineBytes = blobs ? static_cast<int>(std::max<std::int64_t>(128, 1024 / blobs)) : 0;
+    // Short blobs come inline with their row (see PackedColumn).
+    const int inlineBytes = db::InlineBlobBytes(static_cast<int>(
+        std::count_if(columns.begin(), columns.end(), [](const StoredColumn& c) { return c.blob; })));
     int inlined = 0;
     for (const StoredColumn& column : columns) {
         widths.push_back(column.bytes + (column.blob ? inlineBytes + 2 : 0));
