@@ -47,15 +47,36 @@ void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
 
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
     refusedRows_ = 0;
+    serverCopyFailed_ = false;
+    uncommittedTables_.clear();
     if (serverSource)
         LogNote("COPY DATA", "the rows are copied by the destination's server, which reads the source itself");
     TFrame_select::CopySelectedData(source, destination);
-    if (!serverSource || !destination.Connected() || !destination.DefaultTransaction().InTransaction()) return;
-    try {
-        destination.DefaultTransaction().Commit();
-    } catch (const std::exception& e) {
-        FailJob("COPY DATA", e.what());
+    if (serverSource) EndServerTransaction(destination);
+}
+
+void TFrame_select_data::EndServerTransaction(DbConnection& destination) {
+    db::DbTransaction& transaction = destination.DefaultTransaction();
+    if (!serverCopyFailed_) {
+        if (!destination.Connected() || !transaction.InTransaction()) return;
+        try {
+            transaction.Commit();
+            uncommittedTables_.clear();
+            return;
+        } catch (const std::exception& e) {
+            FailJob("COPY DATA", e.what());
+        }
     }
+    // Undone like the rows since the last commit on the other path: each
+    // table's last line then says what the destination holds.
+    try {
+        if (transaction.InTransaction()) transaction.Rollback();
+    } catch (const std::exception&) {
+        // A lost attachment has nothing left to roll back.
+    }
+    for (const std::string& table : uncommittedTables_)
+        LogError("COPY DATA " + table, "rolled back with the failure: 0 rows in the destination");
+    uncommittedTables_.clear();
 }
 
 bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& destination, const std::string& name,
@@ -64,6 +85,7 @@ bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& dest
     // the source; committed after the last table.
     db::DbTransaction& transaction = destination.DefaultTransaction();
     if (!transaction.InTransaction()) transaction.StartTransaction();
+    uncommittedTables_.push_back(TrimRight(name));
     const ServerCopyOutcome copy = CopyRowsByServer(
         source, destination, name, *serverSource, commitInterval, [this] { return CheckStop(); },
         [&](std::int64_t rows, bool last) { progress(rows, 0, last); });
@@ -72,6 +94,7 @@ bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& dest
     // The tables copied so far are kept; the rows of the next ones are read
     // in a snapshot of their own.
     transaction.Commit();
+    uncommittedTables_.clear();
     return false;
 }
 
@@ -87,6 +110,9 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         try {
             if (CopiedByServer(source, destination, name, progress)) return;
         } catch (const std::exception& e) {
+            // Everything the server copied since the last commit is rolled
+            // back once the pass ends (EndServerTransaction).
+            serverCopyFailed_ = true;
             FailJob("COPY DATA " + table, e.what());
             return;
         }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace dravik::frames {
 
@@ -49,7 +51,14 @@ private:
     bool CopiedByServer(DbConnection& source, DbConnection& destination, const std::string& name,
                         const std::function<void(std::int64_t, std::int64_t, bool)>& progress);
 
+    // Commits the rows the server copied; after a failure (or a failed
+    // commit) rolls them back instead, with a red line for each table.
+    void EndServerTransaction(DbConnection& destination);
+
     std::int64_t refusedRows_ = 0;
+    // The tables the server copied in the destination transaction still open.
+    std::vector<std::string> uncommittedTables_;
+    bool serverCopyFailed_ = false;
 };
 
 }  // namespace dravik::frames

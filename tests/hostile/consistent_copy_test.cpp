@@ -285,6 +285,40 @@ TEST_F(ConsistentCopy, FullDestinationEndsTheJobAtOnceWithTheServersMessage) {
     std::printf("[ figures  ] full destination: exit %d after %.1f s\n", run.status, run.seconds);
 }
 
+// ---- the destination lost while its server copies the rows
+
+// Both databases on the server, so the server copies every table in one
+// destination transaction; the destination's attachment is cut while the
+// second table is copied. Nothing of that transaction stays, and the log's
+// last word on the first table says so instead of its 100 rows.
+TEST_F(ConsistentCopy, DestinationLostDuringTheServersCopyLeavesEveryCountTheDestinations) {
+    DRAVIK_REQUIRE_SERVER();
+    const std::string source = Remote(src), copy = Remote(dst);
+    CreateDatabase(source);
+    Isql(source, "create table A (ID integer not null primary key);\n"
+                 "create table B (ID integer not null primary key, PAD varchar(100));\n"
+                 "set term ^;\n"
+                 "execute block as declare i integer = 1; begin\n"
+                 "  while (i <= 400000) do begin\n"
+                 "    if (i <= 100) then insert into A values (:i);\n"
+                 "    insert into B values (:i, lpad(:i, 100, 'x')); i = i + 1;\n"
+                 "  end\n"
+                 "end^\n"
+                 "set term ;^\ncommit;\n");
+    RunningClone clone({"--no-verify", source, copy});
+    std::string line;
+    while (clone.ReadLine(line) && line.rfind("COPY DATA: B", 0) != 0) {
+    }
+    ASSERT_EQ(line.rfind("COPY DATA: B", 0), 0u) << "the second table's copy never began";
+    Exec(copy, "delete from mon$attachments where mon$attachment_id <> current_connection");
+    const Outcome run = clone.Finish();
+    ExpectReport("destination lost during the server's copy", run, 3);
+    EXPECT_TRUE(HasLine(run.out, "COPY DATA A: rolled back with the failure: 0 rows in the destination")) << run.out;
+    EXPECT_TRUE(HasLine(run.out, "Database copy: failed; the destination is incomplete")) << run.out;
+    ExpectRows("destination lost during the server's copy", copy, "A", 0);
+    ExpectRows("destination lost during the server's copy", copy, "B", 0);
+}
+
 // ---- database triggers of the source
 
 TEST_F(ConsistentCopy, DatabaseTriggersOfTheSourceNeverFireUnlessAllowed) {
