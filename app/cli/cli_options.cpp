@@ -253,8 +253,9 @@ needed) or SERVER:PATH on a Firebird server (SERVER may be HOST/PORT). A name
 that begins with "/" or "." is always a local path. When both are on one
 server (the same SERVER) and no code page is asked for, that server copies
 the rows itself, reading SOURCE with EXECUTE STATEMENT ... ON EXTERNAL, and
-the run log says so; a table it cannot copy, or a SOURCE with an active
-database trigger, has its rows go through dravik-clone.
+the run log says so; a table it cannot copy (a refused row) has its rows go
+through dravik-clone, and all tables do when one copied has an array column
+or SOURCE has an active database trigger.
 
 Connections:
   -u, --user NAME         source user (default: ISC_USER, else SYSDBA)

@@ -125,6 +125,8 @@ private:
     // The source as the destination's server reaches it, when that server
     // can copy the rows itself (see frames/server_side_copy.h).
     std::optional<frames::ExternalSource> ServerSourceForRows();
+    // The first table picked for its rows that has an array column, or "".
+    std::string PickedTableWithArrays();
     // Plans every picked object of every frame, with the collations and
     // comments that go with them; then runs one phase of that plan in
     // dependency order (false when a stop was requested).

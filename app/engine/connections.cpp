@@ -6,6 +6,7 @@
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace dravik::engine {
@@ -227,7 +228,36 @@ std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
     } catch (const db::DbError&) {
         return std::nullopt;
     }
+    // A table with an array column goes through Dravik (PSQL takes no array
+    // variables), in the job's snapshot of the source, not the server's: all
+    // go through Dravik then, so that every table is read at one moment.
+    std::string arrays;
+    try {
+        arrays = PickedTableWithArrays();
+    } catch (const db::DbError&) {
+        return std::nullopt;
+    }
+    if (!arrays.empty()) {
+        LogNote("COPY DATA", "the rows go through Dravik, so that every table is read at one moment: table " + arrays +
+                                 " has an array column");
+        return std::nullopt;
+    }
     return frames::ExternalSource{Trim(settings.srcPath), Trim(settings.srcUser), Trim(settings.srcPassword)};
+}
+
+std::string TCloneJob::PickedTableWithArrays() {
+    std::set<std::string> picked;
+    for (int i = 0; i < Frame_select_data.SelectedCount(); ++i) picked.insert(Trim(Frame_select_data.SelectedName(i)));
+    std::string found;
+    auto query = frames::NewQuery(srcDb, "select distinct rf.RDB$RELATION_NAME from RDB$RELATION_FIELDS rf "
+                                         "join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+                                         "where f.RDB$DIMENSIONS is not null order by 1");
+    for (query->Open(); found.empty() && !query->Eof(); query->Next()) {
+        const std::string table = Trim(query->Fields(0).AsString());
+        if (picked.count(table)) found = table;
+    }
+    query->Close();
+    return found;
 }
 
 }  // namespace dravik::engine

@@ -10,6 +10,7 @@
 #include "hostile/hostile_fixture.h"
 #include "support/test_host.h"
 
+#include <algorithm>
 #include <regex>
 #include <set>
 
@@ -34,8 +35,17 @@ std::vector<Progress> ProgressOf(const std::vector<engine::LogEntry>& entries) {
 
 // A source and a hand-made destination, both attached, and the data frame
 // with a recording host.
+// With `server`, both databases are named through the local server, which
+// then copies the rows itself until it meets a refused row, after which
+// the table goes through Dravik as above.
 struct RefusalBench {
+    explicit RefusalBench(bool throughServer = false) : server(throughServer) {
+        if (!server) return;
+        src = Remote(src);
+        dst = Remote(dst);
+    }
     TempDir dir;
+    bool server;
     std::string src = dir.File("source.fdb"), dst = dir.File("destination.fdb");
     db::DbConnection source, destination;
     TestHost host;
@@ -70,6 +80,7 @@ struct RefusalBench {
         Attach(source, src);
         Attach(destination, dst);
         frame.wizard = &host;
+        if (server) frame.serverSource = frames::ExternalSource{dir.File("source.fdb"), "SYSDBA", kPassword};
         frame.LoadList(source, true);
         ASSERT_TRUE(frame.Select("R"));
     }
@@ -89,11 +100,19 @@ struct RefusalBench {
 };
 
 TEST(RejectedRows, IgnoredRefusalsCostOnlyTheRefusedRows) {
+  for (const bool server : {false, true}) {
+    if (server && !ServerRunning()) continue;
+    SCOPED_TRACE(server ? "the server copying" : "through Dravik");
     const std::set<int> tooLong = {7, 700, 1500, 2400}, nulls = {3, 1200, 2501};
-    RefusalBench bench;
+    RefusalBench bench(server);
     ASSERT_NO_FATAL_FAILURE(bench.Prepare(tooLong, nulls));
     bench.Copy(true);
-    const std::string name = "refused rows, errors ignored";
+    const std::string name = std::string("refused rows, errors ignored") + (server ? ", on one server" : "");
+    // The server gave up at the first refused row, and Dravik copied the table.
+    const auto& entries = bench.host.run.entries;
+    EXPECT_EQ(server, std::any_of(entries.begin(), entries.end(), [](const engine::LogEntry& e) {
+                  return e.caption == "COPY DATA R" && e.text.rfind("copied through Dravik: ", 0) == 0;
+              }));
     // One red line for the table: the number refused, the number copied, the first refusal.
     const auto red = bench.host.Errors();
     Ledger::Get().Case(name, red.size() == 1);
@@ -122,6 +141,7 @@ TEST(RejectedRows, IgnoredRefusalsCostOnlyTheRefusedRows) {
         EXPECT_EQ(p.errors, seen) << "at " << p.rows << " rows";
     }
     ExpectUnchanged(name, bench.src, bench.before);
+  }
 }
 
 // The first refused row ends the table: what was posted since the last
