@@ -52,8 +52,9 @@ void DbTable::Open() {
     pending_.assign(static_cast<size_t>(FieldCount()), DbValue{});
 }
 
-void DbTable::OpenPacked() {
+void DbTable::OpenPacked(std::int64_t leastRows) {
     Open();
+    if (leastRows > 0 && !HoldsAtLeast(Connection(), QuotedName(), leastRows)) return;
     const int dialect = Connection().SQLDialect();
     int blobs = 0;
     for (int i = 0; i < FieldCount(); ++i) blobs += (OutputVar(i).sqltype & ~1) == SQL_BLOB ? 1 : 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/db_cursor_set.h"
+#include "db/packed_select.h"
 
 namespace dravik::db {
 
@@ -17,8 +18,9 @@ public:
     // Learns the columns in declared order and opens a cursor on every row.
     void Open();
     // Open, for reading every row: the rows then come several to a fetch
-    // where the server allows (see packed_select.h).
-    void OpenPacked();
+    // where the server allows (see packed_select.h), when the table holds at
+    // least leastRows (0: always).
+    void OpenPacked(std::int64_t leastRows = kLeastPackedRows);
 
     // Starts a pending row in which every column is NULL.
     void Insert();

@@ -1,5 +1,7 @@
 #include "db/packed_select.h"
 
+#include "db/db_query.h"
+
 #include <algorithm>
 
 namespace dravik::db {
@@ -63,6 +65,14 @@ int RowsPerFetch(const std::vector<std::int64_t>& columnBytes, bool anyArray, in
     for (std::int64_t bytes : columnBytes) width += bytes + 12;  // varying length, null indicator, alignment
     const std::int64_t fit = std::min<std::int64_t>(kMostRowsPerFetch, kMostFetchBytes / std::max<std::int64_t>(width, 1));
     return static_cast<int>(std::max<std::int64_t>(1, asked > 0 ? std::min<std::int64_t>(asked, fit) : fit));
+}
+
+bool HoldsAtLeast(DbConnection& connection, const std::string& quotedTable, std::int64_t rows) {
+    DbQuery count(connection, "SELECT COUNT(*) FROM (SELECT 1 AS ONE_ FROM " + quotedTable + " ROWS " + std::to_string(rows) + ")");
+    count.Open();
+    const bool many = count.Fields(0).AsInt64() >= rows;
+    count.Close();
+    return many;
 }
 
 int InlineBlobBytes(int blobColumns) {

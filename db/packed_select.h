@@ -6,6 +6,8 @@
 // client exactly as the plain select gives it.
 #pragma once
 
+#include "db/db_connection.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +22,15 @@ constexpr std::int64_t kMostFetchBytes = 48000;
 // a column is an array (PSQL takes none) or a row is too wide to repeat.
 // asked (more than 0) caps the answer.
 int RowsPerFetch(const std::vector<std::int64_t>& columnBytes, bool anyArray, int asked = 0);
+
+// Below this many rows a table is read by its plain select: compiling the
+// block (every column 32 times over) costs more than its fewer fetches save;
+// in a test the two broke even at about 4,000 rows.
+constexpr int kLeastPackedRows = 4000;
+
+// Whether the table (written as the statement must write it) holds at least
+// that many rows in the connection's transaction; counts no further.
+bool HoldsAtLeast(DbConnection& connection, const std::string& quotedTable, std::int64_t rows);
 
 // The inline width of each blob column of a row with that many (see
 // PackedColumn): 1,024 bytes shared among them, at least 128 each.

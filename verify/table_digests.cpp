@@ -244,8 +244,13 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
         inlineOf.push_back(column.blob ? inlined++ : -1);
         anyArray = anyArray || column.array;
     }
-    const db::PackedSelect packed = db::PackedSelectText(QuoteIdentifier(exactTableName), quotedColumns,
-                                                         db::RowsPerFetch(widths, anyArray, rowsPerFetch));
+    const bool many = rowsPerFetch > 1 ||
+                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, QuoteIdentifier(exactTableName),
+                                                             db::kLeastPackedRows));
+    const db::PackedSelect packed =
+        many ? db::PackedSelectText(QuoteIdentifier(exactTableName), quotedColumns,
+                                    db::RowsPerFetch(widths, anyArray, rowsPerFetch))
+             : db::PackedSelect{};
     int slots = packed.slots;
 
     RowDigester digester(connection, exactTableName, columns);

@@ -35,8 +35,9 @@ struct TableDigest {
 
 // Digests the table of that exact name (as stored, not quoted). Reads in the
 // connection's active transaction, or else in a read-only snapshot of its own.
-// Rows come several to a fetch, as many as fit (rowsPerFetch 0) or at most
-// that many; the digest is the same however they come.
+// Rows come several to a fetch, as many as fit (rowsPerFetch 0; a table of
+// fewer than db::kLeastPackedRows rows then one at a time) or at most that
+// many; the digest is the same however they come.
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, int rowsPerFetch = 0);
 
 // The names of the user's tables that keep rows in the database: no views,

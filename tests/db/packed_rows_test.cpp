@@ -80,8 +80,14 @@ void ReadPackedAndWriteInline(bool throughServer) {
     const std::vector<Row> expected = PlainRows(from);
     ASSERT_EQ(expected.size(), 75u);
     {
+        // So few rows are not worth compiling the block for: read plain.
+        DbTable few(from, "T");
+        few.OpenPacked();
+        EXPECT_FALSE(few.RowsPacked());
+    }
+    {
         DbTable in(from, "T"), out(to, "T");
-        in.OpenPacked();
+        in.OpenPacked(0);
         EXPECT_TRUE(in.RowsPacked());
         out.Open();
         const int batch = out.BatchCapacity();

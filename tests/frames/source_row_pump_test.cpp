@@ -25,7 +25,7 @@ TEST(SourceRowPump, RowsInOrderThenTheFailureAndAnEarlyEndDoesNotWait) {
     Attach(c, name);
     const auto readAll = [&](int stopAfter) {
         db::DbTable t(c, "T");
-        t.OpenPacked();
+        t.OpenPacked(0);
         frames::SourceRowPump pump(t, {&t.FieldByName("ID"), &t.FieldByName("B")});
         int rows = 0;
         while (frames::SourceRowPump::Row* row = pump.Next()) {
@@ -41,7 +41,7 @@ TEST(SourceRowPump, RowsInOrderThenTheFailureAndAnEarlyEndDoesNotWait) {
     int delivered = 0;
     try {
         db::DbTable t(c, "U");
-        t.OpenPacked();
+        t.OpenPacked(0);
         frames::SourceRowPump pump(t, {&t.FieldByName("ID"), &t.FieldByName("Q")});
         while (frames::SourceRowPump::Row* row = pump.Next()) EXPECT_EQ(row->at(0).integer, ++delivered);
         ADD_FAILURE() << "no failure after " << delivered << " rows";
