@@ -1,5 +1,7 @@
 #include "db/db_connection.h"
 
+#include "db/db_query.h"
+
 #include "db/db_error.h"
 #include "db/sql_text.h"
 
@@ -127,6 +129,7 @@ void DbTransaction::EndForDisconnect() {
 DbConnection::DbConnection() : transaction_(*this) { Api(); }
 
 DbConnection::~DbConnection() {
+    DropKeptQueries();
     if (!handle_) return;
     // Forced: errors are ignored and the handles dropped.
     try {
@@ -198,8 +201,19 @@ bool DbConnection::ConnectWithoutDbTriggers(bool allowActive) {
     return false;
 }
 
+std::unique_ptr<DbQuery>& DbConnection::KeptQuerySlot(const std::string& text) { return keptQueries_[text]; }
+
+void DbConnection::DropKeptQueries() {
+    try {
+        keptQueries_.clear();
+    } catch (...) {
+        // Freeing a statement of a lost attachment: nothing left to free.
+    }
+}
+
 void DbConnection::Disconnect() {
     if (!Connected()) return;
+    DropKeptQueries();
     transaction_.EndForDisconnect();
     transaction_.CloseDataSets();
     ISC_STATUS_ARRAY status;

@@ -3,12 +3,15 @@
 
 #include "db/fb_api.h"
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace dravik::db {
 
 class DbConnection;
+class DbQuery;
 
 // Queries, statements and tables bound to a transaction; the transaction
 // closes them on a hard commit or rollback, the connection on Disconnect.
@@ -113,8 +116,13 @@ public:
 
     isc_db_handle* Handle() { return &handle_; }
 
+    // The query of that text kept prepared while the connection stays
+    // attached (see KeptQuery); null until the first one is made.
+    std::unique_ptr<DbQuery>& KeptQuerySlot(const std::string& text);
+
 private:
     void ReadDatabaseDialect();
+    void DropKeptQueries();
     std::string CreateText(bool maskPassword) const;
 
     std::string databaseName_;
@@ -123,6 +131,7 @@ private:
     int databaseDialect_ = 1;
     isc_db_handle handle_ = 0;
     DbTransaction transaction_;
+    std::map<std::string, std::unique_ptr<DbQuery>> keptQueries_;
 };
 
 // The database parameter buffer for a list of "NAME=value" lines: lines

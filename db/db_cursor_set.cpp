@@ -91,8 +91,13 @@ void DbCursorSet::OpenText(const std::string& text) {
     }
     try {
         if (text.empty()) throw DbClientError::Format(DbClientError::kEmptyQuery);
-        statement_.Prepare(connection_, transaction_, text, false);
-        statement_.Execute(transaction_);
+        const bool withParams = !params_.empty();
+        if (!keepPrepared_ || !statement_.Prepared() || openedText_ != text || preparedWithParams_ != withParams) {
+            statement_.Prepare(connection_, transaction_, text, withParams);
+            preparedWithParams_ = withParams;
+        }
+        BindParams();
+        statement_.Execute(transaction_, withParams ? statement_.Input().Get() : nullptr);
         openedText_ = text;
         packStride_ = 0;
         BuildFields();
@@ -110,6 +115,21 @@ void DbCursorSet::OpenText(const std::string& text) {
         } catch (...) {
         }
         throw;
+    }
+}
+
+void DbCursorSet::BindParams() {
+    if (params_.empty()) return;
+    SqlDescriptor& in = statement_.Input();
+    if (in.Count() != static_cast<int>(params_.size()))
+        throw DbClientError::Format(DbClientError::kParameterCount, std::to_string(in.Count()));
+    for (size_t i = 0; i < params_.size(); ++i) {
+        XSQLVAR& var = in.Var(static_cast<int>(i));
+        var.sqltype = SQL_TEXT;
+        var.sqlsubtype = 0;  // NONE
+        var.sqlscale = 0;
+        var.sqllen = static_cast<short>(params_[i].size());
+        var.sqldata = params_[i].data();
     }
 }
 
@@ -234,7 +254,10 @@ void DbCursorSet::Close() {
     open_ = false;
     eof_ = true;
     OnClose();
-    statement_.Drop();
+    if (keepPrepared_ && !packStride_)
+        statement_.CloseCursor();
+    else
+        statement_.Drop();
     cachedRows_.clear();
     cachedAt_ = 0;
     packStride_ = 0;

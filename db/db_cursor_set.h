@@ -60,6 +60,12 @@ protected:
     void OpenText(const std::string& text);
     // Hook for closing work of derived classes, run before the transaction rule.
     virtual void OnClose() {}
+    // Texts bound to the '?' parameters of the text at each open, as
+    // character set NONE (the bytes as they are, like a literal).
+    std::vector<std::string> params_;
+    // Closing keeps the statement prepared, and opening the same text again
+    // only runs it.
+    bool keepPrepared_ = false;
     DsqlStatement& Statement() { return statement_; }
     // Reads the rows of the open select anew, from the first, through a packed
     // block over the same columns in the same order (see packed_select.h);
@@ -72,6 +78,7 @@ protected:
 private:
     void BuildFields();
     void FetchRow();
+    void BindParams();
 
     DbConnection& connection_;
     DbTransaction& transaction_;
@@ -86,6 +93,7 @@ private:
     size_t cachedAt_ = 0;
     bool allFetched_ = false;
     std::string openedText_;  // the select as opened, to fall back on
+    bool preparedWithParams_ = false;
     // Packed rows: variables per slot (0: one row per fetch), each field's
     // inline copy, the current row's slot and the slots the wide row holds.
     int packStride_ = 0;

@@ -77,6 +77,7 @@ const char* DbClientError::Text(Number number) {
         case kParameterNotFlag: return "Database parameter '%s' takes 0 or 1";
         case kParameterTooLong: return "Database parameter '%s' is too long";
         case kArrayShapeDiffers: return "Array column %s in the destination";  // name and both shapes
+        case kParameterCount: return "The statement takes %s parameters";
     }
     return "";
 }

@@ -77,6 +77,7 @@ public:
         kParameterNotFlag,
         kParameterTooLong,
         kArrayShapeDiffers,
+        kParameterCount,
     };
 
     DbClientError(const std::string& message, int number) : DbError(message), number_(number) {}

@@ -25,4 +25,27 @@ void DbStatement::ExecQuery() {
     statement_.CloseCursor();
 }
 
+KeptQuery::KeptQuery(DbConnection& connection, const std::string& sql, std::vector<std::string> params) {
+    std::unique_ptr<DbQuery>& kept = connection.KeptQuerySlot(sql);
+    if (!kept) {
+        kept = std::make_unique<DbQuery>(connection, sql);
+        kept->KeepPrepared();
+    }
+    if (kept->IsOpen()) {
+        own_ = std::make_unique<DbQuery>(connection, sql);
+        query_ = own_.get();
+    } else {
+        query_ = kept.get();
+    }
+    query_->SetParams(std::move(params));
+}
+
+KeptQuery::~KeptQuery() {
+    try {
+        query_->Close();
+    } catch (...) {
+        // As a query's own destructor: a failed commit of its auto-transaction is dropped.
+    }
+}
+
 }  // namespace dravik::db

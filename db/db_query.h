@@ -20,8 +20,35 @@ public:
     void Open() { OpenText(sql_); }
     void SetActive(bool active) { active ? Open() : Close(); }
 
+    // Texts for the '?' of the text, bound at each open as character set
+    // NONE: the bytes reach the server as in a literal of a NONE connection.
+    void SetParams(std::vector<std::string> params) { params_ = std::move(params); }
+    // Closing keeps the statement prepared, so that opening the same text
+    // again only runs it.
+    void KeepPrepared() { keepPrepared_ = true; }
+
 private:
     std::string sql_;
+};
+
+// A query with '?' parameters that its connection keeps prepared, so that
+// it is prepared once however often it runs (the per-object catalogue
+// queries of a clone cost the engine more to prepare than to run). While
+// the kept one is open, another of the same text is made for the time
+// being. Closed when the handle goes.
+class KeptQuery {
+public:
+    KeptQuery(DbConnection& connection, const std::string& sql, std::vector<std::string> params);
+    ~KeptQuery();
+    KeptQuery(const KeptQuery&) = delete;
+    KeptQuery& operator=(const KeptQuery&) = delete;
+
+    DbQuery* operator->() { return query_; }
+    DbQuery& operator*() { return *query_; }
+
+private:
+    std::unique_ptr<DbQuery> own_;
+    DbQuery* query_ = nullptr;
 };
 
 class DbStatement : public DbDataSet {

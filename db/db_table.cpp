@@ -2,6 +2,7 @@
 
 #include "db/array_slices.h"
 #include "db/db_error.h"
+#include "db/db_query.h"
 #include "db/packed_select.h"
 
 #include <algorithm>
@@ -94,37 +95,21 @@ void DbTable::LearnColumns() {
         }
         stored = unquoted;
     }
-    std::string literal = "'";
-    for (char c : stored) {
-        if (c == '\'') literal += '\'';
-        literal += c;
-    }
-    literal += "'";
-    const std::string text =
-        "select rf.RDB$FIELD_NAME, "
-        "case when f.RDB$COMPUTED_BLR is null then 0 else 1 end, "
-        "case when f.RDB$DEFAULT_VALUE is null then 0 else 1 end, "
-        "coalesce(f.RDB$NULL_FLAG, 0) "
-        "from RDB$RELATION_FIELDS rf join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
-        "where rf.RDB$RELATION_NAME = " + literal + " order by rf.RDB$FIELD_POSITION";
-    DsqlStatement catalogue;
-    catalogue.Prepare(Connection(), Transaction(), text, false);
-    catalogue.Execute(Transaction());
-    SqlDescriptor& out = catalogue.Output();
+    KeptQuery catalogue(Connection(),
+                        "select rf.RDB$FIELD_NAME, "
+                        "case when f.RDB$COMPUTED_BLR is null then 0 else 1 end, "
+                        "case when f.RDB$DEFAULT_VALUE is null then 0 else 1 end, "
+                        "coalesce(f.RDB$NULL_FLAG, 0) "
+                        "from RDB$RELATION_FIELDS rf join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+                        "where rf.RDB$RELATION_NAME = ? order by rf.RDB$FIELD_POSITION",
+                        {stored});
     int column = 0;
-    while (catalogue.Fetch() && column < FieldCount()) {
-        auto flag = [&](int i) {
-            int32_t x = 0;
-            std::memcpy(&x, out.Var(i).sqldata, std::min<size_t>(sizeof x, ValueSize(out.Var(i))));
-            return x != 0;
-        };
+    for (catalogue->Open(); !catalogue->Eof() && column < FieldCount(); catalogue->Next()) {
         DbField& f = Fields(column++);
-        f.computed = flag(1);
-        f.hasDefault = flag(2);
-        f.domainNotNull = (out.Var(3).sqltype & ~1) == SQL_SHORT ? *reinterpret_cast<int16_t*>(out.Var(3).sqldata) == 1
-                                                                 : flag(3);
+        f.computed = catalogue->Fields(1).AsInteger() != 0;
+        f.hasDefault = catalogue->Fields(2).AsInteger() != 0;
+        f.domainNotNull = catalogue->Fields(3).AsInteger() == 1;
     }
-    catalogue.Drop();
 }
 
 void DbTable::OnClose() {

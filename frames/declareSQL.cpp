@@ -2,6 +2,10 @@
 
 #include <ibase.h>
 
+#include <map>
+#include <mutex>
+#include <utility>
+
 namespace dravik::frames {
 
 std::string QuoteLiteral(const std::string& text) { return Trim(text).empty() ? "NULL" : db::SqlString(text); }
@@ -47,13 +51,25 @@ void ExecStatement(DbConnection& connection, const std::string& sql) {
 
 std::string CharsetName(DbConnection& connection, const std::string& charsetId) {
     if (Trim(charsetId).empty()) return {};
+    // Asked for every text column: each database's answers are kept, as a
+    // query costs more to prepare than to run.
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, std::string>, std::string> known;
+    const std::pair<std::string, std::string> key{connection.DatabaseName(), Trim(charsetId)};
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (const auto found = known.find(key); found != known.end()) return found->second;
+    }
     auto query =
         NewQuery(connection, "select RDB$CHARACTER_SET_NAME FROM RDB$CHARACTER_SETS WHERE RDB$CHARACTER_SET_ID=" +
                                  charsetId);
     query->Open();
     query->FetchAll();
-    if (query->RecordCount() > 0) return " " + Trim(query->FieldByName("RDB$CHARACTER_SET_NAME").AsString());
-    return {};
+    std::string name;
+    if (query->RecordCount() > 0) name = " " + Trim(query->FieldByName("RDB$CHARACTER_SET_NAME").AsString());
+    const std::lock_guard<std::mutex> lock(mutex);
+    known[key] = name;
+    return name;
 }
 
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId) {

@@ -19,10 +19,14 @@ namespace {
 // RDB$RELATION_TYPE values that change the CREATE statement.
 constexpr int kExternalTable = 2, kTemporaryPreserveRows = 4, kTemporaryDeleteRows = 5;
 
-std::string ColumnsSql(const std::string& table, const std::string& onlyColumn = {}) {
-    return "select f.*, ff.* from RDB$RELATION_FIELDS f, rdb$fields ff where f.rdb$relation_name=" +
-           SqlString(table) + (onlyColumn.empty() ? "" : " and f.rdb$field_name=" + SqlString(onlyColumn)) +
-           " and f.RDB$FIELD_SOURCE=ff.RDB$FIELD_NAME ORDER BY f.rdb$field_position;";
+// The rows of a table's columns (or of one column), kept prepared.
+db::KeptQuery ColumnsQuery(DbConnection& source, const std::string& table, const std::string& onlyColumn = {}) {
+    const std::string sql = std::string("select f.*, ff.* from RDB$RELATION_FIELDS f, rdb$fields ff where "
+                                        "f.rdb$relation_name=?") +
+                            (onlyColumn.empty() ? "" : " and f.rdb$field_name=?") +
+                            " and f.RDB$FIELD_SOURCE=ff.RDB$FIELD_NAME ORDER BY f.rdb$field_position";
+    if (onlyColumn.empty()) return db::KeptQuery(source, sql, {table});
+    return db::KeptQuery(source, sql, {table, onlyColumn});
 }
 
 // The identity clause of a column row, with the start value of its generator.
@@ -38,10 +42,10 @@ std::string IdentityClause(DbConnection& source, db::DbCursorSet& row) {
 
 // The NOT NULL constraints of a table that the user named, by column.
 std::map<std::string, std::string> NamedNotNullConstraints(DbConnection& source, const std::string& table) {
-    auto query = NewQuery(source, "select cc.RDB$TRIGGER_NAME, rc.RDB$CONSTRAINT_NAME from RDB$RELATION_CONSTRAINTS rc "
-                                  "join RDB$CHECK_CONSTRAINTS cc on cc.RDB$CONSTRAINT_NAME = rc.RDB$CONSTRAINT_NAME "
-                                  "where rc.RDB$CONSTRAINT_TYPE = 'NOT NULL' and rc.RDB$RELATION_NAME = " +
-                                      SqlString(table));
+    db::KeptQuery query(source, "select cc.RDB$TRIGGER_NAME, rc.RDB$CONSTRAINT_NAME from RDB$RELATION_CONSTRAINTS rc "
+                                "join RDB$CHECK_CONSTRAINTS cc on cc.RDB$CONSTRAINT_NAME = rc.RDB$CONSTRAINT_NAME "
+                                "where rc.RDB$CONSTRAINT_TYPE = 'NOT NULL' and rc.RDB$RELATION_NAME = ?",
+                        {table});
     std::map<std::string, std::string> names;
     for (query->Open(); !query->Eof(); query->Next()) {
         const std::string constraint = TrimRight(query->Fields(1).AsString());
@@ -105,9 +109,10 @@ void TFrame_select_table::PlanObject(schema::SchemaPlan& plan, PlanContext& cont
     // what it reads exists; the others are written inline.
     std::vector<std::string> deferred;
     {
-        auto computed = NewQuery(s, "select f.RDB$FIELD_NAME from RDB$RELATION_FIELDS f join RDB$FIELDS ff on "
-                                    "ff.RDB$FIELD_NAME = f.RDB$FIELD_SOURCE where ff.RDB$COMPUTED_SOURCE is not null "
-                                    "and f.RDB$RELATION_NAME = " + SqlString(t) + " order by f.RDB$FIELD_POSITION");
+        db::KeptQuery computed(s, "select f.RDB$FIELD_NAME from RDB$RELATION_FIELDS f join RDB$FIELDS ff on "
+                                  "ff.RDB$FIELD_NAME = f.RDB$FIELD_SOURCE where ff.RDB$COMPUTED_SOURCE is not null "
+                                  "and f.RDB$RELATION_NAME = ? order by f.RDB$FIELD_POSITION",
+                               {t});
         for (computed->Open(); !computed->Eof(); computed->Next()) {
             const std::string column = TrimRight(computed->Fields(0).AsString());
             const auto& reads = context.Links().Of(schema::key::Column(t, column));
@@ -137,8 +142,9 @@ void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destin
         std::string head = "CREATE TABLE " + QuoteIdentifier(t);
         std::string tail;
         {
-            auto relation = NewQuery(source, "select RDB$RELATION_TYPE, RDB$EXTERNAL_FILE from RDB$RELATIONS where "
-                                             "RDB$RELATION_NAME=" + SqlString(t));
+            db::KeptQuery relation(source, "select RDB$RELATION_TYPE, RDB$EXTERNAL_FILE from RDB$RELATIONS where "
+                                           "RDB$RELATION_NAME=?",
+                                   {t});
             relation->Open();
             if (relation->Eof()) throw std::runtime_error("the source has no table " + t);
             const int type = relation->Fields(0).IsNull() ? 0 : relation->Fields(0).AsInteger();
@@ -150,7 +156,7 @@ void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destin
             }
         }
         const auto namedNotNull = NamedNotNullConstraints(source, t);
-        auto columns = NewQuery(source, ColumnsSql(t));
+        db::KeptQuery columns = ColumnsQuery(source, t);
         columns->Open();
         std::string s = head + "(";
         std::vector<std::pair<std::string, std::string>> restarts;  // identity column, current value
@@ -194,7 +200,7 @@ void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destin
 void TFrame_select_table::AddComputedColumn(DbConnection& source, DbConnection& destination, const std::string& t,
                                             const std::string& column) {
     try {
-        auto row = NewQuery(source, ColumnsSql(t, column));
+        db::KeptQuery row = ColumnsQuery(source, t, column);
         row->Open();
         if (row->Eof()) throw std::runtime_error("the source has no column " + column);
         const int position = row->FieldByName("RDB$FIELD_POSITION").AsInteger();

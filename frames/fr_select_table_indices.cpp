@@ -20,12 +20,13 @@ void TFrame_select_table::PlanIndices(schema::SchemaPlan& plan, PlanContext& con
     std::vector<Found> indices;
     {
         // A key's index is made by its constraint.
-        auto query = NewQuery(context.source,
-                              "SELECT RDB$INDEX_NAME, coalesce(RDB$INDEX_INACTIVE, 0) from RDB$INDICES i "
-                              "where RDB$RELATION_NAME=" + SqlString(t) +
-                                  " and RDB$INDEX_NAME not like 'RDB$%' and coalesce(RDB$SYSTEM_FLAG, 0) = 0"
-                                  " and not exists (select 1 from RDB$RELATION_CONSTRAINTS c"
-                                  " where c.RDB$INDEX_NAME = i.RDB$INDEX_NAME) order by RDB$INDEX_NAME");
+        db::KeptQuery query(context.source,
+                            "SELECT RDB$INDEX_NAME, coalesce(RDB$INDEX_INACTIVE, 0) from RDB$INDICES i "
+                            "where RDB$RELATION_NAME=? and RDB$INDEX_NAME not like 'RDB$%' "
+                            "and coalesce(RDB$SYSTEM_FLAG, 0) = 0 and not exists (select 1 from "
+                            "RDB$RELATION_CONSTRAINTS c where c.RDB$INDEX_NAME = i.RDB$INDEX_NAME) "
+                            "order by RDB$INDEX_NAME",
+                            {t});
         for (query->Open(); !query->Eof(); query->Next())
             indices.push_back({TrimRight(query->Fields(0).AsString()), query->Fields(1).AsInteger() == 1});
     }
@@ -45,8 +46,9 @@ void TFrame_select_table::PlanIndices(schema::SchemaPlan& plan, PlanContext& con
 void TFrame_select_table::CreateIndex(DbConnection& source, DbConnection& destination, const std::string& t,
                                       const std::string& index) {
     try {
-        auto row = NewQuery(source, "select RDB$UNIQUE_FLAG, RDB$INDEX_TYPE, RDB$INDEX_INACTIVE, "
-                                    "RDB$EXPRESSION_SOURCE from RDB$INDICES where RDB$INDEX_NAME=" + SqlString(index));
+        db::KeptQuery row(source, "select RDB$UNIQUE_FLAG, RDB$INDEX_TYPE, RDB$INDEX_INACTIVE, "
+                                  "RDB$EXPRESSION_SOURCE from RDB$INDICES where RDB$INDEX_NAME=?",
+                          {index});
         row->Open();
         if (row->Eof()) throw std::runtime_error("the source has no index " + index);
         const std::string u = row->Fields(0).AsInteger() == 1 ? " UNIQUE" : "";

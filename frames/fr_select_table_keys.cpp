@@ -24,7 +24,7 @@ std::string ConstraintClause(const std::string& name) {
 // descending.
 std::string UsingIndexClause(DbConnection& source, const std::string& constraint, const std::string& index) {
     if (GeneratedName(index)) return {};
-    auto query = NewQuery(source, "select RDB$INDEX_TYPE from RDB$INDICES where RDB$INDEX_NAME=" + SqlString(index));
+    db::KeptQuery query(source, "select RDB$INDEX_TYPE from RDB$INDICES where RDB$INDEX_NAME=?", {index});
     query->Open();
     const bool descending = !query->Eof() && query->Fields(0).AsInteger() == 1;
     if (index == constraint && !descending) return {};
@@ -34,8 +34,9 @@ std::string UsingIndexClause(DbConnection& source, const std::string& constraint
 }  // namespace
 
 std::string IndexColumns(DbConnection& source, const std::string& index) {
-    auto segments = NewQuery(source, "select rdb$field_name from rdb$index_segments where rdb$index_name=" +
-                                         SqlString(index) + " order by rdb$field_position asc;");
+    db::KeptQuery segments(source, "select rdb$field_name from rdb$index_segments where rdb$index_name=? "
+                                   "order by rdb$field_position asc",
+                           {index});
     segments->Open();
     std::string list;
     for (; !segments->Eof(); segments->Next()) {
@@ -46,8 +47,9 @@ std::string IndexColumns(DbConnection& source, const std::string& index) {
 }
 
 std::string KeyDefinition(DbConnection& source, const std::string& constraint, std::string& type) {
-    auto query = NewQuery(source, "select RDB$CONSTRAINT_TYPE, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
-                                  "where RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+    db::KeptQuery query(source, "select RDB$CONSTRAINT_TYPE, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
+                                "where RDB$CONSTRAINT_NAME=?",
+                        {constraint});
     query->Open();
     if (query->Eof()) throw std::runtime_error("the source has no constraint " + constraint);
     type = TrimRight(query->Fields(0).AsString());
@@ -62,16 +64,17 @@ KeyOfCreateTable PrimaryKeyOfCreateTable(DbConnection& source, const std::string
     // flag without a NOT NULL constraint: a column's own NOT NULL, SET NOT
     // NULL and an inline key all add the constraint, a key added later by
     // ALTER TABLE sets no flag, and a UNIQUE key never does.
-    auto query = NewQuery(source,
-                          "select trim(rc.RDB$CONSTRAINT_NAME), trim(s.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS rc "
-                          "join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = rc.RDB$INDEX_NAME "
-                          "join RDB$RELATION_FIELDS f on f.RDB$RELATION_NAME = rc.RDB$RELATION_NAME "
-                          "and f.RDB$FIELD_NAME = s.RDB$FIELD_NAME "
-                          "where rc.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' and f.RDB$NULL_FLAG = 1 "
-                          "and rc.RDB$RELATION_NAME = " + SqlString(table) +
-                              " and not exists (select 1 from RDB$RELATION_CONSTRAINTS n join RDB$CHECK_CONSTRAINTS cc "
-                              "on cc.RDB$CONSTRAINT_NAME = n.RDB$CONSTRAINT_NAME where n.RDB$CONSTRAINT_TYPE = 'NOT NULL' "
-                              "and n.RDB$RELATION_NAME = rc.RDB$RELATION_NAME and cc.RDB$TRIGGER_NAME = f.RDB$FIELD_NAME)");
+    db::KeptQuery query(source,
+                        "select trim(rc.RDB$CONSTRAINT_NAME), trim(s.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS rc "
+                        "join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = rc.RDB$INDEX_NAME "
+                        "join RDB$RELATION_FIELDS f on f.RDB$RELATION_NAME = rc.RDB$RELATION_NAME "
+                        "and f.RDB$FIELD_NAME = s.RDB$FIELD_NAME "
+                        "where rc.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' and f.RDB$NULL_FLAG = 1 "
+                        "and rc.RDB$RELATION_NAME = ? and not exists (select 1 from RDB$RELATION_CONSTRAINTS n "
+                        "join RDB$CHECK_CONSTRAINTS cc on cc.RDB$CONSTRAINT_NAME = n.RDB$CONSTRAINT_NAME "
+                        "where n.RDB$CONSTRAINT_TYPE = 'NOT NULL' and n.RDB$RELATION_NAME = rc.RDB$RELATION_NAME "
+                        "and cc.RDB$TRIGGER_NAME = f.RDB$FIELD_NAME)",
+                        {table});
     KeyOfCreateTable key;
     for (query->Open(); !query->Eof(); query->Next()) {
         key.constraint = query->Fields(0).AsString();
@@ -95,11 +98,11 @@ void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext&
     };
     std::vector<Found> constraints;
     {
-        auto query = NewQuery(context.source,
-                              "select RDB$CONSTRAINT_NAME, RDB$CONSTRAINT_TYPE from RDB$RELATION_CONSTRAINTS where "
-                              "RDB$RELATION_NAME=" + SqlString(t) +
-                                  " and RDB$CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE', 'FOREIGN KEY', 'CHECK')"
-                                  " order by RDB$CONSTRAINT_NAME");
+        db::KeptQuery query(context.source,
+                            "select RDB$CONSTRAINT_NAME, RDB$CONSTRAINT_TYPE from RDB$RELATION_CONSTRAINTS where "
+                            "RDB$RELATION_NAME=? and RDB$CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE', 'FOREIGN KEY', "
+                            "'CHECK') order by RDB$CONSTRAINT_NAME",
+                            {t});
         for (query->Open(); !query->Eof(); query->Next())
             constraints.push_back({TrimRight(query->Fields(0).AsString()), TrimRight(query->Fields(1).AsString())});
     }
@@ -149,8 +152,9 @@ void TFrame_select_table::ConfirmKeyOfCreateTable(DbConnection& destination, con
     const std::string caption = "PRIMARY KEY " + t;
     try {
         // The engine names an INTEG_ key anew, so the key is found by its table.
-        auto query = NewQuery(destination, "select count(*) from RDB$RELATION_CONSTRAINTS where RDB$RELATION_NAME=" +
-                                               SqlString(t) + " and RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'");
+        db::KeptQuery query(destination, "select count(*) from RDB$RELATION_CONSTRAINTS where RDB$RELATION_NAME=? "
+                                         "and RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'",
+                            {t});
         query->Open();
         if (query->Fields(0).AsInteger() == 0)
             throw std::runtime_error("the key " + constraint + " was to come with CREATE TABLE " + t +
@@ -164,11 +168,12 @@ void TFrame_select_table::ConfirmKeyOfCreateTable(DbConnection& destination, con
 void TFrame_select_table::CreateForeignKey(DbConnection& source, DbConnection& destination, const std::string& t,
                                            const std::string& constraint) {
     try {
-        auto key = NewQuery(source, "select c.RDB$INDEX_NAME, r.RDB$UPDATE_RULE, r.RDB$DELETE_RULE, "
-                                    "u.RDB$RELATION_NAME, u.RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS c "
-                                    "join RDB$REF_CONSTRAINTS r on r.RDB$CONSTRAINT_NAME = c.RDB$CONSTRAINT_NAME "
-                                    "join RDB$RELATION_CONSTRAINTS u on u.RDB$CONSTRAINT_NAME = r.RDB$CONST_NAME_UQ "
-                                    "where c.RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+        db::KeptQuery key(source, "select c.RDB$INDEX_NAME, r.RDB$UPDATE_RULE, r.RDB$DELETE_RULE, "
+                                  "u.RDB$RELATION_NAME, u.RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS c "
+                                  "join RDB$REF_CONSTRAINTS r on r.RDB$CONSTRAINT_NAME = c.RDB$CONSTRAINT_NAME "
+                                  "join RDB$RELATION_CONSTRAINTS u on u.RDB$CONSTRAINT_NAME = r.RDB$CONST_NAME_UQ "
+                                  "where c.RDB$CONSTRAINT_NAME=?",
+                          {constraint});
         key->Open();
         if (key->Eof()) throw std::runtime_error("the source has no foreign key " + constraint);
         const std::string index = TrimRight(key->Fields(0).AsString());
@@ -194,9 +199,10 @@ void TFrame_select_table::CreateCheck(DbConnection& source, DbConnection& destin
                                       const std::string& constraint) {
     try {
         // The server keeps a check's text in the triggers it made for it.
-        auto check = NewQuery(source, "select first 1 t.RDB$TRIGGER_SOURCE from RDB$CHECK_CONSTRAINTS c join "
-                                      "RDB$TRIGGERS t on t.RDB$TRIGGER_NAME = c.RDB$TRIGGER_NAME where "
-                                      "c.RDB$CONSTRAINT_NAME=" + SqlString(constraint));
+        db::KeptQuery check(source, "select first 1 t.RDB$TRIGGER_SOURCE from RDB$CHECK_CONSTRAINTS c join "
+                                    "RDB$TRIGGERS t on t.RDB$TRIGGER_NAME = c.RDB$TRIGGER_NAME where "
+                                    "c.RDB$CONSTRAINT_NAME=?",
+                            {constraint});
         check->Open();
         if (check->Eof() || check->Fields(0).IsNull())
             throw std::runtime_error("the source keeps no text of check " + constraint);

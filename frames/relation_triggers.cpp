@@ -15,7 +15,7 @@ constexpr int kFirstDatabaseTriggerType = 8192;
 void CreateTrigger(TFrame_select& frame, DbConnection& source, DbConnection& destination,
                    const std::string& relation, const std::string& name) {
     try {
-        auto trigger = NewQuery(source, "select * from RDB$TRIGGERS where RDB$TRIGGER_NAME = " + SqlString(name));
+        db::KeptQuery trigger(source, "select * from RDB$TRIGGERS where RDB$TRIGGER_NAME = ?", {name});
         trigger->Open();
         if (trigger->Eof()) throw std::runtime_error("the source has no trigger " + name);
         if (trigger->FieldByName("RDB$TRIGGER_SOURCE").IsNull())
@@ -58,10 +58,10 @@ void PlanRelationTriggers(TFrame_select& frame, schema::SchemaPlan& plan, PlanCo
     // or a view's check option (5) belong to the constraint.
     std::vector<std::string> names;
     {
-        auto query = NewQuery(context.source, "select RDB$TRIGGER_NAME from RDB$TRIGGERS where RDB$RELATION_NAME = " +
-                                                  SqlString(relation) +
-                                                  " and coalesce(RDB$SYSTEM_FLAG, 0) = 0"
-                                                  " order by RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_NAME");
+        db::KeptQuery query(context.source, "select RDB$TRIGGER_NAME from RDB$TRIGGERS where RDB$RELATION_NAME = ? "
+                                            "and coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
+                                            "order by RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_NAME",
+                            {relation});
         for (query->Open(); !query->Eof(); query->Next()) names.push_back(TrimRight(query->Fields(0).AsString()));
     }
     DbConnection& s = context.source;
