@@ -169,3 +169,36 @@ TEST_F(QueryTest, FailedStatementKeepsTheTransactionForTheCallerToEnd) {
 }
 
 }  // namespace
+
+TEST_F(QueryTest, KeptQueryIsPreparedOnceAndTakesEachNameAsItIs) {
+    c.Disconnect();
+    Isql(name, "create table \"it's \xC3\xA9\" (X integer);\ncommit;\n");
+    c.Connect();
+    const std::string sql = "select count(*) from RDB$RELATION_FIELDS where RDB$RELATION_NAME = ?";
+    const auto columns = [&](const std::string& table) {
+        KeptQuery q(c, sql, {table});
+        q->Open();
+        return q->Fields(0).AsInteger();
+    };
+    EXPECT_EQ(columns("T"), 3);
+    EXPECT_EQ(columns("it's \xC3\xA9"), 1);  // a quote and UTF-8 bytes, as a literal would carry them
+    EXPECT_EQ(columns("NO_SUCH"), 0);
+    {
+        // While the kept one is open, the same text runs in a query of its own.
+        KeptQuery outer(c, sql, {"T"});
+        outer->Open();
+        EXPECT_EQ(columns("it's \xC3\xA9"), 1);
+        EXPECT_EQ(outer->Fields(0).AsInteger(), 3);
+    }
+    const auto kept = [&] {
+        DbQuery q(c, "select count(*) from MON$STATEMENTS where MON$ATTACHMENT_ID = CURRENT_CONNECTION "
+                     "and MON$SQL_TEXT starting with 'select count(*) from RDB$RELATION_FIELDS'");
+        q.Open();
+        return q.Fields(0).AsInteger();
+    };
+    EXPECT_EQ(kept(), 1);
+    c.Disconnect();  // drops it, and takes nothing active along
+    c.Connect();
+    EXPECT_EQ(kept(), 0);
+    EXPECT_EQ(columns("T"), 3);
+}
