@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Throughput benchmark: dravik-clone against Firebird's own backup piped into
-# restore, the engine's INSERT ... SELECT floor, and a clone to the local
-# server; peak memory of dravik-clone for two table sizes.
+# restore, the engine's INSERT ... SELECT floor, a catalogue of 200 small
+# tables, and a clone to the local server; peak memory of dravik-clone for
+# two table sizes.
 #   bash scripts/bench.sh [--rows N] [--runs R] [--small N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ while (($#)); do
     --rows) ROWS=$2; shift 2 ;;
     --small) SMALL=$2; shift 2 ;;
     --runs) RUNS=$2; shift 2 ;;
-    -h|--help) sed -n '2,5p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -45,6 +46,21 @@ end^
 set term ;^
 commit;
 SQL
+}
+
+make_many_tables() {  # file tables: that many small tables of 5 rows each
+  {
+    echo "create database '$1' user 'SYSDBA' password '$ISC_PASSWORD' page_size 8192;"
+    for i in $(seq "$2"); do
+      echo "create table T$i (ID integer not null primary key, NAME varchar(40), AMOUNT numeric(15,2), DAY_ date,"
+      echo "  NOTE blob sub_type 1, CODE char(10));"
+    done
+    echo "commit;"
+    for i in $(seq "$2"); do
+      for j in 1 2 3 4 5; do echo "insert into T$i values ($j, 'name $j', $j.5, current_date, 'note', 'c$j');"; done
+    done
+    echo "commit;"
+  } | isql-fb -q
 }
 
 # Wall-clock seconds of one run of a command (the destination removed first).
@@ -96,9 +112,29 @@ printf '%-52s %8ss %10s rows/s\n' "a0. the same with --no-verify" "$a0" "$(rate 
 v=$(best_of "$WORK/none" "$CLONE" --compare "$SRC" "$WORK/a.fdb")
 printf '%-52s %8ss %10s rows/s\n' "a'. dravik-clone --compare SRC CLONE" "$v" "$(rate "$v")"
 printf 'comparison / clone without it: %.2f\n' "$(echo "$v / $a0" | bc -l)"
+# What bounds the comparison: it reads both databases whole, one thread each,
+# so it takes at least one reading of the source; here gbak's own.
+r=$(best_of "$WORK/none" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' '$SRC' stdout >/dev/null")
+printf '%-52s %8ss %10s rows/s\n' "r. gbak -b SRC stdout >/dev/null (one reading)" "$r" "$(rate "$r")"
+printf 'comparison / one reading by gbak: %.2f; that reading / clone without verification: %.2f\n' \
+  "$(echo "$v / $r" | bc -l)" "$(echo "$r / $a0" | bc -l)"
 printf '%-52s %8ss %10s rows/s\n' "b. gbak -b | gbak -c, embedded" "$b" "$(rate "$b")"
 printf '%-52s %8ss %10s rows/s\n' "c. INSERT ... SELECT in one database (isql)" "$c" "$(rate "$c")"
 printf 'ratio a/b: %.2f (a0/b: %.2f)\n' "$(echo "$a / $b" | bc -l)" "$(echo "$a0 / $b" | bc -l)"
+
+# Many small tables: the work per object counts there, not the rows.
+MANY=$WORK/many.fdb
+make_many_tables "$MANY" 200
+h0="" hb=""
+for _ in $(seq "$RUNS"); do
+  h0=$(smaller "$h0" "$(time_one "$WORK/h.fdb" "$CLONE" --no-verify "$MANY" "$WORK/h.fdb")")
+  hb=$(smaller "$hb" "$(time_one "$WORK/hb.fdb" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' '$MANY' stdout | gbak -c -user SYSDBA -pas '$ISC_PASSWORD' stdin '$WORK/hb.fdb'")")
+done
+hv=$(best_of "$WORK/none" "$CLONE" --compare "$MANY" "$WORK/h.fdb")
+printf '%-52s %8.3fs\n' "h. 200 tables of 5 rows, --no-verify" "$h0"
+printf '%-52s %8.3fs\n' "   gbak -b | gbak -c of the same" "$hb"
+printf '%-52s %8.3fs\n' "   dravik-clone --compare of the two" "$hv"
+printf 'ratio h/gbak: %.2f; comparison / clone: %.2f\n' "$(echo "$h0 / $hb" | bc -l)" "$(echo "$hv / $h0" | bc -l)"
 
 if (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   d=$(best_of "$WORK/d.fdb" "$CLONE" "$SRC" "localhost:$WORK/d.fdb")
@@ -131,15 +167,23 @@ fi
 if [ -x "$WIZARD" ]; then
   # The window and the command line in turns, so that both meet the machine
   # in the same state.
-  w="" a2=""
+  # A 10-row clone of each gives their start-up, which does not grow with
+  # the rows: the window's (Qt, the connection test, the lists) is longer.
+  TINY=$WORK/tiny.fdb
+  make_source "$TINY" 10
+  w="" a2="" ws="" as=""
   for _ in $(seq "$RUNS"); do
     w=$(smaller "$w" "$(time_one "$WORK/w.fdb" env QT_QPA_PLATFORM=offscreen "$WIZARD" --run "$SRC" "$WORK/w.fdb")")
     a2=$(smaller "$a2" "$(time_one "$WORK/a2.fdb" "$CLONE" "$SRC" "$WORK/a2.fdb")")
+    ws=$(smaller "$ws" "$(time_one "$WORK/ws.fdb" env QT_QPA_PLATFORM=offscreen "$WIZARD" --run "$TINY" "$WORK/ws.fdb")")
+    as=$(smaller "$as" "$(time_one "$WORK/as.fdb" "$CLONE" "$TINY" "$WORK/as.fdb")")
   done
-  w=$(printf '%.3f' "$w") a2=$(printf '%.3f' "$a2")
+  w=$(printf '%.3f' "$w") a2=$(printf '%.3f' "$a2") ws=$(printf '%.3f' "$ws") as=$(printf '%.3f' "$as")
   printf '%-52s %8ss %10s rows/s\n' "window job path (offscreen)" "$w" "$(rate "$w")"
   printf '%-52s %8ss %10s rows/s\n' "the command line in turn with it" "$a2" "$(rate "$a2")"
-  printf 'window / command line: %.2f\n' "$(echo "$w / $a2" | bc -l)"
+  printf '%-52s %8ss / %ss\n' "a 10-row clone: window / command line" "$ws" "$as"
+  printf 'window / command line: %.2f; less the 10-row clone of each: %.2f\n' "$(echo "$w / $a2" | bc -l)" \
+    "$(echo "($w - $ws) / ($a2 - $as)" | bc -l)"
 fi
 
 echo "peak resident memory of dravik-clone:"
