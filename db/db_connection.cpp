@@ -160,6 +160,7 @@ void DbConnection::SetSQLDialect(int dialect) {
 void DbConnection::Connect() {
     if (Connected()) return;
     if (databaseName_.empty()) throw DbClientError::Format(DbClientError::kDatabaseNameMissing);
+    DropKeptQueries();  // any left belonged to an attachment that is gone
     const std::string dpb = BuildParameterBuffer(params_);
     ISC_STATUS_ARRAY status;
     Api().attach_database(status, static_cast<short>(databaseName_.size()), databaseName_.c_str(), &handle_,
@@ -247,6 +248,7 @@ std::string DbConnection::CreateText(bool maskPassword) const {
 
 void DbConnection::CreateDatabase() {
     if (Connected()) throw DbClientError::Format(DbClientError::kDatabaseOpen);
+    DropKeptQueries();
     const std::string text = CreateDatabaseText();
     isc_tr_handle noTransaction = 0;
     ISC_STATUS_ARRAY status;
@@ -260,6 +262,7 @@ void DbConnection::CreateDatabase() {
 
 void DbConnection::DropDatabase() {
     if (!Connected()) throw DbClientError::Format(DbClientError::kDatabaseClosed);
+    DropKeptQueries();
     ISC_STATUS_ARRAY status;
     Api().drop_database(status, &handle_);
     CheckStatus(status);
