@@ -123,14 +123,7 @@ void DbCursorSet::BindParams() {
     SqlDescriptor& in = statement_.Input();
     if (in.Count() != static_cast<int>(params_.size()))
         throw DbClientError::Format(DbClientError::kParameterCount, std::to_string(in.Count()));
-    for (size_t i = 0; i < params_.size(); ++i) {
-        XSQLVAR& var = in.Var(static_cast<int>(i));
-        var.sqltype = SQL_TEXT;
-        var.sqlsubtype = 0;  // NONE
-        var.sqlscale = 0;
-        var.sqllen = static_cast<short>(params_[i].size());
-        var.sqldata = params_[i].data();
-    }
+    for (size_t i = 0; i < params_.size(); ++i) BindText(in.Var(static_cast<int>(i)), params_[i]);
 }
 
 void DbCursorSet::BuildFields() {

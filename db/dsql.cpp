@@ -35,6 +35,14 @@ void SqlDescriptor::AllocateBuffers() {
     }
 }
 
+void BindText(XSQLVAR& var, const std::string& text) {
+    var.sqltype = SQL_TEXT;
+    var.sqlsubtype = 0;  // NONE
+    var.sqlscale = 0;
+    var.sqllen = static_cast<short>(text.size());
+    var.sqldata = const_cast<ISC_SCHAR*>(text.data());
+}
+
 DsqlStatement::~DsqlStatement() { Drop(); }
 
 void DsqlStatement::Prepare(DbConnection& connection, DbTransaction& transaction, const std::string& text,

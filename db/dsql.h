@@ -32,6 +32,11 @@ private:
 // Size in bytes of a variable's value buffer.
 size_t ValueSize(const XSQLVAR& var);
 
+// Makes an input variable carry that text (not NULL) as character set NONE:
+// its bytes reach the server as a literal's of a NONE connection would. The
+// text must outlive the execution.
+void BindText(XSQLVAR& var, const std::string& text);
+
 class DsqlStatement {
 public:
     DsqlStatement() = default;

@@ -2,13 +2,17 @@
 
 #include <ibase.h>
 
-#include <map>
-#include <mutex>
-#include <utility>
-
 namespace dravik::frames {
 
 std::string QuoteLiteral(const std::string& text) { return Trim(text).empty() ? "NULL" : db::SqlString(text); }
+
+std::int64_t CountRows(DbConnection& connection, const std::string& quotedTable) {
+    auto count = NewQuery(connection, "select count(*) from " + quotedTable);
+    count->Open();
+    const std::int64_t rows = count->Fields(0).AsInt64();
+    count->Close();
+    return rows;
+}
 
 std::unique_ptr<DbQuery> NewQuery(DbConnection& connection, const std::string& sql) {
     return std::make_unique<DbQuery>(connection, sql);
@@ -51,35 +55,24 @@ void ExecStatement(DbConnection& connection, const std::string& sql) {
 
 std::string CharsetName(DbConnection& connection, const std::string& charsetId) {
     if (Trim(charsetId).empty()) return {};
-    // Asked for every text column: each database's answers are kept, as a
-    // query costs more to prepare than to run.
-    static std::mutex mutex;
-    static std::map<std::pair<std::string, std::string>, std::string> known;
-    const std::pair<std::string, std::string> key{connection.DatabaseName(), Trim(charsetId)};
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (const auto found = known.find(key); found != known.end()) return found->second;
-    }
-    auto query =
-        NewQuery(connection, "select RDB$CHARACTER_SET_NAME FROM RDB$CHARACTER_SETS WHERE RDB$CHARACTER_SET_ID=" +
-                                 charsetId);
+    // Asked for every text column: kept prepared.
+    db::KeptQuery query(connection,
+                        "select RDB$CHARACTER_SET_NAME FROM RDB$CHARACTER_SETS WHERE RDB$CHARACTER_SET_ID=?",
+                        {Trim(charsetId)});
     query->Open();
-    query->FetchAll();
-    std::string name;
-    if (query->RecordCount() > 0) name = " " + Trim(query->FieldByName("RDB$CHARACTER_SET_NAME").AsString());
-    const std::lock_guard<std::mutex> lock(mutex);
-    known[key] = name;
-    return name;
+    if (query->Eof()) return {};
+    return " " + Trim(query->Fields(0).AsString());
 }
 
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId) {
     if (Trim(collationId).empty()) return {};
-    auto query = NewQuery(connection, "select * from RDB$COLLATIONS WHERE RDB$COLLATION_ID=" + collationId +
-                                          " and RDB$CHARACTER_SET_ID=" + charsetId);
+    db::KeptQuery query(connection,
+                        "select RDB$COLLATION_NAME from RDB$COLLATIONS WHERE RDB$COLLATION_ID=? "
+                        "and RDB$CHARACTER_SET_ID=?",
+                        {Trim(collationId), Trim(charsetId)});
     query->Open();
-    query->FetchAll();
-    if (query->RecordCount() > 0) return Trim(query->FieldByName("RDB$COLLATION_NAME").AsString());
-    return {};
+    if (query->Eof()) return {};
+    return Trim(query->Fields(0).AsString());
 }
 
 std::string TypeName(int typeCode) {

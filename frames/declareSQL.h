@@ -8,6 +8,7 @@
 #include "db/db_table.h"
 #include "db/sql_text.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,9 @@ using db::UpperCase;
 std::string QuoteLiteral(const std::string& text);
 
 std::unique_ptr<DbQuery> NewQuery(DbConnection& connection, const std::string& sql);
+// The rows of a table (written as a statement must write it) in the
+// connection's transaction.
+std::int64_t CountRows(DbConnection& connection, const std::string& quotedTable);
 std::unique_ptr<DbStatement> NewStatement(DbConnection& connection, const std::string& sql);
 std::unique_ptr<DbTable> NewTable(DbConnection& connection, const std::string& tableName);
 

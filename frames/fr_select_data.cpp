@@ -27,13 +27,9 @@ std::string ProgressText(std::int64_t rows, std::int64_t errors) {
 }
 
 // The rows of a table, counted in the source's snapshot; -1 when the count fails.
-std::int64_t CountRows(DbConnection& source, const std::string& table) {
+std::int64_t RowsOrUnknown(DbConnection& source, const std::string& table) {
     try {
-        auto query = NewQuery(source, "select count(*) from " + QuoteIdentifier(TrimRight(table)));
-        query->Open();
-        const std::int64_t rows = query->Eof() ? -1 : std::stoll(query->Fields(0).AsString());
-        query->Close();
-        return rows;
+        return CountRows(source, QuoteIdentifier(TrimRight(table)));
     } catch (const std::exception&) {
         return -1;
     }
@@ -100,7 +96,7 @@ bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& dest
 
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
     LogOk("COPY DATA", name);
-    const std::int64_t total = countRows ? CountRows(source, name) : -1;
+    const std::int64_t total = countRows ? RowsOrUnknown(source, name) : -1;
     const std::string table = TrimRight(name);
     auto progress = [this, total, &table](std::int64_t rows, std::int64_t errors, bool last) {
         if (last || !wizard) return CopyProgress(rows, errors);

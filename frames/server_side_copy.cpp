@@ -77,26 +77,12 @@ std::string BlockText(const std::string& sourceTable, const std::string& destina
            "IF (N_ = 0 OR MOD(N_, " + every + ") <> 0) THEN SUSPEND;\nEND";
 }
 
-void BindText(XSQLVAR& var, const std::string& text) {
-    var.sqltype = SQL_TEXT | 1;
-    var.sqlsubtype = 0;
-    var.sqlscale = 0;
-    if (text.empty()) {  // NULL: the external attachment takes the destination's own user
-        *var.sqlind = -1;
-        var.sqllen = 0;
-        return;
-    }
-    *var.sqlind = 0;
-    var.sqldata = const_cast<ISC_SCHAR*>(text.data());
-    var.sqllen = static_cast<short>(text.size());
-}
-
-std::int64_t RowsIn(db::DbConnection& destination, const std::string& table) {
-    auto count = NewQuery(destination, "select count(*) from " + table);
-    count->Open();
-    const std::int64_t rows = count->Fields(0).AsInt64();
-    count->Close();
-    return rows;
+// An empty text goes as NULL: the external attachment then takes the
+// destination's own user.
+void BindTextOrNull(XSQLVAR& var, const std::string& text) {
+    db::BindText(var, text);
+    var.sqltype |= 1;
+    *var.sqlind = text.empty() ? -1 : 0;
 }
 
 }  // namespace
@@ -126,9 +112,9 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
                       BlockText(db::QuoteName(table, source.SQLDialect()), destinationTable, columns, interval),
                       true);
         db::SqlDescriptor& in = block.Input();
-        BindText(in.Var(0), from.database);
-        BindText(in.Var(1), from.user);
-        BindText(in.Var(2), from.password);
+        BindTextOrNull(in.Var(0), from.database);
+        BindTextOrNull(in.Var(1), from.user);
+        BindTextOrNull(in.Var(2), from.password);
         block.Execute(destination.DefaultTransaction(), in.Get());
         while (block.Fetch()) {
             std::memcpy(&outcome.rows, block.Output().Var(0).sqldata, sizeof outcome.rows);
@@ -154,7 +140,7 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
     // lines in batches while the server runs ahead (in a test, a 1,200-row
     // table was copied whole before the first line arrived), so the
     // destination's own count says how many rows it holds.
-    if (stopped) outcome.rows = RowsIn(destination, destinationTable);
+    if (stopped) outcome.rows = CountRows(destination, destinationTable);
     outcome.copied = true;
     progress(outcome.rows, true);
     return outcome;

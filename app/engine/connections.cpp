@@ -215,9 +215,12 @@ std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
         UpperCase(Trim(settings.srcServer)) != UpperCase(Trim(settings.dstServer)) ||
         !unset(settings.srcCodePage) || !unset(settings.dstCodePage))
         return std::nullopt;
-    // The server's attachment to the source cannot turn database triggers
-    // off: with an active one the rows go through Dravik, whose attachment
-    // does.
+    // The rows go through Dravik when the source has an active database
+    // trigger (the server's attachment cannot turn it off; Dravik's does),
+    // and when a table picked has an array column (PSQL takes no array
+    // variable, so that table would go through Dravik, in the job's snapshot
+    // rather than the server's: all go, so every table is read at one moment).
+    std::string arrays;
     try {
         auto triggers = frames::NewQuery(srcDb, "select count(*) from RDB$TRIGGERS where RDB$TRIGGER_TYPE between 8192 and "
                                         "8196 and coalesce(RDB$TRIGGER_INACTIVE, 0) = 0");
@@ -225,14 +228,6 @@ std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
         const bool active = triggers->Fields(0).AsInteger() > 0;
         triggers->Close();
         if (active) return std::nullopt;
-    } catch (const db::DbError&) {
-        return std::nullopt;
-    }
-    // A table with an array column goes through Dravik (PSQL takes no array
-    // variables), in the job's snapshot of the source, not the server's: all
-    // go through Dravik then, so that every table is read at one moment.
-    std::string arrays;
-    try {
         arrays = PickedTableWithArrays();
     } catch (const db::DbError&) {
         return std::nullopt;
