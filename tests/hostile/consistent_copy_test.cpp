@@ -158,7 +158,10 @@ public:
         Isql(database_, "drop user " + name_ + ";\n", true);
         Isql(database_, "create user " + name_ + " password '" + quoted + "';\ncommit;\n");
     }
-    ~ServerUser() { Isql(database_, "drop user " + name_ + ";\ncommit;\n", true); }
+    ~ServerUser() {
+        // A grant on the server outlives its user unless revoked.
+        Isql(database_, "revoke create database from user " + name_ + ";\ndrop user " + name_ + ";\ncommit;\n", true);
+    }
     ServerUser(const ServerUser&) = delete;
     ServerUser& operator=(const ServerUser&) = delete;
 
