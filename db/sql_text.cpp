@@ -45,7 +45,82 @@ bool IsReserved(const std::string& word) {
     return std::binary_search(kReservedWords.begin(), kReservedWords.end(), std::string_view(word));
 }
 
+// Where a stored text ends: in plain text, or inside a comment or a string.
+enum class TextState { Plain, LineComment, BlockComment, Quoted };
+
+// The closing delimiter of an alternative string q'<delimiter>...<delimiter>'.
+char ClosingDelimiter(char opening) {
+    switch (opening) {
+        case '(': return ')';
+        case '[': return ']';
+        case '{': return '}';
+        case '<': return '>';
+        default: return opening;
+    }
+}
+
+bool IsNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$';
+}
+
+TextState StateAtEnd(const std::string& text) {
+    TextState state = TextState::Plain;
+    size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (state == TextState::LineComment) {
+            if (c == '\n' || c == '\r') state = TextState::Plain;
+            ++i;
+        } else if (state == TextState::BlockComment) {
+            if (c == '*' && next == '/') {
+                state = TextState::Plain;
+                ++i;
+            }
+            ++i;
+        } else if (c == '-' && next == '-') {
+            state = TextState::LineComment;
+            i += 2;
+        } else if (c == '/' && next == '*') {
+            state = TextState::BlockComment;
+            i += 2;
+        } else if ((c == 'q' || c == 'Q') && next == '\'' && i + 2 < text.size() &&
+                   (i == 0 || !IsNameCharacter(text[i - 1]))) {
+            // q'{...}': the string ends at the closing delimiter and a quote.
+            const char close = ClosingDelimiter(text[i + 2]);
+            size_t end = i + 3;
+            while (end + 1 < text.size() && !(text[end] == close && text[end + 1] == '\'')) ++end;
+            if (end + 1 >= text.size()) return TextState::Quoted;
+            i = end + 2;
+        } else if (c == '\'' || c == '"') {
+            // A doubled quote inside is read as two strings back to back.
+            const size_t end = text.find(c, i + 1);
+            if (end == std::string::npos) return TextState::Quoted;
+            i = end + 1;
+        } else {
+            ++i;
+        }
+    }
+    return state;
+}
+
 }  // namespace
+
+std::string EmbedStoredText(const std::string& text) {
+    return StateAtEnd(text) == TextState::LineComment ? text + "\n" : text;
+}
+
+bool IsEngineMadeName(const std::string& name) {
+    static constexpr std::array<std::string_view, 6> kPrefixes = {"INTEG_",      "CHECK_",     "RDB$PRIMARY",
+                                                                  "RDB$FOREIGN", "RDB$INDEX_", "RDB$"};
+    const std::string stored = TrimRight(name);
+    const std::string_view view(stored);
+    return std::any_of(kPrefixes.begin(), kPrefixes.end(), [&](std::string_view prefix) {
+        if (view.size() <= prefix.size() || view.substr(0, prefix.size()) != prefix) return false;
+        const std::string_view digits = view.substr(prefix.size());
+        return std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    });
+}
 
 std::string Trim(const std::string& text) {
     size_t b = 0, e = text.size();

@@ -1,6 +1,7 @@
 // Text helpers: trimming catalogue values, upper case, string literals and
 // identifiers written the dialect 3 way (every layer that puts a name or a
-// text into a statement goes through these), and texts made safe to show.
+// text into a statement goes through these), stored sources put back into a
+// statement, the names the engine makes up, and texts made safe to show.
 #pragma once
 
 #include <string>
@@ -24,6 +25,21 @@ bool IsBareIdentifier(const std::string& name);
 // double quotes with inner '"' doubled. Trailing blanks (catalogue padding)
 // are dropped first.
 std::string QuoteIdentifier(const std::string& name);
+
+// A text the catalogue keeps (a default, a check, a computed column's or an
+// index's expression, a view's, routine's or trigger's source) as a statement
+// must carry it: exactly as stored, and followed by a line end when it ends
+// inside a "--" comment (the engine keeps a comment that follows the clause),
+// so that nothing written after it falls into that comment. Strings, quoted
+// names and block comments are read over, so "--" inside them is no comment.
+std::string EmbedStoredText(const std::string& text);
+
+// True for a name the engine makes up itself: one of its prefixes (INTEG_,
+// CHECK_, RDB$PRIMARY, RDB$FOREIGN, RDB$INDEX_, RDB$) followed by digits and
+// nothing else (INTEG_12, RDB$PRIMARY3, RDB$7). Every other name, such as
+// INTEG_ORDERS or RDB$PRIMARY_X, is the user's and is kept. Trailing blanks
+// (catalogue padding) are ignored.
+bool IsEngineMadeName(const std::string& name);
 
 // A text as it may be shown: every control character (C0, DEL and the C1
 // range of UTF-8) written as an escape (\n, \r, \x1B, \u0085 ...), so that

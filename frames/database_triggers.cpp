@@ -42,7 +42,8 @@ void CreateDatabaseTrigger(TFrame_select& frame, DbConnection& source, DbConnect
         if (events.empty()) throw std::runtime_error("trigger " + name + " has a type the copy does not know");
         const std::string s = "CREATE TRIGGER " + QuoteIdentifier(name) + "\r\n" +
                               (trigger->Fields(2).AsInteger() == 1 ? "INACTIVE " : "ACTIVE ") + events +
-                              "\r\nPOSITION " + trigger->Fields(1).AsString() + "\r\n" + trigger->Fields(3).AsString();
+                              "\r\nPOSITION " + trigger->Fields(1).AsString() + "\r\n" +
+                              db::EmbedStoredText(trigger->Fields(3).AsString());
         trigger->Close();
         ExecStatement(destination, s);
         frame.LogOk("TRIGGER ", name);

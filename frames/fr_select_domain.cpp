@@ -19,7 +19,7 @@ std::string TFrame_select_domain::DomainDeclaration(DbConnection& source, db::Db
     if (!row.FieldByName("RDB$DIMENSIONS").IsNull())
         type.dimensions = ArrayDimensions(source, row.FieldByName("RDB$FIELD_NAME").AsString());
     std::string declaration = DeclareType(source, type, TypeUse::Domain);
-    declaration += " " + Trim(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
+    declaration += " " + db::EmbedStoredText(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
     if (row.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) declaration += " NOT NULL ";
     return declaration;
 }
@@ -69,7 +69,7 @@ void TFrame_select_domain::AddCheck(DbConnection& source, DbConnection& destinat
         query->Open();
         if (query->Eof()) return;
         // The stored source is the whole clause: "CHECK (VALUE ...)".
-        const std::string check = Trim(query->Fields(0).AsString());
+        const std::string check = db::EmbedStoredText(query->Fields(0).AsString());
         query->Close();
         ExecStatement(destination, "ALTER DOMAIN " + QuoteIdentifier(name) + " ADD " + check);
         LogOk("DOMAIN CHECK", name);

@@ -107,7 +107,7 @@ void TFrame_select_procedure::CreateBody(DbConnection& source, DbConnection& des
         if (!query->FieldByName("RDB$PROCEDURE_SOURCE").IsNull()) {
             // The server keeps the body from its first word on, so a line
             // break keeps AS apart from it.
-            body = "\r\nAS\r\n" + query->FieldByName("RDB$PROCEDURE_SOURCE").AsString();
+            body = "\r\nAS\r\n" + db::EmbedStoredText(query->FieldByName("RDB$PROCEDURE_SOURCE").AsString());
         } else if (db::DbField* engine = query->FindField("RDB$ENGINE_NAME"); engine && !engine->IsNull()) {
             body = "\r\nEXTERNAL NAME " + SqlString(TrimRight(query->FieldByName("RDB$ENTRYPOINT").AsString())) +
                    " ENGINE " + QuoteIdentifier(engine->AsString());

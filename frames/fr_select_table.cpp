@@ -21,7 +21,8 @@ constexpr int kExternalTable = 2, kTemporaryPreserveRows = 4, kTemporaryDeleteRo
 
 // The rows of a table's columns (or of one column), kept prepared.
 db::KeptQuery ColumnsQuery(DbConnection& source, const std::string& table, const std::string& onlyColumn = {}) {
-    const std::string sql = std::string("select f.*, ff.* from RDB$RELATION_FIELDS f, rdb$fields ff where "
+    const std::string sql = std::string("select f.*, ff.*, ff.RDB$COLLATION_ID as DOMAIN_COLLATION_ID from "
+                                        "RDB$RELATION_FIELDS f, rdb$fields ff where "
                                         "f.rdb$relation_name=?") +
                             (onlyColumn.empty() ? "" : " and f.rdb$field_name=?") +
                             " and f.RDB$FIELD_SOURCE=ff.RDB$FIELD_NAME ORDER BY f.rdb$field_position";
@@ -49,7 +50,7 @@ std::map<std::string, std::string> NamedNotNullConstraints(DbConnection& source,
     std::map<std::string, std::string> names;
     for (query->Open(); !query->Eof(); query->Next()) {
         const std::string constraint = TrimRight(query->Fields(1).AsString());
-        if (!GeneratedName(constraint)) names[TrimRight(query->Fields(0).AsString())] = constraint;
+        if (!db::IsEngineMadeName(constraint)) names[TrimRight(query->Fields(0).AsString())] = constraint;
     }
     return names;
 }
@@ -62,10 +63,6 @@ std::string TFrame_select_table::ListingSql() const {
 }
 
 std::string TFrame_select_table::TriggerEventWords(int triggerType) { return frames::TriggerEventWords(triggerType); }
-
-bool GeneratedName(const std::string& name) {
-    return name.rfind("INTEG_", 0) == 0 || name.rfind("RDB$", 0) == 0;
-}
 
 std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbCursorSet& row, bool notNull) {
     // Duplicate names of the join resolve to RDB$RELATION_FIELDS (the first in
@@ -84,13 +81,17 @@ std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbC
             // Stays a computed column of the same type; the stored source
             // carries its parentheses. A scaled number of sub type 0 is one
             // the engine derived from the expression: no declaration names
-            // it, and the expression derives it again.
-            const bool derived = type.scale < 0 && type.subType == 0;
-            return (derived ? "" : d + " ") + "COMPUTED BY " + computed->AsString();
+            // it, and the expression derives it again. So is a text whose
+            // collation is not its character set's default: a declared type
+            // always takes the default, the expression gives its own.
+            db::DbField* collation = row.FindField("DOMAIN_COLLATION_ID");
+            const bool derived = (type.scale < 0 && type.subType == 0) ||
+                                 (collation && !collation->IsNull() && collation->AsInteger() != 0);
+            return (derived ? "" : d + " ") + "COMPUTED BY " + db::EmbedStoredText(computed->AsString());
         }
     }
     d += IdentityClause(source, row);
-    d += " " + Trim(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
+    d += " " + db::EmbedStoredText(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
     if (notNull && row.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) d += " NOT NULL ";
     if (db::DbField* collation = row.FindField("RDB$COLLATION_ID"); collation && !collation->IsNull()) {
         const std::string name = CollationName(source, collation->AsString(), type.charsetId);
@@ -170,7 +171,8 @@ void TFrame_select_table::CreateTable(DbConnection& source, DbConnection& destin
                 std::find(key.columns.begin(), key.columns.end(), name) != key.columns.end();
             std::string declaration = ColumnDeclaration(source, *columns, !keyMakesNotNull);
             if (auto named = namedNotNull.find(name); named != namedNotNull.end()) {
-                if (const size_t at = declaration.find(" NOT NULL "); at != std::string::npos)
+                // The last one: a default's text before it may say NOT NULL too.
+                if (const size_t at = declaration.rfind(" NOT NULL "); at != std::string::npos)
                     declaration.insert(at, " CONSTRAINT " + QuoteIdentifier(named->second));
             }
             s += QuoteIdentifier(name) + " " + declaration;

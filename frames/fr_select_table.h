@@ -67,8 +67,5 @@ std::string IndexColumns(DbConnection& source, const std::string& index);
 std::string KeyDefinition(DbConnection& source, const std::string& constraint, std::string& type);
 // The table's primary key if CREATE TABLE must make it (see KeyOfCreateTable).
 KeyOfCreateTable PrimaryKeyOfCreateTable(DbConnection& source, const std::string& table);
-// True for a constraint or index name the engine made up (INTEG_n, RDB$...):
-// the clone leaves such names for its own engine to make.
-bool GeneratedName(const std::string& name);
 
 }  // namespace dravik::frames

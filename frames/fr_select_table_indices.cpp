@@ -19,16 +19,19 @@ void TFrame_select_table::PlanIndices(schema::SchemaPlan& plan, PlanContext& con
     };
     std::vector<Found> indices;
     {
-        // A key's index is made by its constraint.
+        // A key's index is made by its constraint (only keys' indices get
+        // names the engine makes).
         db::KeptQuery query(context.source,
                             "SELECT RDB$INDEX_NAME, coalesce(RDB$INDEX_INACTIVE, 0) from RDB$INDICES i "
-                            "where RDB$RELATION_NAME=? and RDB$INDEX_NAME not like 'RDB$%' "
+                            "where RDB$RELATION_NAME=? "
                             "and coalesce(RDB$SYSTEM_FLAG, 0) = 0 and not exists (select 1 from "
                             "RDB$RELATION_CONSTRAINTS c where c.RDB$INDEX_NAME = i.RDB$INDEX_NAME) "
                             "order by RDB$INDEX_NAME",
                             {t});
-        for (query->Open(); !query->Eof(); query->Next())
-            indices.push_back({TrimRight(query->Fields(0).AsString()), query->Fields(1).AsInteger() == 1});
+        for (query->Open(); !query->Eof(); query->Next()) {
+            const std::string name = TrimRight(query->Fields(0).AsString());
+            if (!db::IsEngineMadeName(name)) indices.push_back({name, query->Fields(1).AsInteger() == 1});
+        }
     }
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
@@ -55,7 +58,7 @@ void TFrame_select_table::CreateIndex(DbConnection& source, DbConnection& destin
         const std::string d = row->Fields(1).AsInteger() == 1 ? " DESCENDING" : "";
         const bool inactive = row->Fields(2).AsInteger() == 1;
         const std::string on = row->Fields(3).IsNull() ? "(" + IndexColumns(source, index) + ")"
-                                                       : " COMPUTED BY " + Trim(row->Fields(3).AsString());
+                                                       : " COMPUTED BY " + db::EmbedStoredText(row->Fields(3).AsString());
         row->Close();
         ExecStatement(destination, "CREATE" + u + d + " INDEX " + QuoteIdentifier(index) + " ON " +
                                        QuoteIdentifier(t) + on + ";");

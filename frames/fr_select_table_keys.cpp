@@ -16,14 +16,14 @@ namespace {
 
 // "CONSTRAINT name " for a name the user gave, "" for a generated one.
 std::string ConstraintClause(const std::string& name) {
-    return GeneratedName(name) ? std::string() : "CONSTRAINT " + QuoteIdentifier(name) + " ";
+    return db::IsEngineMadeName(name) ? std::string() : "CONSTRAINT " + QuoteIdentifier(name) + " ";
 }
 
 // The USING clause that keeps the name and direction of a key's index: needed
 // when the user named the index otherwise than the constraint, or made it
 // descending.
 std::string UsingIndexClause(DbConnection& source, const std::string& constraint, const std::string& index) {
-    if (GeneratedName(index)) return {};
+    if (db::IsEngineMadeName(index)) return {};
     db::KeptQuery query(source, "select RDB$INDEX_TYPE from RDB$INDICES where RDB$INDEX_NAME=?", {index});
     query->Open();
     const bool descending = !query->Eof() && query->Fields(0).AsInteger() == 1;
@@ -206,7 +206,7 @@ void TFrame_select_table::CreateCheck(DbConnection& source, DbConnection& destin
         check->Open();
         if (check->Eof() || check->Fields(0).IsNull())
             throw std::runtime_error("the source keeps no text of check " + constraint);
-        const std::string text = Trim(check->Fields(0).AsString());
+        const std::string text = db::EmbedStoredText(check->Fields(0).AsString());
         check->Close();
         ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + ConstraintClause(constraint) + text);
         LogOk("CHECK " + t, constraint);

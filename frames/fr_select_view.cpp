@@ -39,7 +39,7 @@ void TFrame_select_view::CreateObject(DbConnection& source, DbConnection& destin
         query->Close();
         query->SetSQL("select f.rdb$view_source from  rdb$relations f where f.rdb$relation_name = " + SqlString(v));
         query->Open();
-        const std::string body = query->Eof() ? std::string() : query->Fields(0).AsString();
+        const std::string body = query->Eof() ? std::string() : db::EmbedStoredText(query->Fields(0).AsString());
         // The server keeps the text after AS without its leading blanks, so a
         // line break keeps "AS" apart from the first word of the select.
         const bool separated = body.empty() || static_cast<unsigned char>(body.front()) <= ' ';

@@ -33,7 +33,7 @@ std::string FunctionBody(DbConnection& source, const std::string& name) {
                                   "where RDB$PACKAGE_NAME is null and RDB$FUNCTION_NAME=" + SqlString(name));
     query->Open();
     if (query->Eof()) throw std::runtime_error("the source has no function " + name);
-    if (!query->Fields(0).IsNull()) return "\r\nAS\r\n" + query->Fields(0).AsString();
+    if (!query->Fields(0).IsNull()) return "\r\nAS\r\n" + db::EmbedStoredText(query->Fields(0).AsString());
     if (!query->Fields(1).IsNull())
         return "\r\nEXTERNAL NAME " + SqlString(TrimRight(query->Fields(2).AsString())) + " ENGINE " +
                QuoteIdentifier(query->Fields(1).AsString());
@@ -65,7 +65,7 @@ void CreatePackagePart(TFrame_select& frame, DbConnection& source, DbConnection&
             if (body) return;  // a header without a body
             throw std::runtime_error("the source keeps no text of package " + name);
         }
-        const std::string text = query->Fields(0).AsString();
+        const std::string text = db::EmbedStoredText(query->Fields(0).AsString());
         query->Close();
         ExecStatement(destination, "CREATE " + what + " " + QuoteIdentifier(name) + "\r\nAS\r\n" + text);
         frame.LogOk(what, name);

@@ -25,7 +25,7 @@ void CreateTrigger(TFrame_select& frame, DbConnection& source, DbConnection& des
                               "\r\n" + (inactive ? "INACTIVE " : "") +
                               TriggerEventWords(trigger->FieldByName("RDB$TRIGGER_TYPE").AsInteger()) +
                               "\r\nPOSITION " + trigger->FieldByName("RDB$TRIGGER_SEQUENCE").AsString() + "\r\n" +
-                              trigger->FieldByName("RDB$TRIGGER_SOURCE").AsString();
+                              db::EmbedStoredText(trigger->FieldByName("RDB$TRIGGER_SOURCE").AsString());
         trigger->Close();
         ExecStatement(destination, s);
         frame.LogOk("TRIGGER ", relation);

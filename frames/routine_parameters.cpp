@@ -48,7 +48,7 @@ std::string ParameterDeclaration(db::DbConnection& source, db::DbCursorSet& row)
                                                    : row.FieldByName("RDB$CHARACTER_SET_ID").AsString());
         if (!name.empty()) d += " COLLATE " + QuoteIdentifier(name);
     }
-    if (!IsNull(row, "RDB$DEFAULT_SOURCE")) d += " " + Trim(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
+    if (!IsNull(row, "RDB$DEFAULT_SOURCE")) d += " " + db::EmbedStoredText(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
     return d;
 }
 

@@ -1,9 +1,9 @@
 // Table constraints: primary and unique keys, foreign keys with their
 // rules, checks with their source, and named or unnamed NOT NULL.
+#include "db/sql_text.h"
 #include "verify/catalogue_index_columns.h"
 #include "verify/catalogue_readers.h"
 #include "verify/catalogue_rows.h"
-#include "verify/identifiers.h"
 #include "verify/item_definition.h"
 
 namespace dravik::verify {
@@ -47,11 +47,11 @@ void ReadConstraintItems(db::DbConnection& connection, CatalogueItems& items) {
             definition.Add("check", check);
             // The index takes the constraint's name unless the user named it
             // otherwise; a generated one may differ in any copy.
-            if (!index.empty() && !IsGeneratedIndexName(index)) definition.Add("index", index);
+            if (!index.empty() && !db::IsEngineMadeName(index)) definition.Add("index", index);
             definition.AddDescribedFields(row);
 
             std::string identity = name;
-            if (IsGeneratedName(name, "INTEG_")) {
+            if (db::IsEngineMadeName(name)) {
                 identity = type + " on " + table;
                 if (type == "CHECK")
                     identity += ": " + check.value_or("");

@@ -1,9 +1,9 @@
 // Domains: the user's RDB$FIELDS rows (the implicit RDB$n domains of columns
 // and parameters are described with their column or parameter).
+#include "db/sql_text.h"
 #include "verify/catalogue_field_types.h"
 #include "verify/catalogue_readers.h"
 #include "verify/catalogue_rows.h"
-#include "verify/identifiers.h"
 
 namespace dravik::verify {
 
@@ -18,7 +18,7 @@ void ReadDomainItems(db::DbConnection& connection, CatalogueItems& items) {
                    "FROM RDB$FIELDS f WHERE COALESCE(f.RDB$SYSTEM_FLAG, 0) = 0",
                [&](db::DbQuery& row) {
                    const std::string name = FieldName(row, "FT_NAME");
-                   if (IsGeneratedName(name, "RDB$")) return;
+                   if (db::IsEngineMadeName(name)) return;
                    ItemDefinition definition;
                    AddFieldType(definition, row, dimensions);
                    definition.AddDescribedFields(row);

@@ -1,7 +1,7 @@
 #include "verify/catalogue_field_types.h"
 
+#include "db/sql_text.h"
 #include "verify/catalogue_rows.h"
-#include "verify/identifiers.h"
 
 namespace dravik::verify {
 
@@ -112,7 +112,7 @@ void AddFieldType(ItemDefinition& definition, db::DbQuery& row, const FieldDimen
 
 void AddDomainOrType(ItemDefinition& definition, db::DbQuery& row, const FieldDimensions& dimensions) {
     const std::string source = FieldName(row, "SRC");
-    if (source.empty() || IsGeneratedName(source, "RDB$"))
+    if (source.empty() || db::IsEngineMadeName(source))
         AddFieldType(definition, row, dimensions);
     else
         definition.Add("domain", source);

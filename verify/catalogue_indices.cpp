@@ -1,8 +1,8 @@
 // Indices of user tables, with their segments or expression.
+#include "db/sql_text.h"
 #include "verify/catalogue_index_columns.h"
 #include "verify/catalogue_readers.h"
 #include "verify/catalogue_rows.h"
-#include "verify/identifiers.h"
 #include "verify/item_definition.h"
 
 namespace dravik::verify {
@@ -30,7 +30,7 @@ void ReadIndexItems(db::DbConnection& connection, CatalogueItems& items) {
                    // A generated name belongs to a constraint's index: it is
                    // known by its constraint, table and columns instead.
                    std::string identity = name;
-                   if (IsGeneratedIndexName(name)) {
+                   if (db::IsEngineMadeName(name)) {
                        const std::string constraint = FieldName(row, "CTYPE");
                        identity = (constraint.empty() ? "" : constraint + " ") + "index on " + table + " (" + columns + ")";
                        const std::string referenced = FieldName(row, "REF_REL");

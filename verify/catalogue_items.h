@@ -5,7 +5,8 @@
 //
 // Left out is what the engine makes up by itself and a copy may legitimately
 // get differently: ids, BLR, formats, owners, security classes, and the
-// generated names RDB$n, INTEG_n, RDB$PRIMARYn, RDB$FOREIGNn, CHECK_n. An
+// names the engine makes up (db::IsEngineMadeName: RDB$n, INTEG_n,
+// RDB$PRIMARYn, RDB$FOREIGNn, CHECK_n). An
 // item whose own name is generated gets an identity that says what it is
 // ("PRIMARY KEY on T (A, B)", "CHECK on T: check (A > 0)").
 //

@@ -3,10 +3,13 @@
 // database owner's), every privilege of an object's owner on it (made when
 // the object is created, for whoever creates it in a copy), and the usage of
 // the implicit RDB$n domains and identity generators, whose names differ in
-// any copy (rows the engine also leaves behind when it drops them).
+// any copy (rows the engine also leaves behind when it drops them). Left out
+// too are rows on an object that no longer exists (the engine leaves a
+// domain's usage behind when the domain is renamed and dropped): a copy
+// cannot hold them, and a backup and restore drops them.
+#include "db/sql_text.h"
 #include "verify/catalogue_readers.h"
 #include "verify/catalogue_rows.h"
-#include "verify/identifiers.h"
 #include "verify/item_definition.h"
 
 namespace dravik::verify {
@@ -67,6 +70,8 @@ constexpr const char* kObjects =
     "WHERE RDB$PACKAGE_NAME IS NULL "
     "UNION ALL SELECT 17, RDB$COLLATION_NAME, RDB$OWNER_NAME FROM RDB$COLLATIONS "
     "UNION ALL SELECT 18, RDB$PACKAGE_NAME, RDB$OWNER_NAME FROM RDB$PACKAGES";
+// The object types kObjects lists: a row on one of them needs its object.
+constexpr const char* kListedObjectTypes = "(0, 1, 5, 7, 9, 11, 13, 14, 15, 17, 18)";
 
 }  // namespace
 
@@ -78,13 +83,14 @@ void ReadPrivilegeItems(db::DbConnection& connection, CatalogueItems& items) {
                            "LEFT JOIN (") +
                    kObjects +
                    ") o ON o.T = p.RDB$OBJECT_TYPE AND o.N = p.RDB$RELATION_NAME "
-                   "WHERE p.RDB$GRANTOR IS NOT NULL "
+                   "WHERE p.RDB$GRANTOR IS NOT NULL AND (o.N IS NOT NULL OR p.RDB$OBJECT_TYPE NOT IN " +
+                   kListedObjectTypes + ") "
                    "AND (p.RDB$USER_TYPE <> 8 OR p.RDB$USER IS DISTINCT FROM o.O)",
                [&](db::DbQuery& row) {
                    const int objectType = row.FieldByName("OT").AsInteger();
                    const std::string object = FieldName(row, "OBJ");
                    if ((objectType == kDomainObject || objectType == kGeneratorObject) &&
-                       IsGeneratedName(object, "RDB$"))
+                       db::IsEngineMadeName(object))
                        return;
                    const std::string field = FieldName(row, "FLD");
                    const std::string identity =

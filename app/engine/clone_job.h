@@ -7,6 +7,7 @@
 #include "app/engine/job_report.h"
 #include "app/engine/job_ui.h"
 #include "app/engine/log.h"
+#include "app/engine/privilege_grants.h"
 #include "app/engine/settings.h"
 #include "db/db_connection.h"
 #include "frames/fr_select_data.h"
@@ -86,7 +87,12 @@ public:
     // reconnections leaves it.
     JobReport RunJob();
     void CopyRoles(DbConnection& source, DbConnection& destination);
+    // Gives the source's privileges as GRANT statements; one whose object or
+    // grantee the destination lacks waits for GrantWaitingPrivileges.
     void CopyPrivileges(DbConnection& source, DbConnection& destination);
+    // Gives the privileges that waited for objects made after CopyPrivileges
+    // (database triggers come last); the others' objects were not copied.
+    void GrantWaitingPrivileges(DbConnection& destination);
 
     // ---- logs and steps
     void LogOk(const std::string& caption, const std::string& text) override;
@@ -132,6 +138,10 @@ private:
     // dependency order (false when a stop was requested).
     void PlanSchema();
     bool RunPlan(schema::Phase phase);
+    // Gives the rows' GRANT statements in one transaction; a row whose
+    // objects the destination lacks joins waitingGrants_. False when stopped
+    // (the grants so far left in the open transaction) or failed.
+    bool GiveGrants(DbConnection& destination, const std::vector<PrivilegeRow>& rows);
 
     // One pass over the frames in job order, each preceded by the step code
     // it names for the pass (empty: none); false when a stop was requested
@@ -157,6 +167,7 @@ private:
     bool stopRequested_ = false;
     bool failed_ = false;  // a failure underneath the objects ends the job
     schema::SchemaPlan plan_;
+    std::vector<PrivilegeRow> waitingGrants_;  // privileges whose objects were not there yet
     std::string sourceCharset_;  // the source's default character set, once read
     std::string sourceCodePage_;  // the code page the source is attached with
     bool sourceTriggersActive_ = false;  // attached with its database triggers on (allowed)

@@ -127,7 +127,7 @@ std::string GrantStatement(const PrivilegeRow& row, const std::string& currentUs
     return sql;
 }
 
-DestinationCatalogue::DestinationCatalogue(db::DbConnection& destination) {
+ObjectNames::ObjectNames(db::DbConnection& connection) {
     const std::pair<int, const char*> lists[] = {
         {kRelation, "select RDB$RELATION_NAME from RDB$RELATIONS"},
         {kTrigger, "select RDB$TRIGGER_NAME from RDB$TRIGGERS"},
@@ -137,13 +137,34 @@ DestinationCatalogue::DestinationCatalogue(db::DbConnection& destination) {
         {kGenerator, "select RDB$GENERATOR_NAME from RDB$GENERATORS"},
         {kFunction, "select RDB$FUNCTION_NAME from RDB$FUNCTIONS"},
         {kPackage, "select RDB$PACKAGE_NAME from RDB$PACKAGES"},
+        {kDomain, "select RDB$FIELD_NAME from RDB$FIELDS"},
+        {kCharacterSet, "select RDB$CHARACTER_SET_NAME from RDB$CHARACTER_SETS"},
+        {kCollation, "select RDB$COLLATION_NAME from RDB$COLLATIONS"},
     };
     for (const auto& [kind, sql] : lists)
-        ForEachRow(destination, sql, [&](db::DbCursorSet& row) { names_[kind].insert(Trim(row.Fields(0).AsString())); });
-    ForEachRow(destination, "select RDB$RELATION_NAME, RDB$FIELD_NAME from RDB$RELATION_FIELDS",
+        ForEachRow(connection, sql, [&](db::DbCursorSet& row) { names_[kind].insert(Trim(row.Fields(0).AsString())); });
+    ForEachRow(connection, "select RDB$RELATION_NAME, RDB$FIELD_NAME from RDB$RELATION_FIELDS",
                [&](db::DbCursorSet& row) {
                    columns_.insert(Trim(row.Fields(0).AsString()) + '\n' + Trim(row.Fields(1).AsString()));
                });
+}
+
+bool ObjectNames::Exists(int kind, const std::string& name) const {
+    const auto list = names_.find(kind == kView ? kRelation : kind);
+    return list == names_.end() || list->second.count(name) > 0;
+}
+
+bool ObjectNames::HasObject(const PrivilegeRow& row) const {
+    return row.objectType >= kDatabase || Exists(row.objectType, row.relation);
+}
+
+bool ObjectNames::ObjectsExist(const PrivilegeRow& row) const {
+    const bool columnExists = row.field.empty() || columns_.count(row.relation + '\n' + row.field) > 0;
+    const bool granteeExists = row.userType == kUser || row.userType == kUserGroup || Exists(row.userType, row.user);
+    return HasObject(row) && columnExists && granteeExists;
+}
+
+DestinationCatalogue::DestinationCatalogue(db::DbConnection& destination) : ObjectNames(destination) {
     ForEachRow(destination, "select * from RDB$USER_PRIVILEGES", [&](db::DbCursorSet& row) {
         const PrivilegeRow p = ReadPrivilegeRow(row);
         int& option = privileges_[Key(p)];
@@ -161,18 +182,6 @@ std::string DestinationCatalogue::Key(const PrivilegeRow& row) {
 bool DestinationCatalogue::Has(const PrivilegeRow& row) const {
     const auto found = privileges_.find(Key(row));
     return found != privileges_.end() && found->second >= row.grantOption;
-}
-
-bool DestinationCatalogue::Exists(int kind, const std::string& name) const {
-    const auto list = names_.find(kind == kView ? kRelation : kind);
-    return list != names_.end() && list->second.count(name) > 0;
-}
-
-bool DestinationCatalogue::ObjectsExist(const PrivilegeRow& row) const {
-    const bool objectExists = row.objectType >= kDatabase || Exists(row.objectType, row.relation);
-    const bool columnExists = row.field.empty() || columns_.count(row.relation + '\n' + row.field) > 0;
-    const bool granteeExists = row.userType == kUser || row.userType == kUserGroup || Exists(row.userType, row.user);
-    return objectExists && columnExists && granteeExists;
 }
 
 }  // namespace dravik::engine

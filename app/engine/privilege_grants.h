@@ -21,10 +21,13 @@ enum ObjectKind : int {
     kProcedure = 5,
     kException = 7,
     kUser = 8,
+    kDomain = 9,
+    kCharacterSet = 11,
     kUserGroup = 12,
     kRole = 13,
     kGenerator = 14,
     kFunction = 15,
+    kCollation = 17,
     kPackage = 18,
     kDatabase = 20,    // DDL privileges: ALTER / DROP DATABASE
     kFirstDdlKind = 21,  // 21..32: CREATE / ALTER ANY / DROP ANY of a kind of object
@@ -57,25 +60,39 @@ std::string GrantStatement(const PrivilegeRow& row, const std::string& currentUs
 // identifier, else in double quotes.
 std::string SqlName(const std::string& name);
 
+// A database's objects by the kinds privileges name them, and its columns.
+// A kind listed nowhere here counts as present.
+class ObjectNames {
+public:
+    explicit ObjectNames(db::DbConnection& connection);
+
+    // The row's object exists: false for a row the engine left behind when
+    // its object was renamed or dropped (a domain's usage, for one).
+    bool HasObject(const PrivilegeRow& row) const;
+    // The object, its column and the grantee (when it is a database object) exist.
+    bool ObjectsExist(const PrivilegeRow& row) const;
+
+private:
+    bool Exists(int kind, const std::string& name) const;
+
+    std::map<int, std::set<std::string>> names_;
+    std::set<std::string> columns_;  // relation + '\n' + column
+};
+
 // What the destination already holds: its objects by kind, its privilege
 // rows and the user the job writes as. Read once, before the grants.
-class DestinationCatalogue {
+class DestinationCatalogue : public ObjectNames {
 public:
     explicit DestinationCatalogue(db::DbConnection& destination);
 
     // The destination already has this privilege (same grantee, grantor,
     // object and column, with at least the same option).
     bool Has(const PrivilegeRow& row) const;
-    // The object and the grantee (when it is a database object) exist.
-    bool ObjectsExist(const PrivilegeRow& row) const;
     const std::string& CurrentUser() const { return currentUser_; }
 
 private:
-    bool Exists(int kind, const std::string& name) const;
     static std::string Key(const PrivilegeRow& row);
 
-    std::map<int, std::set<std::string>> names_;
-    std::set<std::string> columns_;  // relation + '\n' + column
     std::map<std::string, int> privileges_;  // Key -> highest grant option
     std::string currentUser_;
 };

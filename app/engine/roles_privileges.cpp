@@ -3,6 +3,8 @@
 #include "app/engine/privilege_grants.h"
 #include "frames/declareSQL.h"
 
+#include <utility>
+
 namespace dravik::engine {
 
 using frames::NewQuery;
@@ -65,39 +67,67 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
 }
 
 void TCloneJob::CopyPrivileges(DbConnection& source, DbConnection& destination) {
+    waitingGrants_.clear();
+    std::vector<PrivilegeRow> rows;
     auto reader = NewTable(source, "RDB$USER_PRIVILEGES");
-    auto writer = NewStatement(destination, "");
-    db::DbTransaction& writes = writer->Transaction();
     db::DbTransaction& reads = reader->Transaction();
     // A snapshot the job holds on the source is the job's to end.
     const bool ownsReads = !reads.InTransaction();
     try {
+        const ObjectNames sourceHas(source);
+        for (reader->Open(); !reader->Eof(); reader->Next()) {
+            if (Halted()) return;
+            PrivilegeRow row = ReadPrivilegeRow(*reader);
+            // A row whose object is gone from the source is left behind, as
+            // a backup and restore leaves it.
+            if (!SystemPrivilege(row) && sourceHas.HasObject(row)) rows.push_back(std::move(row));
+        }
+        if (ownsReads && reads.InTransaction()) reads.Commit();
+    } catch (const std::exception& e) {
+        if (ownsReads) RollbackQuietly(reads);
+        LogError("GRANT", e.what());
+        return;
+    }
+    if (GiveGrants(destination, rows)) LogOk("GRANT PRIVILEGES", "Выполнено успешно");
+}
+
+void TCloneJob::GrantWaitingPrivileges(DbConnection& destination) {
+    const std::vector<PrivilegeRow> rows = std::exchange(waitingGrants_, {});
+    if (!rows.empty()) GiveGrants(destination, rows);
+    waitingGrants_.clear();  // their objects were not copied
+}
+
+bool TCloneJob::GiveGrants(DbConnection& destination, const std::vector<PrivilegeRow>& rows) {
+    auto writer = NewStatement(destination, "");
+    db::DbTransaction& writes = writer->Transaction();
+    try {
         const DestinationCatalogue destinationHas(destination);
-        reader->Open();
         // Every grant goes into this one transaction: all of them land, or none.
         writes.SetActive(true);
-        for (; !reader->Eof(); reader->Next()) {
-            if (Halted()) return;
-            const PrivilegeRow row = ReadPrivilegeRow(*reader);
-            if (SystemPrivilege(row) || destinationHas.Has(row)) continue;
+        for (const PrivilegeRow& row : rows) {
+            if (Halted()) return false;
+            if (destinationHas.Has(row)) continue;
             const std::string sql = GrantStatement(row, destinationHas.CurrentUser());
             if (sql.empty()) {
                 LogNote("GRANT", "privilege " + row.privilege + " of " + row.user + " on " + row.relation +
                                      " has no GRANT statement; not copied");
                 continue;
             }
-            if (!destinationHas.ObjectsExist(row)) continue;  // an object that was not copied
+            // An object made later (a database trigger) or not copied at all.
+            if (!destinationHas.ObjectsExist(row)) {
+                waitingGrants_.push_back(row);
+                continue;
+            }
             writer->SetSQL(sql);
             LogOk("SQL", sql + "\r\n");
             writer->ExecQuery();
         }
-        if (ownsReads && reads.InTransaction()) reads.Commit();
         if (writes.InTransaction()) writes.Commit();
-        LogOk("GRANT PRIVILEGES", "Выполнено успешно");
+        return true;
     } catch (const std::exception& e) {
         RollbackQuietly(writes);
-        if (ownsReads) RollbackQuietly(reads);
         LogError("GRANT", e.what());
+        return false;
     }
 }
 

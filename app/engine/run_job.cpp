@@ -110,8 +110,11 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     }
     if (settings.grant) CopyPrivileges(srcDb, dstDb);
     if (failed_) return Interrupted();
-    // Database and DDL triggers last, so that none fired while the clone was built.
+    // Database and DDL triggers last, so that none fired while the clone was
+    // built; then the grants that waited for them.
     if (!RunPlan(schema::Phase::Final)) return Interrupted();
+    if (settings.grant) GrantWaitingPrivileges(dstDb);
+    if (failed_) return Interrupted();
 
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
