@@ -71,10 +71,12 @@ std::string RoutineKey(const std::string& package, const std::string& ownKey) {
 }
 
 // Where one kind of object keeps its comments: a select of the identities
-// of the commented objects, and the comment of one of its rows.
+// of the commented objects, and the comment of one of its rows; a row whose
+// first column is a name the engine made is left out when skipEngineNames.
 struct CommentSource {
     const char* listingSql;
     Comment (*fromRow)(const Row& row);
+    bool skipEngineNames = false;
 };
 
 const CommentSource kPlannedSources[] = {
@@ -155,15 +157,16 @@ const CommentSource kPlannedSources[] = {
                    DescriptionSql("RDB$EXCEPTIONS", {{"RDB$EXCEPTION_NAME", r[0]}}));
      }},
     // Indices the user named: a table's own ones come with their node, a
-    // key's index with its constraint's (which keeps the index name). An
-    // RDB$ name is made up again by the destination's engine.
+    // key's index with its constraint's (which keeps the index name). A name
+    // the engine made is made up again by the destination's engine.
     {"select i.RDB$INDEX_NAME, c.RDB$CONSTRAINT_NAME from RDB$INDICES i left join RDB$RELATION_CONSTRAINTS c"
      " on c.RDB$INDEX_NAME = i.RDB$INDEX_NAME where i.RDB$DESCRIPTION is not null"
-     " and coalesce(i.RDB$SYSTEM_FLAG, 0) = 0 and i.RDB$INDEX_NAME not starting with 'RDB$'",
+     " and coalesce(i.RDB$SYSTEM_FLAG, 0) = 0",
      [](const Row& r) {
          return On("INDEX", Dotted({r[0]}), r[1].empty() ? key::Index(r[0]) : key::Constraint(r[1]),
                    DescriptionSql("RDB$INDICES", {{"RDB$INDEX_NAME", r[0]}}));
-     }},
+     },
+     true},
     // User triggers of tables, views and the database; the server's own for
     // CHECK constraints carry another system flag.
     {"select RDB$TRIGGER_NAME from RDB$TRIGGERS where RDB$DESCRIPTION is not null"
@@ -206,7 +209,7 @@ std::vector<Comment> ReadComments(DbConnection& source, const CommentSource& fro
             Row row;
             for (int i = 0; i < query->FieldCount(); ++i)
                 row.push_back(query->Fields(i).IsNull() ? std::string() : TrimRight(query->Fields(i).AsString()));
-            comments.push_back(from.fromRow(row));
+            if (!(from.skipEngineNames && db::IsEngineMadeName(row.front()))) comments.push_back(from.fromRow(row));
         }
     } catch (const std::exception& e) {
         log.LogError("COMMENT", e.what());
