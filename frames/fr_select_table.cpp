@@ -82,9 +82,11 @@ std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbC
             // carries its parentheses. A scaled number of sub type 0 is one
             // the engine derived from the expression: no declaration names
             // it, and the expression derives it again. So is a text whose
-            // collation is not its character set's default: a declared type
-            // always takes the default, the expression gives its own.
-            db::DbField* collation = row.FindField("DOMAIN_COLLATION_ID");
+            // collation (the column's own, else its implicit domain's) is not
+            // its character set's default: a declared type always takes the
+            // default, the expression gives its own.
+            db::DbField* collation = row.FindField("RDB$COLLATION_ID");
+            if (!collation || collation->IsNull()) collation = row.FindField("DOMAIN_COLLATION_ID");
             const bool derived = (type.scale < 0 && type.subType == 0) ||
                                  (collation && !collation->IsNull() && collation->AsInteger() != 0);
             return (derived ? "" : d + " ") + "COMPUTED BY " + db::EmbedStoredText(computed->AsString());
