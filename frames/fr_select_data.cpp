@@ -6,6 +6,7 @@
 #include "frames/declareSQL.h"
 #include "frames/table_row_copier.h"
 
+#include <chrono>
 #include <memory>
 
 namespace dravik::frames {
@@ -35,6 +36,13 @@ std::int64_t RowsOrUnknown(DbConnection& source, const std::string& table) {
     }
 }
 
+void RecordCopier(TableCopyResult& result, const TableRowCopier& copier, bool complete) {
+    result.copied = copier.Copied();
+    result.refused = copier.Errors();
+    result.firstRefusal = copier.FirstRefusal();
+    result.complete = complete;
+}
+
 }  // namespace
 
 void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
@@ -43,6 +51,7 @@ void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
 
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
     refusedRows_ = 0;
+    tableResults_.clear();
     serverCopyFailed_ = false;
     uncommittedTables_.clear();
     if (serverSource)
@@ -70,8 +79,14 @@ void TFrame_select_data::EndServerTransaction(DbConnection& destination) {
     } catch (const std::exception&) {
         // A lost attachment has nothing left to roll back.
     }
-    for (const std::string& table : uncommittedTables_)
+    for (const std::string& table : uncommittedTables_) {
         LogError("COPY DATA " + table, "rolled back with the failure: 0 rows in the destination");
+        for (TableCopyResult& result : tableResults_)
+            if (result.table == table) {
+                result.copied = 0;
+                result.complete = false;
+            }
+    }
     uncommittedTables_.clear();
 }
 
@@ -85,7 +100,10 @@ bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& dest
     const ServerCopyOutcome copy = CopyRowsByServer(
         source, destination, name, *serverSource, commitInterval, [this] { return CheckStop(); },
         [&](std::int64_t rows, bool last) { progress(rows, 0, last); });
-    if (copy.copied) return true;
+    if (copy.copied) {
+        tableResults_.back().copied = copy.rows;
+        return true;
+    }
     LogNote("COPY DATA " + TrimRight(name), "copied through Dravik: " + copy.why);
     // The tables copied so far are kept; the rows of the next ones are read
     // in a snapshot of their own.
@@ -95,6 +113,16 @@ bool TFrame_select_data::CopiedByServer(DbConnection& source, DbConnection& dest
 }
 
 void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) {
+    const auto started = std::chrono::steady_clock::now();
+    const size_t resultIndex = tableResults_.size();
+    tableResults_.emplace_back().table = TrimRight(name);
+    CopyTable(source, destination, name, resultIndex);
+    tableResults_[resultIndex].seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+void TFrame_select_data::CopyTable(DbConnection& source, DbConnection& destination, const std::string& name,
+                                   size_t resultIndex) {
     LogOk("COPY DATA", name);
     const std::int64_t total = countRows ? RowsOrUnknown(source, name) : -1;
     const std::string table = TrimRight(name);
@@ -109,6 +137,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
             // Everything the server copied since the last commit is rolled
             // back once the pass ends (EndServerTransaction).
             serverCopyFailed_ = true;
+            tableResults_[resultIndex].complete = false;
             FailJob("COPY DATA " + table, e.what());
             return;
         }
@@ -122,6 +151,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         // created) or a cursor cannot be opened: this table's rows are
         // missing, the other tables are still copied.
         LogError("COPY DATA", e.what());
+        tableResults_[resultIndex].complete = false;
         return;
     }
     try {
@@ -132,10 +162,12 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
     } catch (const CopyFailure& e) {
         // Not a row's fault: the source or the destination failed underneath,
         // and every further table would fail the same way.
+        RecordCopier(tableResults_[resultIndex], *copier, false);
         refusedRows_ += copier->Errors();
         FailJob("COPY DATA " + TrimRight(name), e.what());
         return;
     }
+    RecordCopier(tableResults_[resultIndex], *copier, !copier->Abandoned() && !(wizard && wizard->StopFlag()));
     refusedRows_ += copier->Errors();
     if (copier->Errors() > 0)
         LogError("COPY DATA " + TrimRight(name), std::to_string(copier->Errors()) + " row" +

@@ -12,6 +12,17 @@
 
 namespace dravik::frames {
 
+// What became of one table's rows: the destination's count, the rows it
+// refused (with the first refusal's message) and the time the copy took.
+struct TableCopyResult {
+    std::string table;
+    std::int64_t copied = 0;
+    std::int64_t refused = 0;
+    std::string firstRefusal;
+    double seconds = 0;
+    bool complete = true;  // false: a failure or a stop ended the table's copy early
+};
+
 class TFrame_select_data : public TFrame_select {
 public:
     // The job hands these over from its settings when it starts.
@@ -44,6 +55,8 @@ public:
     void CopyProgress(std::int64_t rows, std::int64_t errors);
     // Rows the destination refused during the last data pass, over all tables.
     std::int64_t RefusedRows() const { return refusedRows_; }
+    // Every table of the last data pass, in copying order.
+    const std::vector<TableCopyResult>& TableResults() const { return tableResults_; }
 
 private:
     // The server's copy of one table; false when its rows must go through
@@ -55,7 +68,11 @@ private:
     // commit) rolls them back instead, with a red line for each table.
     void EndServerTransaction(DbConnection& destination);
 
+    // The copy of one table, its outcome kept in tableResults_[resultIndex].
+    void CopyTable(DbConnection& source, DbConnection& destination, const std::string& name, size_t resultIndex);
+
     std::int64_t refusedRows_ = 0;
+    std::vector<TableCopyResult> tableResults_;
     // The tables the server copied in the destination transaction still open.
     std::vector<std::string> uncommittedTables_;
     bool serverCopyFailed_ = false;

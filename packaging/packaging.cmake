@@ -1,5 +1,6 @@
 # What "cmake --install" puts where, and the Debian package "cpack -G DEB"
-# makes of it: the two programs and the window's desktop entry. Tests and the
+# makes of it: the two programs, their manual pages and the window's desktop
+# entry. Tests and the
 # static libraries stay in the build folder.
 include(GNUInstallDirs)
 
@@ -9,6 +10,28 @@ if(TARGET dravik-wizard)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/dravik-wizard.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
+
+# The manual pages are made by help2man from each program's own --help and
+# --version, so a page and the help cannot disagree.
+find_program(HELP2MAN help2man REQUIRED)
+set(DRAVIK_MAN_PAGES)
+function(dravik_man_page program summary)
+  set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+  add_custom_command(OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section 1 --name ${summary}
+            --output ${page} $<TARGET_FILE:${program}>
+    COMMAND gzip -n -9 -f ${page}
+    DEPENDS ${program}
+    VERBATIM)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(DRAVIK_MAN_PAGES ${DRAVIK_MAN_PAGES} ${page}.gz PARENT_SCOPE)
+endfunction()
+dravik_man_page(dravik-clone "clone a Firebird database: schema, rows, roles and privileges")
+if(TARGET dravik-wizard)
+  dravik_man_page(dravik-wizard "the Dravik clone wizard window for Firebird databases")
+endif()
+add_custom_target(man_pages ALL DEPENDS ${DRAVIK_MAN_PAGES})
 
 set(CPACK_PACKAGE_NAME dravik)
 set(CPACK_PACKAGE_VENDOR "Dravik")

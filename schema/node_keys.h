@@ -23,4 +23,9 @@ inline std::string Trigger(const std::string& name) { return "TRG:" + name; }
 inline std::string Body(const std::string& routineKey) { return "BODY:" + routineKey; }
 inline std::string Comment(const std::string& objectKey) { return "CMT:" + objectKey; }
 
+// The kind of object a key stands for, as reports name it ("table or view",
+// "procedure" ...), and the object's name: the key without its prefixes.
+std::string KindOf(const std::string& key);
+std::string NameOf(const std::string& key);
+
 }  // namespace dravik::schema::key

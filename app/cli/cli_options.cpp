@@ -113,6 +113,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
         std::string v;
         if (name == "-h" || name == "--help") {
             o.help = true;
+        } else if (name == "--version") {
+            o.version = true;
         } else if (name == "-v" || name == "--verbose") {
             o.verbose = true;
         } else if (name == "-u" || name == "--user") {
@@ -173,6 +175,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             o.list = true;
         } else if (name == "--log") {
             if (!value(o.logFile)) return std::nullopt;
+        } else if (name == "--report") {
+            if (!value(o.reportFile)) return std::nullopt;
         } else if (name == "--compare") {
             o.compare = true;
         } else if (name == "--no-verify") {
@@ -201,7 +205,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             positional.push_back(a);
         }
     }
-    if (o.help) return o;
+    if (o.help || o.version) return o;
 
     const char* envUser = std::getenv("ISC_USER");
     const char* envPassword = std::getenv("ISC_PASSWORD");
@@ -233,8 +237,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
 
 std::string HelpText() {
     return R"(Usage: dravik-clone [OPTIONS] SOURCE DESTINATION
-       dravik-clone --list [OPTIONS] SOURCE
-       dravik-clone --compare [OPTIONS] SOURCE DESTINATION
+  or:  dravik-clone --list [OPTIONS] SOURCE
+  or:  dravik-clone --compare [OPTIONS] SOURCE DESTINATION
 
 Clones a Firebird database: creates DESTINATION as a new, empty database and
 rebuilds in it, object by object, the schema of SOURCE (external function
@@ -312,10 +316,18 @@ Other:
                           them could not be read)
       --log FILE          write the whole run log to FILE as well, every
                           progress line included (FILE is replaced)
+      --report FILE       when the run ends, however it ends, write to FILE a
+                          JSON report of it: version, databases and options
+                          (no passwords), start and finish, outcome and exit
+                          status, objects created and failed per kind, rows
+                          copied and refused per table, and the verification
+                          with each difference (also with --compare and
+                          --list; FILE is replaced)
   -v, --verbose           print the job summary and each step to stderr,
                           and under each red line of the run log the
                           statement that failed
   -h, --help              show this text
+      --version           show the program's version
 
 Ctrl-C (or SIGTERM) ends the job after the current object or row; what was
 done up to then stays in DESTINATION. A stop before DESTINATION is dropped or

@@ -20,6 +20,8 @@ struct CliOptions {
     bool help = false;
     bool list = false;           // print what each selection page offers, then stop
     std::string logFile;         // the whole run log also goes to this file
+    std::string reportFile;      // a JSON report of the run goes to this file
+    bool version = false;
     bool verbose = false;        // the job summary and the steps on stderr
     bool compare = false;        // only compare SOURCE with DESTINATION (see compare_command.h)
     // Tables whose rows are copied: all by default on the command line.

@@ -2,6 +2,7 @@
 
 #include "app/cli/cli_options.h"
 #include "app/cli/compare_command.h"
+#include "app/cli/json_report.h"
 #include "app/cli/selection.h"
 #include "app/cli/terminal_ui.h"
 #include "app/engine/clone_job.h"
@@ -9,10 +10,15 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <cstdlib>
 #include <exception>
 #include <string>
+
+#ifndef DRAVIK_VERSION
+#define DRAVIK_VERSION "unknown"
+#endif
 
 namespace dravik::cli {
 
@@ -42,22 +48,28 @@ bool NarrowsObjects(const CliOptions& o) {
     return false;
 }
 
-int Outcome(const engine::JobReport& report, std::FILE* err) {
+int Outcome(const engine::JobReport& report, std::FILE* err, RunRecord& record) {
+    record.job = report;
     switch (report.outcome) {
     case engine::JobOutcome::DestinationFailed:
+        record.outcome = "destination not created";
         std::fprintf(err, "dravik-clone: the destination database was not created\n");
         return kExitFailed;
     case engine::JobOutcome::Failed:
+        record.outcome = "failed midway";
         std::fprintf(err, "dravik-clone: the job failed midway; the destination is incomplete\n");
         return kExitIncomplete;
     case engine::JobOutcome::Stopped:
+        record.outcome = "stopped";
         std::fprintf(err, "dravik-clone: stopped; the destination holds what was done up to then\n");
         return kExitStopped;
     case engine::JobOutcome::Finished:
         break;
     }
     const std::int64_t refused = report.refusedRows;
+    record.outcome = "finished";
     if (report.errorLines == 0 && refused == 0) return kExitClean;
+    record.outcome = "finished with errors";
     if (report.errorLines > 0)
         std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", report.errorLines,
                      report.errorLines == 1 ? "" : "s");
@@ -69,19 +81,8 @@ int Outcome(const engine::JobReport& report, std::FILE* err) {
     return kExitErrors;
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    std::string error;
-    const std::optional<CliOptions> parsed = ParseCommandLine(args, error);
-    if (!parsed) return BadInput(err, error);
-    const CliOptions& options = *parsed;
-    if (options.help) {
-        std::fputs(HelpText().c_str(), out);
-        return kExitClean;
-    }
-    if (options.compare) return RunCompare(options, out, err);
-
+// --list, the clone, and what each tells the report.
+int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record) {
     // A file asked for with --log gets the run log too, progress lines and all.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, &std::fclose);
     if (!options.logFile.empty()) {
@@ -108,25 +109,66 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         job.LoadFrames();
         Flush(summaryLog, err);  // a listing query that failed has said so here
         if (options.list) {
-            PrintOffered(job, out);
+            record.offered = PrintOffered(job, out);
+            record.outcome = "listed";
             return kExitClean;
         }
-        if (const std::string missing = ApplyChoices(job, options); !missing.empty()) return BadInput(err, missing);
+        if (const std::string missing = ApplyChoices(job, options); !missing.empty()) {
+            record.outcome = "not started";
+            record.message = missing;
+            return BadInput(err, missing);
+        }
         if (options.verbose) {
             job.WriteJobSummary("");
             Flush(summaryLog, err);
         }
-        if (StopSignalled()) return kExitStopped;
+        if (StopSignalled()) {
+            record.outcome = "stopped";
+            return kExitStopped;
+        }
         WatchOutput(out);  // a closed run log output stops the job
 
         const engine::JobReport report = job.RunJob();
         Flush(summaryLog, err);
-        return Outcome(report, err);
+        return Outcome(report, err, record);
     } catch (const std::exception& e) {
         // An error no step guards (an unreachable source, a failed reconnection).
         std::fprintf(err, "dravik-clone: %s\n", e.what());
+        record.outcome = "not started";
+        record.message = e.what();
         return kExitFailed;
     }
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::string error;
+    const std::optional<CliOptions> parsed = ParseCommandLine(args, error);
+    if (!parsed) return BadInput(err, error);
+    const CliOptions& options = *parsed;
+    if (options.help) {
+        std::fputs(HelpText().c_str(), out);
+        return kExitClean;
+    }
+    if (options.version) {
+        std::fprintf(out, "dravik-clone %s\n", DRAVIK_VERSION);
+        return kExitClean;
+    }
+    RunRecord record;
+    record.command = options.compare ? "compare" : options.list ? "list" : "clone";
+    record.started = std::time(nullptr);
+    int status = options.compare ? RunCompare(options, out, err, record) : RunJob(options, out, err, record);
+    record.finished = std::time(nullptr);
+    record.exitStatus = status;
+    if (!options.reportFile.empty()) {
+        std::string reportError;
+        if (!WriteReport(options, record, reportError)) {
+            std::fprintf(err, "dravik-clone: %s\n", reportError.c_str());
+            if (status == kExitClean) status = kExitErrors;
+        }
+    }
+    return status;
 }
 
 }  // namespace dravik::cli

@@ -23,12 +23,15 @@ void Attach(db::DbConnection& connection, bool remote, const std::string& server
     connection.ConnectWithoutDbTriggers(true);
 }
 
-int Unreadable(std::FILE* err, const std::string& which, const std::string& name, const std::exception& e) {
+int Unreadable(std::FILE* err, const std::string& which, const std::string& name, const std::exception& e,
+               RunRecord& record) {
+    record.outcome = "unreadable";
+    record.message = "the " + which + " database " + name + " cannot be read: " + e.what();
     std::fprintf(err, "dravik-clone: the %s database %s cannot be read: %s\n", which.c_str(), name.c_str(), e.what());
     return kExitFailed;
 }
 
-int Compare(const CliOptions& options, std::FILE* out, std::FILE* err) {
+int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record) {
     const engine::JobSettings& s = options.settings;
     const std::string sourceName = (s.srcRemote ? s.srcServer + ":" : "") + s.srcPath;
     const std::string destinationName = (s.dstRemote ? s.dstServer + ":" : "") + s.dstPath;
@@ -36,22 +39,25 @@ int Compare(const CliOptions& options, std::FILE* out, std::FILE* err) {
     try {
         Attach(source, s.srcRemote, s.srcServer, s.srcPath, s.srcUser, s.srcPassword);
     } catch (const std::exception& e) {
-        return Unreadable(err, "source", sourceName, e);
+        return Unreadable(err, "source", sourceName, e, record);
     }
     try {
         Attach(destination, s.dstRemote, s.dstServer, s.dstPath, s.dstUser, s.dstPassword);
     } catch (const std::exception& e) {
-        return Unreadable(err, "destination", destinationName, e);
+        return Unreadable(err, "destination", destinationName, e, record);
     }
     verify::Comparison comparison;
     try {
         comparison = verify::CompareDatabases(source, destination);
     } catch (const std::exception& e) {
         std::fprintf(err, "dravik-clone: the comparison could not be completed: %s\n", e.what());
+        record.message = e.what();
         return kExitFailed;
     }
+    record.comparison = comparison;
     const std::vector<std::string> differences = verify::DescribeDifferences(comparison, "source", "destination");
     for (const std::string& line : differences) std::fprintf(out, "%s\n", line.c_str());
+    record.outcome = differences.empty() ? "equal" : "different";
     if (!differences.empty()) {
         std::fprintf(err, "dravik-clone: %zu difference%s\n", differences.size(), differences.size() == 1 ? "" : "s");
         return kExitErrors;
@@ -67,11 +73,12 @@ int Compare(const CliOptions& options, std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
-int RunCompare(const CliOptions& options, std::FILE* out, std::FILE* err) {
+int RunCompare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record) {
     try {
-        return Compare(options, out, err);
+        return Compare(options, out, err, record);
     } catch (const std::exception& e) {  // the client library could not be loaded
         std::fprintf(err, "dravik-clone: %s\n", e.what());
+        record.message = e.what();
         return kExitFailed;
     }
 }

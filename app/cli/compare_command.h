@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/cli/cli_options.h"
+#include "app/cli/json_report.h"
 
 #include <cstdio>
 
@@ -12,6 +13,6 @@ namespace dravik::cli {
 // credentials, compares them and prints each difference on a line of its
 // own (stdout), or one line saying they are equal. Returns 0 when equal, 1
 // when they differ, 2 when either cannot be read (the reason on stderr).
-int RunCompare(const CliOptions& options, std::FILE* out, std::FILE* err);
+int RunCompare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record);
 
 }  // namespace dravik::cli

@@ -82,7 +82,8 @@ std::string ApplyChoices(engine::TCloneJob& job, const CliOptions& options) {
     return message;
 }
 
-void PrintOffered(engine::TCloneJob& job, std::FILE* out) {
+std::map<std::string, std::vector<std::string>> PrintOffered(engine::TCloneJob& job, std::FILE* out) {
+    std::map<std::string, std::vector<std::string>> offered;
     for (frames::TFrame_select* frame : job.Frames()) {
         std::vector<controls::TQorListItem> items;
         for (const frames::TQorListItems* list : {&frame->srcList, &frame->dstList})
@@ -91,10 +92,14 @@ void PrintOffered(engine::TCloneJob& job, std::FILE* out) {
             return controls::CompareCaptions(a.Caption, b.Caption) < 0;
         });
         std::fprintf(out, "%s\n", frame->Title().c_str());
-        for (const auto& item : items)
-            std::fprintf(out, "\t%s\n", db::EscapeControls(frames::Trim(item.Caption)).c_str());
+        std::vector<std::string>& captions = offered[frame->Title()];
+        for (const auto& item : items) {
+            captions.push_back(frames::Trim(item.Caption));
+            std::fprintf(out, "\t%s\n", db::EscapeControls(captions.back()).c_str());
+        }
     }
     std::fflush(out);
+    return offered;
 }
 
 }  // namespace dravik::cli

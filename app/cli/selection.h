@@ -6,6 +6,7 @@
 #include "app/engine/clone_job.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
 
 namespace dravik::cli {
@@ -17,6 +18,7 @@ std::string ApplyChoices(engine::TCloneJob& job, const CliOptions& options);
 
 // For every frame in job order: its title, then each object it offers on a
 // line of its own, indented by a tab.
-void PrintOffered(engine::TCloneJob& job, std::FILE* out);
+// Returns the same listing: each page's title and its objects' captions.
+std::map<std::string, std::vector<std::string>> PrintOffered(engine::TCloneJob& job, std::FILE* out);
 
 }  // namespace dravik::cli

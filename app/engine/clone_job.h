@@ -22,7 +22,9 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dravik::engine {
@@ -116,6 +118,11 @@ public:
     // The report of the job in progress, or of the last one: red lines so
     // far (also those of CopyRoles and CopyPrivileges called on their own).
     const JobReport& Report() const { return report_; }
+    // The verification's comparison (or why it could not be made), for the report.
+    void RecordVerification(std::optional<verify::Comparison> comparison, const std::string& error) {
+        report_.verification = std::move(comparison);
+        report_.verificationError = error;
+    }
 
     // The clock the job reads; tests replace it.
     std::function<std::time_t()> now = [] { return std::time(nullptr); };

@@ -116,8 +116,10 @@ void VerifyClone(TCloneJob& job) {
         const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, CloneCompareOptions(job));
         WriteKinds(job, comparison);
         WriteTables(job, comparison);
+        job.RecordVerification(comparison, "");
     } catch (const std::exception& e) {
         job.LogError("Verification", std::string("not done: ") + e.what());
+        job.RecordVerification(std::nullopt, e.what());
     }
     CommitAndDisconnect(job.srcDb);
     CommitAndDisconnect(job.dstDb);

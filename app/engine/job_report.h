@@ -1,8 +1,14 @@
 // What a clone job tells its caller when it ends: how it ended, its red
-// lines, and the rows the destination refused.
+// lines, what became of each planned object and each table's rows, and the
+// verification's result.
 #pragma once
 
+#include "frames/fr_select_data.h"
+#include "verify/compare.h"
+
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +23,17 @@ enum class JobOutcome {
                         // the destination is incomplete
 };
 
+// One node of the schema plan that ran: the object's kind and name, and the
+// red lines it wrote (none: it was created).
+struct ObjectResult {
+    std::string kind;
+    std::string name;
+    std::vector<std::string> errors;
+};
+
 struct JobReport {
     JobOutcome outcome = JobOutcome::Finished;
+    std::time_t started = 0, finished = 0;
     // Red lines written to the run log, and each of them as the log shows it
     // (caption + ": " + text).
     int errorLines = 0;
@@ -26,6 +41,14 @@ struct JobReport {
     // Rows the destination refused during the data copy, over all tables;
     // they are counted in the progress lines, not written in red.
     std::int64_t refusedRows = 0;
+    // Every plan node that ran, in running order.
+    std::vector<ObjectResult> objects;
+    // Every table whose rows were to be copied, in copying order.
+    std::vector<frames::TableCopyResult> tables;
+    // The verification's comparison, when it ran to its end; otherwise why
+    // it did not (empty when it was not asked for or the job ended before).
+    std::optional<verify::Comparison> verification;
+    std::string verificationError;
 };
 
 }  // namespace dravik::engine

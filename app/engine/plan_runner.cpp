@@ -4,8 +4,10 @@
 #include "app/engine/clone_job.h"
 #include "frames/catalogue_comments.h"
 #include "frames/collations.h"
+#include "schema/node_keys.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace dravik::engine {
 
@@ -46,7 +48,12 @@ bool TCloneJob::RunPlan(schema::Phase phase) {
     };
     for (const schema::PlanNode* node : plan_.Ordered(phase)) {
         walkTo(node->stepCode);
+        const size_t errorsBefore = report_.errors.size();
         node->run();
+        ObjectResult& result = report_.objects.emplace_back();
+        result.kind = schema::key::KindOf(node->key);
+        result.name = schema::key::NameOf(node->key);
+        result.errors.assign(report_.errors.begin() + static_cast<std::ptrdiff_t>(errorsBefore), report_.errors.end());
         ProcessEvents();
         if (Halted()) return false;
     }

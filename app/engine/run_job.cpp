@@ -30,6 +30,7 @@ bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&
 
 JobReport TCloneJob::Ended(JobOutcome outcome) {
     report_.outcome = outcome;
+    report_.finished = now();
     return report_;
 }
 
@@ -43,7 +44,7 @@ JobReport TCloneJob::Interrupted() {
 JobReport TCloneJob::RunJob() {
     report_ = JobReport{};
     HandSettingsToFrames();
-    const std::time_t start = now();
+    const std::time_t start = report_.started = now();
     LogOk("Start time:", FormatJobTime(start));
     ShowStep("M_DST");
     ui_.SetNavigationEnabled(false);
@@ -94,6 +95,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     Frame_select_data.serverSource = ServerSourceForRows();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
+    report_.tables = Frame_select_data.TableResults();
     if (!copied) return Interrupted();
 
     ReconnectSource("NONE");

@@ -12,9 +12,53 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
+#ifndef DRAVIK_VERSION
+#define DRAVIK_VERSION "unknown"
+#endif
+
+namespace {
+
+// Answered before the window's toolkit starts, so they need no display.
+constexpr const char* kHelp = R"(Usage: dravik-wizard
+  or:  dravik-wizard --run SOURCE DESTINATION
+  or:  dravik-wizard --screenshots DIR [--source DB] [--destination DB]
+
+Opens the Dravik wizard: a window that walks through the source database, the
+destination, the objects of each kind to rebuild, the tables whose rows are
+copied and a summary, then clones the source into a new destination database
+and shows the coloured run log. The command-line driver of the same clone is
+dravik-clone(1).
+
+Options:
+      --run SOURCE DESTINATION
+                          drive a whole clone of SOURCE into DESTINATION
+                          through the window's pages, as a user would, and
+                          save nothing else (exit 0 when it finished)
+      --screenshots DIR   save every page of the window as a PNG file in DIR
+      --source DB         with --screenshots: the database to clone on the
+                          way (default: the pages only, without data)
+      --destination DB    with --screenshots: the clone (default: a file in a
+                          temporary folder)
+  -h, --help              show this text
+      --version           show the program's version
+)";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("dravik-wizard %s\n", DRAVIK_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     try {

@@ -1,0 +1,108 @@
+// dravik-clone --report FILE: the JSON document read back with the JSON
+// library after runs that end in different ways, its counts checked against
+// the destination itself.
+#include "cli/cli_fixture.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <iterator>
+
+namespace dravik::test {
+namespace {
+
+using nlohmann::json;
+
+class ReportTest : public CliFixture {
+protected:
+    std::string reportFile = dir.File("report.json");
+
+    json ReadReport() const {
+        std::ifstream in(reportFile);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text.find("corbelfin"), std::string::npos) << "a password in the report";
+        return json::parse(text);
+    }
+
+    // A WIN1251 source whose row 2 holds bytes that the UTF-8 destination
+    // code page refuses ("Malformed string"), and a view of its own.
+    void MakeSourceWithARefusedRow() {
+        CreateDatabase(src, "WIN1251");
+        Isql(src,
+             "create table T (ID integer not null primary key, V varchar(5));\n"
+             "create view V_T as select ID from T;\n"
+             "insert into T values (1, 'abc');\ninsert into T values (2, '\xe6\xe6');\n"
+             "insert into T values (3, 'xyz');\ncommit;\n",
+             false, "WIN1251");
+    }
+};
+
+TEST_F(ReportTest, ACloneWithARefusedRowReportsWhatTheDestinationHolds) {
+    MakeSourceWithARefusedRow();
+    const CloneRun run = RunClone({"--report", reportFile, "--dst-charset", "UTF8", src, dst});
+    ASSERT_EQ(run.status, 1) << run.out << run.err;
+    const json report = ReadReport();
+    EXPECT_EQ(report["program"], "dravik-clone");
+    EXPECT_EQ(report["command"], "clone");
+    EXPECT_EQ(report["outcome"], "finished with errors");
+    EXPECT_EQ(report["exitStatus"], 1);
+    EXPECT_EQ(report["source"]["database"], src);
+    EXPECT_EQ(report["destination"]["database"], dst);
+    EXPECT_EQ(report["options"]["dstCharset"], "UTF8");
+    EXPECT_LE(report["started"].get<std::string>(), report["finished"].get<std::string>());
+
+    ASSERT_EQ(report["tables"].size(), 1u) << report.dump(2);
+    const json& table = report["tables"][0];
+    EXPECT_EQ(table["name"], "T");
+    EXPECT_EQ(table["rowsCopied"].get<std::int64_t>(), std::stoll(Count(dst, "T")));
+    EXPECT_EQ(table["rowsRefused"], 1);
+    EXPECT_NE(table["firstRefusal"].get<std::string>().find("Malformed string"), std::string::npos);
+
+    EXPECT_EQ(report["objects"]["table or view"]["created"], 2) << report.dump(2);
+    EXPECT_EQ(report["objects"]["table or view"]["failed"], 0);
+    const json& verification = report["verification"];
+    EXPECT_TRUE(verification["done"].get<bool>());
+    EXPECT_FALSE(verification["equal"].get<bool>());
+    EXPECT_EQ(verification["differences"], json::array({"table T: rows 3 vs 2"}));
+    EXPECT_EQ(report["errorLines"].size(), 2u);
+}
+
+TEST_F(ReportTest, FailedObjectsAComparisonAListingAndARefusedDestinationAreReported) {
+    MakeSmallSource();
+    // The view without its table fails: its name and the server's message.
+    RunClone({"--report", reportFile, "--no-verify", "--tables", "none", "--data", "none", "--procedures", "none",
+              src, dst});
+    json report = ReadReport();
+    EXPECT_EQ(report["exitStatus"], 1);
+    const json& views = report["objects"]["table or view"];
+    EXPECT_EQ(views["failed"], 1) << report.dump(2);
+    ASSERT_EQ(views["failures"].size(), 1u);
+    EXPECT_EQ(views["failures"][0]["name"], "V_ITEM");
+    EXPECT_NE(views["failures"][0]["messages"][0].get<std::string>().find("ITEM"), std::string::npos);
+    EXPECT_EQ(report["verification"]["done"], false);
+
+    Isql(dst, "create table EXTRA (ID integer);\ncommit;\n");
+    EXPECT_EQ(RunClone({"--report", reportFile, "--compare", src, dst}).status, 1);
+    report = ReadReport();
+    EXPECT_EQ(report["command"], "compare");
+    EXPECT_EQ(report["outcome"], "different");
+    const json& differences = report["verification"]["differences"];
+    EXPECT_NE(std::find(differences.begin(), differences.end(), json("table EXTRA: only in destination")),
+              differences.end())
+        << differences.dump(2);
+
+    EXPECT_EQ(RunClone({"--report", reportFile, "--list", src}).status, 0);
+    report = ReadReport();
+    EXPECT_EQ(report["outcome"], "listed");
+    EXPECT_EQ(report["offered"]["Tables"], json::array({"ITEM", "TAG"})) << report["offered"].dump(2);
+    EXPECT_FALSE(report.contains("destination"));
+
+    EXPECT_EQ(RunClone({"--report", reportFile, "--no-replace", src, dst}).status, 2);
+    report = ReadReport();
+    EXPECT_EQ(report["outcome"], "destination not created");
+    EXPECT_EQ(report["exitStatus"], 2);
+    EXPECT_TRUE(report["tables"].empty());
+}
+
+}  // namespace
+}  // namespace dravik::test
