@@ -41,6 +41,8 @@ constexpr std::array<std::string_view, 245> kReservedWords = {
     "UPPER", "USER", "USING", "VALUE", "VALUES", "VARBINARY", "VARCHAR", "VARIABLE", "VARYING", "VAR_POP",
     "VAR_SAMP", "VIEW", "WHEN", "WHERE", "WHILE", "WINDOW", "WITH", "WITHOUT", "YEAR"};
 
+thread_local int namesDialect = 3;
+
 bool IsReserved(const std::string& word) {
     return std::binary_search(kReservedWords.begin(), kReservedWords.end(), std::string_view(word));
 }
@@ -84,7 +86,7 @@ bool IsBareIdentifier(const std::string& name) {
 
 std::string QuoteIdentifier(const std::string& name) {
     const std::string stored = TrimRight(name);
-    if (IsBareIdentifier(stored)) return stored;
+    if (namesDialect < 2 || IsBareIdentifier(stored)) return stored;
     std::string quoted = "\"";
     for (char c : stored) {
         if (c == '"') quoted += '"';
@@ -92,6 +94,10 @@ std::string QuoteIdentifier(const std::string& name) {
     }
     return quoted + "\"";
 }
+
+NamesForDialect::NamesForDialect(int dialect) : previous_(namesDialect) { namesDialect = dialect; }
+
+NamesForDialect::~NamesForDialect() { namesDialect = previous_; }
 
 std::string EscapeControls(const std::string& text, LineBreaks lineBreaks) {
     static const char kHex[] = "0123456789ABCDEF";

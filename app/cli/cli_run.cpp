@@ -36,12 +36,6 @@ void Flush(engine::MemorySink& sink, std::FILE* stream) {
     sink.Clear();
 }
 
-bool NarrowsObjects(const CliOptions& o) {
-    for (const ObjectChoice* c : {&o.udfs, &o.domains, &o.generators, &o.exceptions, &o.procedures, &o.tables, &o.views})
-        if (!c->all) return true;
-    return false;
-}
-
 int Outcome(const engine::JobReport& report, std::FILE* err) {
     switch (report.outcome) {
     case engine::JobOutcome::DestinationFailed:
@@ -102,7 +96,6 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         KeepConnectionsOnStopSignals();
         ui.Attach(job);
         job.settings = options.settings;
-        job.settings.copyAll = !NarrowsObjects(options);
         job.settings.countRowsForProgress = live;
 
         job.LoadFrames();
