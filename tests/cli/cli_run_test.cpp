@@ -120,13 +120,32 @@ TEST_F(CliRunTest, NarrowedDataCopiesOnlyTheNamedTables) {
     EXPECT_FALSE(HasLine(run.out, "COPY DATA: ITEM")) << run.out;
 }
 
-TEST_F(CliRunTest, PageSizeAndCharacterSetOfTheNewDatabase) {
+TEST_F(CliRunTest, PageSizeDialectAndCharacterSetOfTheNewDatabase) {
     MakeSmallSource();
     const CloneRun run = RunClone({"--page-size", "8192", "--default-charset", "UTF8", src, dst});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(Scalar(dst, "select mon$page_size from mon$database"), "8192");
     EXPECT_EQ(Scalar(dst, "select rdb$character_set_name from rdb$database"), "UTF8");
     EXPECT_EQ(Count(dst, "ITEM"), "25");
+
+    // Without --page-size and --dialect the clone keeps the source's; asked
+    // for dialect 1, a dialect 3 source gives a dialect 1 database.
+    const std::string large = dir.File("large.fdb"), old = dir.File("dialect1.fdb");
+    CreateDatabase(large, "NONE", 16384);
+    Isql(large, "CREATE TABLE T (ID INTEGER);\nINSERT INTO T VALUES (1);\nCOMMIT;\n");
+    ASSERT_EQ(RunClone({large, dst}).status, 0);
+    EXPECT_EQ(Scalar(dst, "select mon$page_size || ' ' || mon$sql_dialect from mon$database"), "16384 3");
+    ASSERT_EQ(RunClone({"--dialect", "1", large, dst}).status, 0);
+    EXPECT_EQ(Scalar(dst, "select mon$page_size || ' ' || mon$sql_dialect from mon$database"), "16384 1");
+
+    // A dialect 1 source is not migrated to dialect 3: refused before the
+    // existing destination is dropped.
+    CreateDatabase(old, "NONE", 4096, 1);
+    const CloneRun refused = RunClone({"--dialect", "3", old, dst});
+    EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
+    EXPECT_TRUE(HasLine(refused.out, "SQL dialect: a dialect 1 database is cloned in its own dialect, not in dialect 3"))
+        << refused.out;
+    EXPECT_EQ(Count(dst, "T"), "1");
 }
 
 TEST_F(CliRunTest, VerboseWritesTheSummaryAndStepsToStderr) {
