@@ -250,6 +250,16 @@ TEST_F(CliRunTest, OnOneServerTheServerCopiesTheRowsUnlessItCannot) {
     EXPECT_TRUE(HasLine(run.out, note)) << run.out;
     EXPECT_EQ(Count(Remote(dst), "ITEM"), "25");
 
+    // A dialect 1 database too: its block is written in dialect 1.
+    const std::string dialect1 = dir.File("dialect1.fdb"), dialect1Copy = dir.File("dialect1_copy.fdb");
+    CreateDatabase(dialect1, "NONE", 4096, 1);
+    Isql(dialect1, "create table T (N numeric(15,2), D date);\ninsert into T values (1.25, '2001-02-03 04:05:06');\n"
+                   "commit;\n");
+    run = RunClone({Remote(dialect1), Remote(dialect1Copy)});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(HasLine(run.out, note)) << run.out;
+    EXPECT_FALSE(HasLineStarting(run.out, "COPY DATA T: copied through Dravik")) << run.out;
+
     // An array column goes through Dravik, and so do all tables, to be read
     // at one moment.
     Isql(src, "create table ARR (ID integer, A integer[3]);\n"
