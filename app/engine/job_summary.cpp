@@ -21,7 +21,6 @@ void TCloneJob::WriteJobSummary(const std::string& initialSummaryText) {
     SummaryPlain("User name", settings.dstUser);
     SummaryPlain("Codepage", settings.dstCodePage);
     SummaryPlain("Default character set", DefaultCharacterSet());
-    SummaryPlain("Page size", DestinationPageSize());
     SummaryPlain("SQL dialect", std::to_string(DestinationDialect()));
     SummaryPlain("Options", "");
     if (settings.dstReplace) SummaryPlain("", "\tReplase the database if it does exist");

@@ -39,10 +39,9 @@ TEST(LoadFrames, UnreachableSourceRaisesAndLeavesTheListsAlone) {
 TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
     TempDir dir;
     const std::string src = dir.File("src.fdb");
-    CreateDatabase(src, "NONE", 8192);
+    CreateDatabase(src, "NONE", 4096, 1);
     Isql(src, "create generator g1;\ncreate table t1 (a integer);\ncommit;\n");
     JobBench b;
-    b.job.settings.pageSize = "";
     b.job.settings.srcPath = src;
     b.job.settings.dstPath = "/elsewhere/dst.fdb";
     b.job.settings.srcCodePage = "WIN1251";
@@ -62,8 +61,7 @@ TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
         "User name: OTHER",
         "Codepage: NONE",
         "Default character set: NONE",  // the source's own
-        "Page size: 8192",              // the source's own, none asked for
-        "SQL dialect: 3",
+        "SQL dialect: 1",               // the source's own, none asked for
         "Options: ",
         "\tReplase the database if it does exist",
         "\tInherite the roles",
