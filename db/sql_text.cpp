@@ -41,6 +41,7 @@ constexpr std::array<std::string_view, 245> kReservedWords = {
     "UPPER", "USER", "USING", "VALUE", "VALUES", "VARBINARY", "VARCHAR", "VARIABLE", "VARYING", "VAR_POP",
     "VAR_SAMP", "VIEW", "WHEN", "WHERE", "WHILE", "WINDOW", "WITH", "WITHOUT", "YEAR"};
 
+// The dialect QuoteIdentifier writes names for on this thread (NamesForDialect).
 thread_local int namesDialect = 3;
 
 bool IsReserved(const std::string& word) {

@@ -72,7 +72,8 @@ void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& it
 
 std::string GeneratorValue(db::DbConnection& connection, const std::string& generator) {
     std::string value;
-    ForEachRow(connection, "SELECT GEN_ID(" + QuoteIdentifier(generator, connection.SQLDialect()) + ", 0) FROM RDB$DATABASE",
+    const std::string quoted = QuoteIdentifier(generator, connection.SQLDialect());
+    ForEachRow(connection, "SELECT GEN_ID(" + quoted + ", 0) FROM RDB$DATABASE",
                [&](db::DbQuery& row) { value = row.Fields(0).AsString(); });
     return value;
 }

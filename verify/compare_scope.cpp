@@ -113,7 +113,8 @@ std::vector<CatalogueItem> ItemsInScope(const std::vector<CatalogueItem>& items,
         for (const auto& [compared, attribute] : {std::pair{scope.defaultCharacterSet, "default character set"},
                                                   std::pair{scope.dialect, "dialect"},
                                                   std::pair{scope.pageSize, "page size"}})
-            if (item.kind == "database" && !compared) kept.back().definition = Without(kept.back().definition, attribute);
+            if (item.kind == "database" && !compared)
+                kept.back().definition = Without(kept.back().definition, attribute);
         if (item.kind == "generator" && !scope.generatorValues)
             kept.back().definition = Without(item.definition, "current value");
     }

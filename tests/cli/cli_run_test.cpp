@@ -143,7 +143,8 @@ TEST_F(CliRunTest, PageSizeDialectAndCharacterSetOfTheNewDatabase) {
     CreateDatabase(old, "NONE", 4096, 1);
     const CloneRun refused = RunClone({"--dialect", "3", old, dst});
     EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
-    EXPECT_TRUE(HasLine(refused.out, "SQL dialect: a dialect 1 database is cloned in its own dialect, not in dialect 3"))
+    EXPECT_TRUE(
+        HasLine(refused.out, "SQL dialect: a dialect 1 database is cloned in its own dialect, not in dialect 3"))
         << refused.out;
     EXPECT_EQ(Count(dst, "T"), "1");
 }
