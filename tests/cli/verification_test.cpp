@@ -91,6 +91,14 @@ TEST_F(VerificationTest, CompareFindsCopiesEqualAndNamesEachDifference) {
               }))
         << changed.out;
     EXPECT_EQ(changed.err, "dravik-clone: 5 differences\n");
+
+    // The databases' own dialect and page size are compared as well.
+    const std::string dialect1 = dir.File("dialect1.fdb"), dialect3 = dir.File("dialect3.fdb");
+    CreateDatabase(dialect1, "NONE", 4096, 1);
+    CreateDatabase(dialect3, "NONE", 8192);
+    EXPECT_EQ(Lines(RunClone({"--compare", dialect1, dialect3}).out),
+              (std::vector<std::string>{"database database: dialect differs: 1 | 3",
+                                        "database database: page size differs: 4096 | 8192"}));
 }
 
 TEST_F(VerificationTest, CompareOfAnUnreadableDatabaseExitsTwo) {
