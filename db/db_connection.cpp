@@ -169,12 +169,12 @@ void DbConnection::Connect() {
         handle_ = 0;
         throw DbServerError::FromStatus(status);
     }
-    ReadDatabaseDialect();
+    ReadDatabaseInfo();
     if (databaseDialect_ < sqlDialect_) sqlDialect_ = databaseDialect_;
 }
 
-void DbConnection::ReadDatabaseDialect() {
-    const char items[] = {isc_info_db_sql_dialect, isc_info_end};
+void DbConnection::ReadDatabaseInfo() {
+    const char items[] = {isc_info_db_sql_dialect, isc_info_page_size, isc_info_end};
     char buffer[64] = {};
     ISC_STATUS_ARRAY status;
     Api().database_info(status, &handle_, sizeof items, items, sizeof buffer, buffer);
@@ -185,6 +185,7 @@ void DbConnection::ReadDatabaseDialect() {
         const short length = static_cast<short>(Api().vax_integer(p, 2));
         p += 2;
         if (item == isc_info_db_sql_dialect) databaseDialect_ = static_cast<int>(Api().vax_integer(p, length));
+        if (item == isc_info_page_size) pageSize_ = static_cast<int>(Api().vax_integer(p, length));
         p += length;
     }
 }

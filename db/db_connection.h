@@ -94,6 +94,8 @@ public:
     int SQLDialect() const { return sqlDialect_; }
     void SetSQLDialect(int dialect);
     int DatabaseDialect() const { return databaseDialect_; }
+    // The attached database's page size in bytes (read when it is attached).
+    int PageSize() const { return pageSize_; }
 
     DbTransaction& DefaultTransaction() { return transaction_; }
 
@@ -121,7 +123,7 @@ public:
     std::unique_ptr<DbQuery>& KeptQuerySlot(const std::string& text);
 
 private:
-    void ReadDatabaseDialect();
+    void ReadDatabaseInfo();  // its dialect and page size
     void DropKeptQueries();
     std::string CreateText(bool maskPassword) const;
 
@@ -129,6 +131,7 @@ private:
     std::vector<std::string> params_;
     int sqlDialect_ = 3;
     int databaseDialect_ = 1;
+    int pageSize_ = 0;
     isc_db_handle handle_ = 0;
     DbTransaction transaction_;
     std::map<std::string, std::unique_ptr<DbQuery>> keptQueries_;

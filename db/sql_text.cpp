@@ -41,6 +41,9 @@ constexpr std::array<std::string_view, 245> kReservedWords = {
     "UPPER", "USER", "USING", "VALUE", "VALUES", "VARBINARY", "VARCHAR", "VARIABLE", "VARYING", "VAR_POP",
     "VAR_SAMP", "VIEW", "WHEN", "WHERE", "WHILE", "WINDOW", "WITH", "WITHOUT", "YEAR"};
 
+// The dialect QuoteIdentifier writes names for on this thread (NamesForDialect).
+thread_local int namesDialect = 3;
+
 bool IsReserved(const std::string& word) {
     return std::binary_search(kReservedWords.begin(), kReservedWords.end(), std::string_view(word));
 }
@@ -159,7 +162,7 @@ bool IsBareIdentifier(const std::string& name) {
 
 std::string QuoteIdentifier(const std::string& name) {
     const std::string stored = TrimRight(name);
-    if (IsBareIdentifier(stored)) return stored;
+    if (namesDialect < 2 || IsBareIdentifier(stored)) return stored;
     std::string quoted = "\"";
     for (char c : stored) {
         if (c == '"') quoted += '"';
@@ -167,6 +170,10 @@ std::string QuoteIdentifier(const std::string& name) {
     }
     return quoted + "\"";
 }
+
+NamesForDialect::NamesForDialect(int dialect) : previous_(namesDialect) { namesDialect = dialect; }
+
+NamesForDialect::~NamesForDialect() { namesDialect = previous_; }
 
 std::string EscapeControls(const std::string& text, LineBreaks lineBreaks) {
     static const char kHex[] = "0123456789ABCDEF";

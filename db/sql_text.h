@@ -23,7 +23,9 @@ std::string SqlString(const std::string& text);
 bool IsBareIdentifier(const std::string& name);
 // The name as a statement must write it: bare when IsBareIdentifier, else in
 // double quotes with inner '"' doubled. Trailing blanks (catalogue padding)
-// are dropped first.
+// are dropped first. For dialect 1 (see NamesForDialect) every name is bare:
+// there a double-quoted text is a string, and a dialect 1 database holds only
+// names that were written bare.
 std::string QuoteIdentifier(const std::string& name);
 
 // A text the catalogue keeps (a default, a check, a computed column's or an
@@ -40,6 +42,20 @@ std::string EmbedStoredText(const std::string& text);
 // INTEG_ORDERS or RDB$PRIMARY_X, is the user's and is kept. Trailing blanks
 // (catalogue padding) are ignored.
 bool IsEngineMadeName(const std::string& name);
+
+// The SQL dialect QuoteIdentifier writes names for on this thread while the
+// object lives (3 outside of one): the job builds every statement of a clone
+// for the destination's dialect.
+class NamesForDialect {
+public:
+    explicit NamesForDialect(int dialect);
+    ~NamesForDialect();
+    NamesForDialect(const NamesForDialect&) = delete;
+    NamesForDialect& operator=(const NamesForDialect&) = delete;
+
+private:
+    int previous_;
+};
 
 // A text as it may be shown: every control character (C0, DEL and the C1
 // range of UTF-8) written as an escape (\n, \r, \x1B, \u0085 ...), so that

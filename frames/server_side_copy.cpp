@@ -57,9 +57,10 @@ std::string Joined(const std::vector<std::string>& items) {
 }
 
 // The block: the source's rows fetched into variables typed as the
-// destination's columns, inserted one by one; N_ returned every interval.
+// destination's columns, inserted one by one; N_ returned every interval, a
+// BIGINT, or an INTEGER in dialect 1, which has no BIGINT.
 std::string BlockText(const std::string& sourceTable, const std::string& destinationTable, const Columns& columns,
-                      int interval) {
+                      int interval, int dialect) {
     std::string declarations, variables;
     for (size_t i = 0; i < columns.destination.size(); ++i) {
         const std::string name = "V" + std::to_string(i) + "_";
@@ -69,7 +70,7 @@ std::string BlockText(const std::string& sourceTable, const std::string& destina
     const std::string select = "SELECT " + Joined(columns.source) + " FROM " + sourceTable;
     const std::string every = std::to_string(interval);
     return "EXECUTE BLOCK (SRC_ VARCHAR(1024) = ?, USR_ VARCHAR(128) = ?, PWD_ VARCHAR(256) = ?) "
-           "RETURNS (N_ BIGINT) AS\n" + declarations +
+           "RETURNS (N_ " + std::string(dialect < 3 ? "INTEGER" : "BIGINT") + ") AS\n" + declarations +
            "BEGIN\nN_ = 0;\nFOR EXECUTE STATEMENT " + db::SqlString(select) +
            "\n ON EXTERNAL :SRC_ AS USER :USR_ PASSWORD :PWD_ WITH COMMON TRANSACTION\n INTO " + variables +
            "\nDO BEGIN\n INSERT INTO " + destinationTable + " (" + Joined(columns.destination) + ") VALUES (" +
@@ -109,7 +110,8 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
     bool stopped = false;
     try {
         block.Prepare(destination, destination.DefaultTransaction(),
-                      BlockText(db::QuoteName(table, source.SQLDialect()), destinationTable, columns, interval),
+                      BlockText(db::QuoteName(table, source.SQLDialect()), destinationTable, columns, interval,
+                                destination.SQLDialect()),
                       true);
         db::SqlDescriptor& in = block.Input();
         BindTextOrNull(in.Var(0), from.database);
@@ -117,7 +119,14 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
         BindTextOrNull(in.Var(2), from.password);
         block.Execute(destination.DefaultTransaction(), in.Get());
         while (block.Fetch()) {
-            std::memcpy(&outcome.rows, block.Output().Var(0).sqldata, sizeof outcome.rows);
+            const XSQLVAR& count = block.Output().Var(0);
+            if (count.sqllen == sizeof(ISC_LONG)) {
+                ISC_LONG rows = 0;
+                std::memcpy(&rows, count.sqldata, sizeof rows);
+                outcome.rows = rows;
+            } else {
+                std::memcpy(&outcome.rows, count.sqldata, sizeof outcome.rows);
+            }
             if (stopRequested()) {
                 stopped = true;
                 break;

@@ -9,7 +9,8 @@ namespace dravik::verify {
 void ReadDatabaseItems(db::DbConnection& connection, CatalogueItems& items) {
     ReadNamedItems(connection, items, "database",
                    "SELECT 'database' AS NAME, d.RDB$CHARACTER_SET_NAME AS \"default character set\", "
-                   "d.RDB$DESCRIPTION AS \"description\" FROM RDB$DATABASE d");
+                   "m.MON$SQL_DIALECT AS \"dialect\", m.MON$PAGE_SIZE AS \"page size\", "
+                   "d.RDB$DESCRIPTION AS \"description\" FROM RDB$DATABASE d CROSS JOIN MON$DATABASE m");
     // Character sets are the engine's own; a copy must still carry the
     // description or default collation a user gave one.
     ReadNamedItems(connection, items, "character set",

@@ -49,7 +49,7 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
     ForEachRow(
         connection,
         "SELECT a.RDB$PACKAGE_NAME AS PKG, a.RDB$FUNCTION_NAME AS FUNC, a.RDB$ARGUMENT_NAME AS NAME, "
-        "a.RDB$ARGUMENT_POSITION AS \"position\", " +
+        "a.RDB$ARGUMENT_POSITION AS \"position\", a.RDB$ARGUMENT_POSITION AS POS, " +
             ParameterColumns("a", "RDB$ARGUMENT_MECHANISM") +
             ", a.RDB$MECHANISM AS UDF_PASSING, a.RDB$FIELD_TYPE AS UDF_TYPE, "
             "COALESCE(a.RDB$FIELD_SUB_TYPE, 0) AS UDF_SUB_TYPE, "
@@ -64,7 +64,7 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
             // The return value of a PSQL function and every argument of an
             // external one have no name: their position names them.
             std::string name = FieldName(row, "NAME");
-            if (name.empty()) name = "argument " + row.FieldByName("position").AsString();
+            if (name.empty()) name = "argument " + row.FieldByName("POS").AsString();
             ItemDefinition definition;
             definition.Add("function", function);
             AddDomainOrType(definition, row, dimensions);

@@ -3,10 +3,38 @@
 #include "verify/identifiers.h"
 #include "verify/item_definition.h"
 
+#include <cctype>
+
 namespace dravik::verify {
 
+namespace {
+
+// The query for the connection's dialect. Dialect 1 reads a double-quoted
+// text as a string, so there each attribute alias ("not null") becomes a
+// bare name that AddDescribedFields reads back (ATTR$NOT_NULL). The queries
+// quote nothing else.
+std::string ForDialect(const std::string& sql, int dialect) {
+    if (dialect >= 2) return sql;
+    std::string text;
+    bool inLiteral = false, inAlias = false;
+    for (char c : sql) {
+        if (c == '\'' && !inAlias) inLiteral = !inLiteral;
+        if (c == '"' && !inLiteral) {
+            inAlias = !inAlias;
+            if (inAlias) text += kBareAttributePrefix;
+        } else if (inAlias) {
+            text += c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 void ForEachRow(db::DbConnection& connection, const std::string& sql, const std::function<void(db::DbQuery&)>& row) {
-    db::DbQuery query(connection, sql);
+    db::DbQuery query(connection, ForDialect(sql, connection.SQLDialect()));
     query.Open();
     for (; !query.Eof(); query.Next()) row(query);
 }
@@ -44,7 +72,8 @@ void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& it
 
 std::string GeneratorValue(db::DbConnection& connection, const std::string& generator) {
     std::string value;
-    ForEachRow(connection, "SELECT GEN_ID(" + QuoteIdentifier(generator) + ", 0) FROM RDB$DATABASE",
+    const std::string quoted = QuoteIdentifier(generator, connection.SQLDialect());
+    ForEachRow(connection, "SELECT GEN_ID(" + quoted + ", 0) FROM RDB$DATABASE",
                [&](db::DbQuery& row) { value = row.Fields(0).AsString(); });
     return value;
 }

@@ -110,8 +110,11 @@ std::vector<CatalogueItem> ItemsInScope(const std::vector<CatalogueItem>& items,
         if (picked && (item.kind == "collation" || item.kind == "character set")) continue;
         if (picked && item.kind != "database" && !picked->PartIn(item)) continue;
         kept.push_back(item);
-        if (item.kind == "database" && !scope.defaultCharacterSet)
-            kept.back().definition = Without(item.definition, "default character set");
+        for (const auto& [compared, attribute] : {std::pair{scope.defaultCharacterSet, "default character set"},
+                                                  std::pair{scope.dialect, "dialect"},
+                                                  std::pair{scope.pageSize, "page size"}})
+            if (item.kind == "database" && !compared)
+                kept.back().definition = Without(kept.back().definition, attribute);
         if (item.kind == "generator" && !scope.generatorValues)
             kept.back().definition = Without(item.definition, "current value");
     }

@@ -26,6 +26,9 @@ struct CompareScope {
     bool defaultCharacterSet = true;
     // The generators' current values (not when the copy left them at 0).
     bool generatorValues = true;
+    // The database's SQL dialect and page size (not when the copy was asked for others).
+    bool dialect = true;
+    bool pageSize = true;
 };
 
 // The items within the scope, in their order.

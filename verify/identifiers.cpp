@@ -17,7 +17,9 @@ std::string Doubled(std::string_view text, char quote) {
 
 }  // namespace
 
-std::string QuoteIdentifier(std::string_view name) { return Doubled(name, '"'); }
+std::string QuoteIdentifier(std::string_view name, int dialect) {
+    return dialect < 2 ? std::string(name) : Doubled(name, '"');
+}
 
 std::string QuoteLiteral(std::string_view text) { return Doubled(text, '\''); }
 

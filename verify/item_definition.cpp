@@ -3,6 +3,8 @@
 #include "db/db_cursor_set.h"
 #include "verify/catalogue_rows.h"
 
+#include <cctype>
+
 namespace dravik::verify {
 
 std::string EscapeLine(std::string_view value) {
@@ -27,11 +29,23 @@ void ItemDefinition::Add(std::string_view key, const std::optional<std::string>&
     text_ += '\n';
 }
 
+namespace {
+
+// "ATTR$NOT_NULL" -> "not null".
+std::string BareAttributeKey(const std::string& column) {
+    std::string key = column.substr(std::string_view(kBareAttributePrefix).size());
+    for (char& c : key) c = c == '_' ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+}  // namespace
+
 void ItemDefinition::AddDescribedFields(db::DbCursorSet& row) {
     for (int i = 0; i < row.FieldCount(); ++i) {
         db::DbField& field = row.Fields(i);
         const std::string& name = field.FieldName();
         if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') Add(name, FieldText(field));
+        if (name.rfind(kBareAttributePrefix, 0) == 0) Add(BareAttributeKey(name), FieldText(field));
     }
 }
 

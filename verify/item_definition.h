@@ -17,6 +17,9 @@ class DbCursorSet;
 
 namespace dravik::verify {
 
+// The prefix of an attribute's column name where a name cannot be quoted.
+inline constexpr char kBareAttributePrefix[] = "ATTR$";
+
 class ItemDefinition {
 public:
     // Adds "key: value"; nothing when the value is absent.
@@ -24,7 +27,8 @@ public:
     // Adds every column of the current row whose name starts with a lower-case
     // letter, the column name being the key (queries give their definition
     // columns quoted lower-case names such as "default"; helper columns keep
-    // upper-case names and are read by the caller).
+    // upper-case names and are read by the caller), and every column named
+    // kBareAttributePrefix + the key in upper case, blanks as '_' (dialect 1).
     void AddDescribedFields(db::DbCursorSet& row);
 
     const std::string& Text() const { return text_; }

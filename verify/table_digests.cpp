@@ -221,15 +221,16 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     ReadSnapshot snapshot(connection);
     const std::vector<StoredColumn> columns = ReadStoredColumns(connection, exactTableName);
     if (columns.empty()) throw std::invalid_argument("No stored columns in table " + exactTableName);
+    const int dialect = connection.SQLDialect();
 
     std::string select;
     Digest128 header;
     for (const StoredColumn& column : columns) {
-        select += (select.empty() ? "SELECT " : ", ") + QuoteIdentifier(column.name);
+        select += (select.empty() ? "SELECT " : ", ") + QuoteIdentifier(column.name, dialect);
         header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
         header.Update(column.name.data(), column.name.size());
     }
-    select += " FROM " + QuoteIdentifier(exactTableName);
+    select += " FROM " + QuoteIdentifier(exactTableName, dialect);
     std::vector<std::int64_t> widths;
     std::vector<db::PackedColumn> quotedColumns;
     std::vector<int> inlineOf;
@@ -240,15 +241,15 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     int inlined = 0;
     for (const StoredColumn& column : columns) {
         widths.push_back(column.bytes + (column.blob ? inlineBytes + 2 : 0));
-        quotedColumns.push_back({QuoteIdentifier(column.name), column.blob ? inlineBytes : 0});
+        quotedColumns.push_back({QuoteIdentifier(column.name, dialect), column.blob ? inlineBytes : 0});
         inlineOf.push_back(column.blob ? inlined++ : -1);
         anyArray = anyArray || column.array;
     }
     const bool many = rowsPerFetch > 1 ||
-                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, QuoteIdentifier(exactTableName),
+                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, QuoteIdentifier(exactTableName, dialect),
                                                              db::kLeastPackedRows));
     const db::PackedSelect packed =
-        many ? db::PackedSelectText(QuoteIdentifier(exactTableName), quotedColumns,
+        many ? db::PackedSelectText(QuoteIdentifier(exactTableName, dialect), quotedColumns,
                                     db::RowsPerFetch(widths, anyArray, rowsPerFetch))
              : db::PackedSelect{};
     int slots = packed.slots;

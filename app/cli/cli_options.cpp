@@ -74,6 +74,7 @@ void SplitDatabaseName(const std::string& name, bool& remote, std::string& serve
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
     CliOptions o;
     engine::JobSettings& s = o.settings;
+    s.pageSize.clear();  // the source's, unless --page-size asks for another
     bool userGiven = false, passwordGiven = false, dstUserGiven = false, dstPasswordGiven = false;
     bool dstCharsetGiven = false;
     std::vector<std::string> positional;
@@ -154,6 +155,13 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             s.pageSize = v;
+        } else if (name == "--dialect") {
+            if (!value(v)) return std::nullopt;
+            if (v != "1" && v != "3") {
+                error = "--dialect takes 1 or 3, not '" + v + "'";
+                return std::nullopt;
+            }
+            s.sqlDialect = std::stoi(v);
         } else if (name == "--no-replace") {
             s.dstReplace = false;
         } else if (name == "--roles") {
@@ -278,8 +286,15 @@ Connections:
       --default-charset NAME
                           the new database's default character set
                           (default: the source database's own)
-      --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default 4096;
-                          the server raises a size below its minimum)
+      --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default: the
+                          source's page size; the server raises a size below
+                          its minimum)
+      --dialect N         the new database's SQL dialect, 1 or 3 (default: the
+                          source's). Every statement of the clone is written in
+                          it: in dialect 1 names are bare, double quotes
+                          delimit strings, NUMERIC and DECIMAL wider than 9
+                          digits stay DOUBLE PRECISION and DATE holds a time. A
+                          dialect 1 source is not cloned in dialect 3 (exit 2)
       --no-replace        fail instead of replacing an existing DESTINATION
       --allow-db-triggers when the user may not attach SOURCE with its database
                           triggers off (only SYSDBA and the owner may), attach

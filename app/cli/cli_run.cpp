@@ -42,12 +42,6 @@ void Flush(engine::MemorySink& sink, std::FILE* stream) {
     sink.Clear();
 }
 
-bool NarrowsObjects(const CliOptions& o) {
-    for (const ObjectChoice* c : {&o.udfs, &o.domains, &o.generators, &o.exceptions, &o.procedures, &o.tables, &o.views})
-        if (!c->all) return true;
-    return false;
-}
-
 int Outcome(const engine::JobReport& report, std::FILE* err, RunRecord& record) {
     record.job = report;
     switch (report.outcome) {
@@ -103,7 +97,6 @@ int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord&
         KeepConnectionsOnStopSignals();
         ui.Attach(job);
         job.settings = options.settings;
-        job.settings.copyAll = !NarrowsObjects(options);
         job.settings.countRowsForProgress = live;
 
         job.LoadFrames();

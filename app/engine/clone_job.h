@@ -71,6 +71,13 @@ public:
     // The character set the new database gets by default: the one asked
     // for, else the source's own (read while the source is attached).
     std::string DefaultCharacterSet();
+    // The new database's SQL dialect and page size: the ones asked for, else
+    // the source's own (known once the source has been attached).
+    int DestinationDialect() const;
+    std::string DestinationPageSize() const;
+    // The dialect and page size of the source attached last (3 and "" before any).
+    int SourceDialect() const { return sourceDialect_; }
+    const std::string& SourcePageSize() const { return sourcePageSize_; }
     // The "Connection test": connects with code page NONE and disconnects.
     // True when it passed; a failure shows "Not connected: \n" + the message.
     bool TestSourceConnection();
@@ -177,6 +184,8 @@ private:
     std::vector<PrivilegeRow> waitingGrants_;  // privileges whose objects were not there yet
     std::string sourceCharset_;  // the source's default character set, once read
     std::string sourceCodePage_;  // the code page the source is attached with
+    int sourceDialect_ = 3;
+    std::string sourcePageSize_;  // the source's page size, once attached
     bool sourceTriggersActive_ = false;  // attached with its database triggers on (allowed)
 };
 

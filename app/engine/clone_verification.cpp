@@ -36,6 +36,14 @@ void AddPicked(const frames::TFrame_select& frame, std::set<std::string>& names,
     }
 }
 
+// Whether the job copies every object the source offers: only the frames'
+// picks say so, whatever option or page left some out.
+bool EveryObjectPicked(TCloneJob& job) {
+    for (const frames::TFrame_select* frame : job.Frames())
+        if (frame != &job.Frame_select_data && frame->srcList.Count() > 0) return false;
+    return true;
+}
+
 std::string Seconds(std::chrono::steady_clock::duration elapsed) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", std::chrono::duration<double>(elapsed).count());
@@ -82,14 +90,16 @@ void WriteTables(TCloneJob& job, const verify::Comparison& comparison) {
 
 }  // namespace
 
-verify::CompareOptions CloneCompareOptions(const TCloneJob& job) {
+verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     verify::CompareOptions options;
     verify::CompareScope& scope = options.scope;
     scope.roles = job.settings.createRoles;
     scope.privileges = job.settings.grant;
     scope.defaultCharacterSet = frames::Trim(job.settings.defaultCharset).empty();
     scope.generatorValues = job.settings.useGeneratorValues;
-    if (!job.settings.copyAll) {
+    scope.dialect = job.DestinationDialect() == job.SourceDialect();
+    scope.pageSize = job.DestinationPageSize() == job.SourcePageSize();
+    if (!EveryObjectPicked(job)) {
         scope.picked = true;
         AddPicked(job.Frame_select_udf, scope.functions);
         AddPicked(job.Frame_select_domain, scope.domains);

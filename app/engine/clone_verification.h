@@ -10,10 +10,11 @@ namespace dravik::engine {
 class TCloneJob;
 
 // What the job's settings and picks ask to be equal: the picked objects of
-// every frame (everything with copyAll), roles and privileges when they were
-// copied, the default character set unless another was asked for, and the
-// rows of the tables picked for data.
-verify::CompareOptions CloneCompareOptions(const TCloneJob& job);
+// every frame (everything when no frame leaves an object unpicked), roles and
+// privileges when they were copied, the default character set, dialect and
+// page size unless others were asked for, and the rows of the tables picked
+// for data.
+verify::CompareOptions CloneCompareOptions(TCloneJob& job);
 
 // Attaches both databases with character set NONE, compares them and writes
 // one line per kind of catalogue item and per copied table (a summary line

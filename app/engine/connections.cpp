@@ -60,6 +60,8 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
     // cache: its rows are read once, in order, and the memory is better
     // spent on the destination's. A database a server holds keeps its own.
     if (!settings.srcRemote) srcDb.Params().push_back("CONFIG=DefaultDbCachePages=" + std::to_string(kSourceCachePages));
+    // Attached, the connection takes the database's own dialect when it is 1.
+    srcDb.SetSQLDialect(3);
     try {
         sourceTriggersActive_ = !srcDb.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
     } catch (const db::DbServerError& e) {
@@ -73,6 +75,8 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
     // snapshot must be able to take their writes.
     srcDb.DefaultTransaction().SetReadOnlySnapshot(!sourceTriggersActive_);
     sourceCodePage_ = codePage;
+    sourceDialect_ = srcDb.DatabaseDialect();
+    sourcePageSize_ = std::to_string(srcDb.PageSize());
     return srcDb.Connected();
 }
 
@@ -127,6 +131,15 @@ std::string TCloneJob::DefaultCharacterSet() {
     return sourceCharset_.empty() ? "NONE" : sourceCharset_;
 }
 
+int TCloneJob::DestinationDialect() const {
+    return settings.sqlDialect == 1 || settings.sqlDialect == 3 ? settings.sqlDialect : sourceDialect_;
+}
+
+std::string TCloneJob::DestinationPageSize() const {
+    if (!Trim(settings.pageSize).empty()) return Trim(settings.pageSize);
+    return sourcePageSize_.empty() ? "4096" : sourcePageSize_;
+}
+
 bool TCloneJob::CreateDestination() {
     try {
         ReconnectSource("NONE");
@@ -140,6 +153,14 @@ bool TCloneJob::CreateDestination() {
         LogNote("DB " + settings.srcPath, "its database triggers are active: user " + Trim(settings.srcUser) +
                                               " may not turn them off");
 
+    // Refused before anything is dropped: dialect 1 numerics, dates and
+    // stored texts would have to be rewritten for dialect 3.
+    if (DestinationDialect() > sourceDialect_) {
+        LogError("SQL dialect", "a dialect " + std::to_string(sourceDialect_) +
+                                    " database is cloned in its own dialect, not in dialect " +
+                                    std::to_string(DestinationDialect()));
+        return false;
+    }
     // A stop asked for until now leaves the destination as it is.
     ProcessEvents();
     if (stopRequested_) return false;
@@ -169,9 +190,10 @@ bool TCloneJob::CreateDestination() {
     dstDb.Params().clear();
     dstDb.Params().push_back("USER " + db::SqlString(Trim(settings.dstUser)));
     dstDb.Params().push_back("PASSWORD " + db::SqlString(Trim(settings.dstPassword)));
-    dstDb.Params().push_back("PAGE_SIZE " + settings.pageSize);
+    dstDb.Params().push_back("PAGE_SIZE " + DestinationPageSize());
     dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
-    dstDb.SetSQLDialect(3);
+    // Created, and every statement of the clone prepared, in its dialect.
+    dstDb.SetSQLDialect(DestinationDialect());
 
     try {
         dstDb.CreateDatabase();

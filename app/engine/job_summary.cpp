@@ -21,6 +21,7 @@ void TCloneJob::WriteJobSummary(const std::string& initialSummaryText) {
     SummaryPlain("User name", settings.dstUser);
     SummaryPlain("Codepage", settings.dstCodePage);
     SummaryPlain("Default character set", DefaultCharacterSet());
+    SummaryPlain("SQL dialect", std::to_string(DestinationDialect()));
     SummaryPlain("Options", "");
     if (settings.dstReplace) SummaryPlain("", "\tReplase the database if it does exist");
     if (settings.createRoles) SummaryPlain("", "\tInherite the roles");

@@ -4,6 +4,7 @@
 #include "app/engine/clone_job.h"
 #include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
+#include "db/sql_text.h"
 #include "frames/catalogue_comments.h"
 
 namespace dravik::engine {
@@ -59,6 +60,8 @@ JobReport TCloneJob::RunJob() {
         ui_.SetNavigationEnabled(true);
         return Ended(JobOutcome::DestinationFailed);
     }
+    // Names are written for the destination's dialect (bare in dialect 1).
+    const db::NamesForDialect names(dstDb.SQLDialect());
     try {
         return FillDestination(start);
     } catch (const std::exception& e) {

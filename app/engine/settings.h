@@ -27,12 +27,17 @@ struct JobSettings {
     std::string dstUser = "SYSDBA";   // eDstUser
     std::string dstPassword = "corbelfin";  // eDstPwd
     std::string dstCodePage = "NONE"; // cbDstCodePage
-    std::string pageSize = "4096";    // cbDstPageSize
+    std::string pageSize = "4096";    // cbDstPageSize; empty: the source's (dravik-clone's default)
+    // The destination's SQL dialect, 1 or 3; 0: the source's (dravik-clone's
+    // default). The window's box holds the source's after the connection test.
+    int sqlDialect = 0;               // cbSQLDialect
     // The new database's default character set; empty: the source's own.
     std::string defaultCharset;       // dravik-clone --default-charset
     bool dstReplace = true;           // cbDstReplace
     bool createRoles = false;         // cbCreateRole
     bool grant = false;               // cbGrant
+    // The window's "Just clone": the object pages are skipped. What a job
+    // copies, and verifies, is what the frames hold picked.
     bool copyAll = true;              // cbCopyAllDatabaseObjects
     // After a finished clone, compare the destination with the source
     // (dravik-clone --no-verify turns it off; the window has no control).

@@ -29,6 +29,7 @@ void Twizard_Dravik::CopySettings() {
     s.dstPassword = Text(eDstPwd);
     s.dstCodePage = Text(cbDstCodePage);
     s.pageSize = Text(cbDstPageSize);
+    s.sqlDialect = Text(cbSQLDialect) == "1" ? 1 : 3;
     s.dstReplace = cbDstReplace->isChecked();
     s.createRoles = cbCreateRole->isChecked();
     s.grant = cbGrant->isChecked();
@@ -40,7 +41,10 @@ void Twizard_Dravik::btn_connection_testClick() {
     ImageSrcTested->hide();
     QCoreApplication::processEvents();
     CopySettings();
-    ImageSrcTested->setVisible(job_->TestSourceConnection());
+    const bool passed = job_->TestSourceConnection();
+    ImageSrcTested->setVisible(passed);
+    // The destination gets the source's dialect unless the box is changed.
+    if (passed) cbSQLDialect->setCurrentText(QString::number(job_->SourceDialect()));
 }
 
 void Twizard_Dravik::RunJob() {

@@ -174,7 +174,7 @@ void Twizard_Dravik::BuildDestinationPage() {
     Label11 = MakeLabel(g, "Label11", "Page size", 12, 154, 94, Qt::AlignRight);
     cbDstPageSize = MakeCombo(g, "cbDstPageSize", ToStringList(engine::PageSizes()), Q(s.pageSize), 112, 150, 121);
     Label12 = MakeLabel(g, "Label12", "SQL dialect", 12, 178, 94, Qt::AlignRight);
-    // Shown as designed; the destination is always created in dialect 3.
+    // The connection test sets it to the source's dialect.
     cbSQLDialect = MakeCombo(g, "cbSQLDialect", {"1", "3"}, "3", 112, 174, 53);
 
     Shape1 = MakeShape(g, "Shape1", 259, 56, 148, 113);

@@ -59,7 +59,8 @@ TEST_F(ParseTest, DefaultsAreTheFormsAndEveryObjectIsCopied) {
     EXPECT_EQ(s.dstPassword, "corbelfin");
     EXPECT_EQ(s.srcCodePage, "NONE");
     EXPECT_EQ(s.dstCodePage, "NONE");
-    EXPECT_EQ(s.pageSize, "4096");
+    EXPECT_EQ(s.pageSize, "") << "the source's page size";
+    EXPECT_EQ(s.sqlDialect, 0) << "the source's dialect";
     EXPECT_TRUE(s.dstReplace);
     EXPECT_FALSE(s.createRoles);
     EXPECT_FALSE(s.grant);
@@ -108,13 +109,15 @@ TEST_F(ParseTest, IscUserAndPasswordFromTheEnvironmentUnlessOptionsSayOtherwise)
 
 TEST_F(ParseTest, JobOptions) {
     const CliOptions o = Parse({"--grants", "--no-generator-values", "--stop-on-error", "--commit-every", "1000",
-                                "--page-size", "8192", "--no-replace", "-v", "a.fdb", "b.fdb"});
+                                "--page-size", "8192", "--no-replace", "-v", "--dialect=1", "a.fdb", "b.fdb"});
     EXPECT_TRUE(o.settings.grant);
     EXPECT_TRUE(o.settings.createRoles) << "user rights go only together with roles";
     EXPECT_FALSE(o.settings.useGeneratorValues);
     EXPECT_FALSE(o.settings.ignoreErrors);
     EXPECT_EQ(o.settings.commitEvery, 1000);
     EXPECT_EQ(o.settings.pageSize, "8192");
+    EXPECT_EQ(o.settings.sqlDialect, 1);
+    EXPECT_EQ(Parse({"--dialect", "3", "a", "b"}).settings.sqlDialect, 3);
     EXPECT_FALSE(o.settings.dstReplace);
     EXPECT_TRUE(o.verbose);
     EXPECT_TRUE(Parse({"--roles", "a", "b"}).settings.createRoles);
@@ -150,6 +153,7 @@ TEST_F(ParseTest, RefusedInputSaysWhy) {
     EXPECT_EQ(Refused({"--page-size", "abc", "a", "b"}),
               "--page-size takes one of 512, 1024, 2048, 4096, 8192, 16384, not 'abc'");
     EXPECT_NE(Refused({"--page-size", "4095", "a", "b"}).find("not '4095'"), std::string::npos);
+    EXPECT_EQ(Refused({"--dialect", "2", "a", "b"}), "--dialect takes 1 or 3, not '2'");
     for (const char* bad : {"abc", "0", "-5", "40000", "12x", ""})
         EXPECT_EQ(Refused({"--commit-every", bad, "a", "b"}),
                   std::string("--commit-every takes a whole number from 1 to 32767, not '") + bad + "'");

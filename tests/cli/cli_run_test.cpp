@@ -120,13 +120,33 @@ TEST_F(CliRunTest, NarrowedDataCopiesOnlyTheNamedTables) {
     EXPECT_FALSE(HasLine(run.out, "COPY DATA: ITEM")) << run.out;
 }
 
-TEST_F(CliRunTest, PageSizeAndCharacterSetOfTheNewDatabase) {
+TEST_F(CliRunTest, PageSizeDialectAndCharacterSetOfTheNewDatabase) {
     MakeSmallSource();
     const CloneRun run = RunClone({"--page-size", "8192", "--default-charset", "UTF8", src, dst});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(Scalar(dst, "select mon$page_size from mon$database"), "8192");
     EXPECT_EQ(Scalar(dst, "select rdb$character_set_name from rdb$database"), "UTF8");
     EXPECT_EQ(Count(dst, "ITEM"), "25");
+
+    // Without --page-size and --dialect the clone keeps the source's; asked
+    // for dialect 1, a dialect 3 source gives a dialect 1 database.
+    const std::string large = dir.File("large.fdb"), old = dir.File("dialect1.fdb");
+    CreateDatabase(large, "NONE", 16384);
+    Isql(large, "CREATE TABLE T (ID INTEGER);\nINSERT INTO T VALUES (1);\nCOMMIT;\n");
+    ASSERT_EQ(RunClone({large, dst}).status, 0);
+    EXPECT_EQ(Scalar(dst, "select mon$page_size || ' ' || mon$sql_dialect from mon$database"), "16384 3");
+    ASSERT_EQ(RunClone({"--dialect", "1", large, dst}).status, 0);
+    EXPECT_EQ(Scalar(dst, "select mon$page_size || ' ' || mon$sql_dialect from mon$database"), "16384 1");
+
+    // A dialect 1 source is not migrated to dialect 3: refused before the
+    // existing destination is dropped.
+    CreateDatabase(old, "NONE", 4096, 1);
+    const CloneRun refused = RunClone({"--dialect", "3", old, dst});
+    EXPECT_EQ(refused.status, 2) << refused.out << refused.err;
+    EXPECT_TRUE(
+        HasLine(refused.out, "SQL dialect: a dialect 1 database is cloned in its own dialect, not in dialect 3"))
+        << refused.out;
+    EXPECT_EQ(Count(dst, "T"), "1");
 }
 
 TEST_F(CliRunTest, VerboseWritesTheSummaryAndStepsToStderr) {
@@ -230,6 +250,16 @@ TEST_F(CliRunTest, OnOneServerTheServerCopiesTheRowsUnlessItCannot) {
     ASSERT_EQ(run.status, 0) << run.out << run.err;  // the verification found the clone equal
     EXPECT_TRUE(HasLine(run.out, note)) << run.out;
     EXPECT_EQ(Count(Remote(dst), "ITEM"), "25");
+
+    // A dialect 1 database too: its block is written in dialect 1.
+    const std::string dialect1 = dir.File("dialect1.fdb"), dialect1Copy = dir.File("dialect1_copy.fdb");
+    CreateDatabase(dialect1, "NONE", 4096, 1);
+    Isql(dialect1, "create table T (N numeric(15,2), D date);\ninsert into T values (1.25, '2001-02-03 04:05:06');\n"
+                   "commit;\n");
+    run = RunClone({Remote(dialect1), Remote(dialect1Copy)});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(HasLine(run.out, note)) << run.out;
+    EXPECT_FALSE(HasLineStarting(run.out, "COPY DATA T: copied through Dravik")) << run.out;
 
     // An array column goes through Dravik, and so do all tables, to be read
     // at one moment.

@@ -44,6 +44,26 @@ TEST_F(VerificationTest, CloneEndsWithVerificationScopedToWhatWasAsked) {
     EXPECT_EQ(Lines(unverified.out).back(), "Database copy: complete");
 }
 
+TEST_F(VerificationTest, EveryKindLeftOutNarrowsTheVerification) {
+    MakeComparedSource();
+    Isql(src, "SET TERM ^ ;\n"
+              "CREATE FUNCTION TWICE (X INTEGER) RETURNS INTEGER AS BEGIN RETURN X * 2; END^\n"
+              "CREATE PACKAGE PK AS BEGIN FUNCTION ONE RETURNS INTEGER; END^\n"
+              "CREATE PACKAGE BODY PK AS BEGIN FUNCTION ONE RETURNS INTEGER AS BEGIN RETURN 1; END END^\n"
+              "CREATE TRIGGER ON_CONNECT ON CONNECT AS BEGIN END^\n"
+              "SET TERM ; ^\nCOMMIT;\n");
+    for (const char* option : {"--functions", "--packages", "--db-triggers", "--udfs", "--exceptions"}) {
+        const CloneRun narrowed = RunClone({option, "none", src, dst});
+        EXPECT_EQ(narrowed.status, 0) << option << "\n" << narrowed.out << narrowed.err;
+        EXPECT_TRUE(HasLine(narrowed.out, "table: 2 equal")) << option << "\n" << narrowed.out;
+    }
+    // Left out, the function is neither copied nor missed; the rest is compared.
+    const CloneRun noFunction = RunClone({"--functions", "none", src, dst});
+    EXPECT_EQ(Scalar(dst, "select count(*) from rdb$functions where rdb$function_name = 'TWICE'"), "0");
+    EXPECT_TRUE(HasLine(noFunction.out, "trigger: 1 equal")) << noFunction.out;
+    EXPECT_TRUE(HasLine(noFunction.out, "package: 1 equal")) << noFunction.out;
+}
+
 TEST_F(VerificationTest, CompareFindsCopiesEqualAndNamesEachDifference) {
     MakeComparedSource();
     ASSERT_EQ(RunClone({"--no-verify", src, dst}).status, 0);
@@ -71,6 +91,14 @@ TEST_F(VerificationTest, CompareFindsCopiesEqualAndNamesEachDifference) {
               }))
         << changed.out;
     EXPECT_EQ(changed.err, "dravik-clone: 5 differences\n");
+
+    // The databases' own dialect and page size are compared as well.
+    const std::string dialect1 = dir.File("dialect1.fdb"), dialect3 = dir.File("dialect3.fdb");
+    CreateDatabase(dialect1, "NONE", 4096, 1);
+    CreateDatabase(dialect3, "NONE", 8192);
+    EXPECT_EQ(Lines(RunClone({"--compare", dialect1, dialect3}).out),
+              (std::vector<std::string>{"database database: dialect differs: 1 | 3",
+                                        "database database: page size differs: 4096 | 8192"}));
 }
 
 TEST_F(VerificationTest, CompareOfAnUnreadableDatabaseExitsTwo) {

@@ -135,10 +135,11 @@ TEST(Connection, ServerErrorJoinsStatusTextsAndDropsTheFinalDot) {
 TEST(Connection, DialectIsLoweredToADialectOneDatabase) {
     TempDir dir;
     const std::string name = dir.File("d1.fdb");
-    CreateDatabase(name, "NONE", 4096, 1);
+    CreateDatabase(name, "NONE", 8192, 1);
     DbConnection c;
     c.SetSQLDialect(3);
     Attach(c, name);
+    EXPECT_EQ(c.PageSize(), 8192);
     EXPECT_EQ(c.DatabaseDialect(), 1);
     EXPECT_EQ(c.SQLDialect(), 1);
     EXPECT_THROW(c.SetSQLDialect(3), DbClientError);

@@ -19,6 +19,13 @@ TEST(SqlText, NamesAreBareOnlyWhenDialectThreeReadsThemBackUnchanged) {
     EXPECT_EQ(QuoteIdentifier("Ünïcode"), "\"Ünïcode\"");
     for (const char* word : {"ORDER", "POSITION", "VALUE", "USER", "DATE", "TYPE", "KEY", "ACTIVE", "YEAR", "ADD"})
         EXPECT_EQ(QuoteIdentifier(word), "\"" + std::string(word) + "\"") << word;
+    {
+        // Dialect 1 has no quoted names: keywords are names there as written.
+        const NamesForDialect dialect1(1);
+        EXPECT_EQ(QuoteIdentifier("TYPE"), "TYPE");
+        EXPECT_EQ(QuoteIdentifier("KEY  "), "KEY");
+    }
+    EXPECT_EQ(QuoteIdentifier("TYPE"), "\"TYPE\"") << "dialect 3 again once the scope ends";
     EXPECT_TRUE(IsBareIdentifier("ZZZ"));
     EXPECT_FALSE(IsBareIdentifier(""));
 

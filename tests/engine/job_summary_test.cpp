@@ -39,7 +39,7 @@ TEST(LoadFrames, UnreachableSourceRaisesAndLeavesTheListsAlone) {
 TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
     TempDir dir;
     const std::string src = dir.File("src.fdb");
-    CreateDatabase(src);
+    CreateDatabase(src, "NONE", 4096, 1);
     Isql(src, "create generator g1;\ncreate table t1 (a integer);\ncommit;\n");
     JobBench b;
     b.job.settings.srcPath = src;
@@ -61,6 +61,7 @@ TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
         "User name: OTHER",
         "Codepage: NONE",
         "Default character set: NONE",  // the source's own
+        "SQL dialect: 1",               // the source's own, none asked for
         "Options: ",
         "\tReplase the database if it does exist",
         "\tInherite the roles",

@@ -41,7 +41,8 @@ TEST_P(Fidelity, TheCloneEqualsGbaksCloneInCatalogueAndRows) {
     const fs::path script = SourcesFolder() / (GetParam() + ".sql");
     TempDir dir;
     const std::string src = dir.File("source.fdb"), ref = dir.File("gbak.fdb"), dst = dir.File("dravik.fdb");
-    CreateDatabase(src, Header(script, "charset", "NONE"), std::stoi(Header(script, "page_size", "4096")));
+    CreateDatabase(src, Header(script, "charset", "NONE"), std::stoi(Header(script, "page_size", "4096")),
+                   std::stoi(Header(script, "dialect", "3")));
     RunIsqlScript(src, script.string());
     GbakClone(src, ref);
 

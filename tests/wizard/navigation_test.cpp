@@ -9,8 +9,10 @@
 #include <filesystem>
 
 using dravik::test::Captions;
+using dravik::test::CreateDatabase;
 using dravik::test::FocusRow;
 using dravik::test::SampleObjects;
+using dravik::test::TempDir;
 using dravik::test::WizardUnderTest;
 using dravik::wizard::Twizard_Dravik;
 
@@ -74,6 +76,19 @@ private slots:
         QCOMPARE(t.Page(), Twizard_Dravik::kPageDestination);
         QCOMPARE(t.messages.size(), 2);
         QVERIFY(t->btnPrev->isEnabled());
+    }
+
+    void theConnectionTestSetsTheDialectBoxToTheSources() {
+        TempDir dir;
+        const std::string dialect1 = dir.File("dialect1.fdb");
+        CreateDatabase(dialect1, "NONE", 4096, 1);
+        WizardUnderTest t;
+        t->eSrc->setText(QString::fromStdString(dialect1));
+        t->btn_connection_test->click();
+        QCOMPARE(t->cbSQLDialect->currentText(), QString("1"));
+        t->eSrc->setText(QString::fromStdString(source_));
+        t->btn_connection_test->click();
+        QCOMPARE(t->cbSQLDialect->currentText(), QString("3"));
     }
 
     void everySourceFieldHidesTheMark() {
@@ -236,6 +251,7 @@ private slots:
             "User name: SYSDBA",
             "Codepage: NONE",
             "Default character set: NONE",
+            "SQL dialect: 3",   // the source's, as the connection test set the box
             "Options: ",
             "\tReplase the database if it does exist",
             "\tInherite the roles",
@@ -254,7 +270,7 @@ private slots:
         t->btnNext->click();
         lines = t->m_log->Lines();
         QCOMPARE(lines.mid(0, 8), head.mid(0, 8));
-        QCOMPARE(lines[16], QString("Options: "));
+        QCOMPARE(lines[17], QString("Options: "));
         QVERIFY(!lines.contains("\tInherite the roles"));
         QVERIFY(!lines.contains("\tInherite the user rights"));
         QVERIFY(!lines.contains("\tReplase the database if it does exist"));
