@@ -37,12 +37,14 @@ std::string JoinedList(const std::vector<std::string>& items) {
     return text;
 }
 
-// The first line of a file, without its line end; false when it cannot be read.
+// The first line of a file exactly, without its line end (LF or CR LF);
+// false when it cannot be read.
 bool ReadFirstLine(const std::string& path, std::string& line) {
-    std::ifstream file(path);
+    std::ifstream file(path, std::ios::binary);
     if (!file) return false;
     std::getline(file, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool lineEnded = !file.eof();
+    if (lineEnded && !line.empty() && line.back() == '\r') line.pop_back();
     return !file.bad();
 }
 

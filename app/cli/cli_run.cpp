@@ -5,12 +5,15 @@
 #include "app/cli/selection.h"
 #include "app/cli/terminal_ui.h"
 #include "app/engine/clone_job.h"
+#include "app/engine/output_file.h"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <memory>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -69,30 +72,35 @@ int Outcome(const engine::JobReport& report, std::FILE* err) {
     return kExitErrors;
 }
 
-}  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    std::string error;
-    const std::optional<CliOptions> parsed = ParseCommandLine(args, error);
-    if (!parsed) return BadInput(err, error);
-    const CliOptions& options = *parsed;
-    if (options.help) {
-        std::fputs(HelpText().c_str(), out);
-        return kExitClean;
-    }
-    if (options.compare) return RunCompare(options, out, err);
+// The database names the command line gives, as the job spells them.
+std::vector<std::string> NamedDatabases(const engine::JobSettings& s) {
+    std::vector<std::string> names = {(s.srcRemote ? s.srcServer + ":" : "") + s.srcPath};
+    if (!s.dstPath.empty()) names.push_back((s.dstRemote ? s.dstServer + ":" : "") + s.dstPath);
+    return names;
+}
 
-    // A file asked for with --log gets the run log too, progress lines and all.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, &std::fclose);
-    if (!options.logFile.empty()) {
-        logFile.reset(std::fopen(options.logFile.c_str(), "w"));
-        if (!logFile) return BadInput(err, "cannot write the log file '" + options.logFile + "'");
-    }
+// Closes the log file; one that could not be written (a full disk, a closed
+// pipe) is a red line on stderr and makes a clean run's status 1.
+int CloseLog(std::FILE* log, const std::string& path, int status, std::FILE* err) {
+    const bool writeFailed = std::ferror(log) != 0;
+    const bool flushFailed = std::fflush(log) != 0;
+    const int error = errno;
+    const bool closeFailed = std::fclose(log) != 0;
+    if (!writeFailed && !flushFailed && !closeFailed) return status;
+    const bool colours = WantColours(err);
+    std::fprintf(err, "%sdravik-clone: the log file '%s' could not be written%s%s%s\n", colours ? "\x1b[31m" : "",
+                 path.c_str(), flushFailed ? ": " : "", flushFailed ? std::strerror(error) : "",
+                 colours ? "\x1b[0m" : "");
+    return std::max(status, static_cast<int>(kExitErrors));
+}
+
+int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, std::FILE* logFile) {
     // Verbose runs show under a red line the statement that failed. On a
     // terminal a table's progress is one line redrawn in place.
     const bool live = isatty(fileno(out)) != 0;
     engine::TerminalSink terminalLog(out, WantColours(out), options.verbose, live);
-    engine::TerminalSink fileLog(logFile ? logFile.get() : out, false, options.verbose);
+    engine::TerminalSink fileLog(logFile ? logFile : out, false, options.verbose);
     engine::TeeSink bothLogs(terminalLog, fileLog);
     engine::LogSink& runLog = logFile ? static_cast<engine::LogSink&>(bothLogs) : terminalLog;
     engine::MemorySink summaryLog;
@@ -109,6 +117,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         Flush(summaryLog, err);  // a listing query that failed has said so here
         if (options.list) {
             PrintOffered(job, out);
+            if (logFile) PrintOffered(job, logFile);
             return kExitClean;
         }
         if (const std::string missing = ApplyChoices(job, options); !missing.empty()) return BadInput(err, missing);
@@ -127,6 +136,31 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         std::fprintf(err, "dravik-clone: %s\n", e.what());
         return kExitFailed;
     }
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::string error;
+    const std::optional<CliOptions> parsed = ParseCommandLine(args, error);
+    if (!parsed) return BadInput(err, error);
+    const CliOptions& options = *parsed;
+    if (options.help) {
+        std::fputs(HelpText().c_str(), out);
+        return kExitClean;
+    }
+    // A file asked for with --log gets the run log too, progress lines and
+    // all. It is checked with the other arguments, before anything is opened.
+    std::FILE* logFile = nullptr;
+    if (!options.logFile.empty()) {
+        const std::string refused =
+            engine::RefusedOutputFile("the log file", options.logFile, NamedDatabases(options.settings));
+        if (!refused.empty()) return BadInput(err, refused);
+        logFile = std::fopen(options.logFile.c_str(), "w");
+        if (!logFile) return BadInput(err, "cannot write the log file '" + options.logFile + "'");
+    }
+    const int status = options.compare ? RunCompare(options, out, err, logFile) : RunJob(options, out, err, logFile);
+    return logFile ? CloseLog(logFile, options.logFile, status, err) : status;
 }
 
 }  // namespace dravik::cli

@@ -120,6 +120,8 @@ private:
     // Closes dstDb and gives it the destination name; false (after the
     // message box) when that name is the source's, leaving dstDb without one.
     bool NameDestination();
+    // The red line of a destination that is the source; returns false.
+    bool RefuseSourceAsDestination();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
     // The source as the destination's server reaches it, when that server
@@ -161,6 +163,11 @@ private:
     std::string sourceCodePage_;  // the code page the source is attached with
     bool sourceTriggersActive_ = false;  // attached with its database triggers on (allowed)
 };
+
+// True when two attachments reach one database, however it was named: the
+// source's own attachment is among the other's MON$ATTACHMENTS (as far as the
+// other's user may see them: its own, or all for SYSDBA and the owner).
+bool SameAttachedDatabase(DbConnection& source, DbConnection& other);
 
 // Commits the default transaction when active, then disconnects.
 void CommitAndDisconnect(DbConnection& connection);

@@ -19,11 +19,12 @@ namespace {
 constexpr int kSourceCachePages = 256;
 
 // Three more attach lines after those of earlier attempts: the last line of
-// a name wins, so a reconnection with another code page takes effect.
+// a name wins, so a reconnection with another code page takes effect. The
+// password is taken exactly as given: blanks may be part of it.
 void AppendAttachLines(DbConnection& connection, const std::string& user, const std::string& password,
                        const std::string& codePage) {
     connection.Params().push_back("USER_NAME=" + Trim(user));
-    connection.Params().push_back("PASSWORD=" + Trim(password));
+    connection.Params().push_back("PASSWORD=" + password);
     connection.Params().push_back("LC_CTYPE=" + Trim(codePage));
 }
 
@@ -32,6 +33,23 @@ std::string ComposeName(bool remote, const std::string& server, const std::strin
 }
 
 }  // namespace
+
+bool SameAttachedDatabase(DbConnection& source, DbConnection& other) {
+    // An attachment is told apart by its id (numbered per database), its
+    // server process and the moment it began.
+    const std::string signature = "select MON$ATTACHMENT_ID || ':' || coalesce(MON$SERVER_PID, 0) || ':' || "
+                                  "MON$TIMESTAMP from MON$ATTACHMENTS";
+    std::string own;
+    auto ownRow = frames::NewQuery(source, signature + " where MON$ATTACHMENT_ID = CURRENT_CONNECTION");
+    ownRow->Open();
+    if (!ownRow->Eof()) own = ownRow->Fields(0).AsString();
+    ownRow->Close();
+    bool found = false;
+    auto rows = frames::NewQuery(other, signature);
+    for (rows->Open(); !found && !rows->Eof(); rows->Next()) found = rows->Fields(0).AsString() == own;
+    rows->Close();
+    return found && !own.empty();
+}
 
 void CommitAndDisconnect(DbConnection& connection) {
     if (!connection.Connected()) return;
@@ -93,6 +111,11 @@ bool TCloneJob::SameDatabase(const std::string& destinationName) const {
     return false;
 }
 
+bool TCloneJob::RefuseSourceAsDestination() {
+    LogError("DB " + DestinationName(), "is the source database: nothing was dropped or created");
+    return false;
+}
+
 bool TCloneJob::NameDestination() {
     CommitAndDisconnect(dstDb);
     const std::string name = DestinationName();
@@ -143,32 +166,41 @@ bool TCloneJob::CreateDestination() {
     // A stop asked for until now leaves the destination as it is.
     ProcessEvents();
     if (stopRequested_) return false;
-    if (settings.dstReplace) {
-        bool reached = true;
-        try {
-            ConnectDestination();
-        } catch (const std::exception&) {
-            reached = false;  // typically: no such database yet
-        }
-        if (reached) {
-            // A refused destination has no name and is not attached: the drop
-            // fails and is logged as canceled, the source stays untouched.
-            try {
-                dstDb.DropDatabase();
-                LogOk("DB " + dstDb.DatabaseName(), "droped successfully");
-            } catch (const std::exception&) {
-                LogNote("DB " + dstDb.DatabaseName(), "drop canceled");
-            }
-        }
-    } else {
-        NameDestination();
+    if (!NameDestination()) return RefuseSourceAsDestination();
+    bool reached = true;
+    try {
+        ConnectDestination();
+    } catch (const std::exception&) {
+        reached = false;  // typically: no such database yet
     }
+    // An existing destination reached under a name no file comparison sees
+    // through (a server's alias, another host name for this machine) is
+    // still the source when the source's own attachment is among its own.
+    try {
+        if (reached && SameAttachedDatabase(srcDb, dstDb)) {
+            CommitAndDisconnect(dstDb);
+            return RefuseSourceAsDestination();
+        }
+    } catch (const std::exception& e) {
+        // Unable to tell, it is not touched.
+        LogError("DB " + DestinationName(), std::string("cannot be told apart from the source: ") + e.what());
+        return false;
+    }
+    if (reached && settings.dstReplace) {
+        try {
+            dstDb.DropDatabase();
+            LogOk("DB " + dstDb.DatabaseName(), "droped successfully");
+        } catch (const std::exception&) {
+            LogNote("DB " + dstDb.DatabaseName(), "drop canceled");
+        }
+    }
+    CommitAndDisconnect(dstDb);
 
     ProcessEvents();
     if (stopRequested_) return false;
     dstDb.Params().clear();
     dstDb.Params().push_back("USER " + db::SqlString(Trim(settings.dstUser)));
-    dstDb.Params().push_back("PASSWORD " + db::SqlString(Trim(settings.dstPassword)));
+    dstDb.Params().push_back("PASSWORD " + db::SqlString(settings.dstPassword));
     dstDb.Params().push_back("PAGE_SIZE " + settings.pageSize);
     dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
     dstDb.SetSQLDialect(3);
@@ -237,7 +269,7 @@ std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
                                  " has an array column");
         return std::nullopt;
     }
-    return frames::ExternalSource{Trim(settings.srcPath), Trim(settings.srcUser), Trim(settings.srcPassword)};
+    return frames::ExternalSource{Trim(settings.srcPath), Trim(settings.srcUser), settings.srcPassword};
 }
 
 std::string TCloneJob::PickedTableWithArrays() {
