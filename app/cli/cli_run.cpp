@@ -121,6 +121,7 @@ int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, std::FILE*
             return kExitClean;
         }
         if (const std::string missing = ApplyChoices(job, options); !missing.empty()) return BadInput(err, missing);
+        if (const std::string wrong = job.CheckCodePageNames(); !wrong.empty()) return BadInput(err, wrong);
         if (options.verbose) {
             job.WriteJobSummary("");
             Flush(summaryLog, err);

@@ -69,8 +69,14 @@ public:
     // for, else the source's own (read while the source is attached).
     std::string DefaultCharacterSet();
     // The "Connection test": connects with code page NONE and disconnects.
-    // True when it passed; a failure shows "Not connected: \n" + the message.
+    // True when it passed; a failure shows "Not connected: \n" + the message,
+    // a code page CheckCodePageNames refuses its message.
     bool TestSourceConnection();
+    // Checks the code pages and the default character set of the settings
+    // against the names and aliases of the source's RDB$CHARACTER_SETS
+    // (attaching the source for it when it is not attached): the message
+    // naming the first that the server would refuse, or "".
+    std::string CheckCodePageNames();
 
     // ---- wizard steps that need no window
     // Opens the source with code page NONE, fills every frame's lists, closes it.

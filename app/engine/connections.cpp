@@ -6,6 +6,7 @@
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
 
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -224,11 +225,49 @@ bool TCloneJob::CreateDestination() {
     return true;
 }
 
+std::string TCloneJob::CheckCodePageNames() {
+    // Every name and alias the source's server knows (RDB$TYPES holds the
+    // aliases, "UTF-8" or "LATIN1"), with the character set's id.
+    std::map<std::string, int> known;
+    const bool attached = srcDb.Connected();
+    if (!attached) ConnectSource("NONE");
+    auto names = frames::NewQuery(srcDb, "select RDB$CHARACTER_SET_NAME, RDB$CHARACTER_SET_ID from RDB$CHARACTER_SETS "
+                                         "union select RDB$TYPE_NAME, RDB$TYPE from RDB$TYPES "
+                                         "where RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME'");
+    for (names->Open(); !names->Eof(); names->Next())
+        known[UpperCase(Trim(names->Fields(0).AsString()))] = static_cast<int>(names->Fields(1).AsInteger());
+    names->Close();
+    if (!attached) CommitAndDisconnect(srcDb);
+
+    constexpr int kOctets = 1;  // binary strings: no attachment can use it
+    const struct {
+        const std::string& name;
+        const char* what;
+        bool attachment;
+    } asked[] = {{settings.srcCodePage, "the source's code page", true},
+                 {settings.dstCodePage, "the destination's code page", true},
+                 {settings.defaultCharset, "the default character set", false}};
+    for (const auto& [name, what, attachment] : asked) {
+        if (Trim(name).empty()) continue;
+        const auto found = known.find(UpperCase(Trim(name)));
+        if (found == known.end())
+            return std::string(what) + " " + Trim(name) + " is not a character set the source's server knows";
+        if (attachment && found->second == kOctets)
+            return std::string(what) + " " + Trim(name) + " cannot be used for a connection";
+    }
+    return "";
+}
+
 bool TCloneJob::TestSourceConnection() {
     ui_.ProcessEvents();  // the test mark disappears before the attempt
     bool passed = false;
     try {
         passed = ConnectSource("NONE");
+        // A code page no connection can take fails the test, as it would the job.
+        if (const std::string wrong = CheckCodePageNames(); passed && !wrong.empty()) {
+            ui_.ShowMessage(wrong);
+            passed = false;
+        }
     } catch (const std::exception& e) {
         ui_.ShowMessage(std::string("Not connected: \n") + e.what());
     }

@@ -52,6 +52,13 @@ JobReport TCloneJob::RunJob() {
     // Not guarded: an unreachable source ends the job with its error.
     ReconnectSource("NONE");
     LogOk("", "");  // the run log's initial text, which is empty: an empty line
+    // A name no connection takes would fail only after the destination was
+    // made: refused before anything is touched.
+    if (const std::string wrong = CheckCodePageNames(); !wrong.empty()) {
+        LogError("Code page", wrong);
+        ui_.SetNavigationEnabled(true);
+        return Ended(JobOutcome::DestinationFailed);
+    }
     if (!CreateDestination()) {
         // A stop asked for in time left the destination untouched.
         if (stopRequested_ && !failed_) return Ended(JobOutcome::Stopped);
