@@ -123,7 +123,9 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
     fastWrites.Restore();
-    if (settings.verify) VerifyClone(*this);
+    // A stop during the verification ends the job as stopped: the clone is
+    // whole, but unverified.
+    if (settings.verify && !VerifyClone(*this)) return Ended(JobOutcome::Stopped);
     stopRequested_ = true;  // closing the window no longer asks
     ui_.JobFinished();
 
