@@ -43,6 +43,7 @@ void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
 
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
     refusedRows_ = 0;
+    rowsBesideRefusals_ = 0;
     serverCopyFailed_ = false;
     uncommittedTables_.clear();
     if (serverSource)
@@ -137,6 +138,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         return;
     }
     refusedRows_ += copier->Errors();
+    if (copier->Errors() > 0) rowsBesideRefusals_ += copier->Copied();
     if (copier->Errors() > 0)
         LogError("COPY DATA " + TrimRight(name), std::to_string(copier->Errors()) + " row" +
                                           (copier->Errors() == 1 ? "" : "s") + " refused, " +

@@ -44,6 +44,8 @@ public:
     void CopyProgress(std::int64_t rows, std::int64_t errors);
     // Rows the destination refused during the last data pass, over all tables.
     std::int64_t RefusedRows() const { return refusedRows_; }
+    // Rows the destination holds of the tables that refused rows.
+    std::int64_t RowsBesideRefusals() const { return rowsBesideRefusals_; }
 
 private:
     // The server's copy of one table; false when its rows must go through
@@ -56,6 +58,7 @@ private:
     void EndServerTransaction(DbConnection& destination);
 
     std::int64_t refusedRows_ = 0;
+    std::int64_t rowsBesideRefusals_ = 0;
     // The tables the server copied in the destination transaction still open.
     std::vector<std::string> uncommittedTables_;
     bool serverCopyFailed_ = false;

@@ -45,7 +45,7 @@ bool NarrowsObjects(const CliOptions& o) {
     return false;
 }
 
-int Outcome(const engine::JobReport& report, std::FILE* err) {
+int Outcome(const engine::JobReport& report, bool stopOnError, std::FILE* err) {
     switch (report.outcome) {
     case engine::JobOutcome::DestinationFailed:
         std::fprintf(err, "dravik-clone: the destination database was not created\n");
@@ -64,11 +64,13 @@ int Outcome(const engine::JobReport& report, std::FILE* err) {
     if (report.errorLines > 0)
         std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", report.errorLines,
                      report.errorLines == 1 ? "" : "s");
-    // Refused rows are counted in the progress lines, not written in red, but
-    // the clone lacks them all the same.
+    // Refused rows are counted in the progress lines and in their tables'
+    // red lines; the figures here are their sums, as the destination holds them.
     if (refused > 0)
-        std::fprintf(err, "dravik-clone: %s row%s could not be copied\n", std::to_string(refused).c_str(),
-                     refused == 1 ? "" : "s");
+        std::fprintf(err, "dravik-clone: %s row%s refused; the tables that refused rows hold %s copied%s\n",
+                     std::to_string(refused).c_str(), refused == 1 ? "" : "s",
+                     std::to_string(report.rowsBesideRefusals).c_str(),
+                     stopOnError ? " (each one's copy ended at its first refusal)" : "");
     return kExitErrors;
 }
 
@@ -131,7 +133,7 @@ int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, std::FILE*
 
         const engine::JobReport report = job.RunJob();
         Flush(summaryLog, err);
-        return Outcome(report, err);
+        return Outcome(report, !options.settings.ignoreErrors, err);
     } catch (const std::exception& e) {
         // An error no step guards (an unreachable source, a failed reconnection).
         std::fprintf(err, "dravik-clone: %s\n", e.what());

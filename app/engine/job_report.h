@@ -26,6 +26,9 @@ struct JobReport {
     // Rows the destination refused during the data copy, over all tables;
     // they are counted in the progress lines, not written in red.
     std::int64_t refusedRows = 0;
+    // Rows the destination holds of the tables that refused rows (each
+    // table's red line says its own two counts).
+    std::int64_t rowsBesideRefusals = 0;
 };
 
 }  // namespace dravik::engine

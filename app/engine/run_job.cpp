@@ -101,6 +101,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     Frame_select_data.serverSource = ServerSourceForRows();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
+    report_.rowsBesideRefusals = Frame_select_data.RowsBesideRefusals();
     if (!copied) return Interrupted();
 
     ReconnectSource("NONE");
