@@ -35,6 +35,18 @@ std::int64_t RowsOrUnknown(DbConnection& source, const std::string& table) {
     }
 }
 
+// A server message whole on one line, its lines joined by "; ": the
+// refusal that explains a table's red line ("Dynamic SQL Error" alone says
+// nothing; the lines after it say which value and why).
+std::string OnOneLine(const std::string& message) {
+    std::string line;
+    for (const char c : message) {
+        if (c == '\r') continue;
+        line += c == '\n' ? std::string("; ") : std::string(1, c);
+    }
+    return line;
+}
+
 }  // namespace
 
 void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
@@ -143,7 +155,7 @@ void TFrame_select_data::CopyObjectData(DbConnection& source, DbConnection& dest
         LogError("COPY DATA " + TrimRight(name), std::to_string(copier->Errors()) + " row" +
                                           (copier->Errors() == 1 ? "" : "s") + " refused, " +
                                           std::to_string(copier->Copied()) + " copied; the first refusal: " +
-                                          copier->FirstRefusal());
+                                          OnOneLine(copier->FirstRefusal()));
 }
 
 }  // namespace dravik::frames

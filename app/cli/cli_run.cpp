@@ -67,10 +67,10 @@ int Outcome(const engine::JobReport& report, bool stopOnError, std::FILE* err) {
     // Refused rows are counted in the progress lines and in their tables'
     // red lines; the figures here are their sums, as the destination holds them.
     if (refused > 0)
-        std::fprintf(err, "dravik-clone: %s row%s refused; the tables that refused rows hold %s copied%s\n",
+        std::fprintf(err, "dravik-clone: %s row%s refused; the tables that refused rows hold %s rows%s\n",
                      std::to_string(refused).c_str(), refused == 1 ? "" : "s",
                      std::to_string(report.rowsBesideRefusals).c_str(),
-                     stopOnError ? " (each one's copy ended at its first refusal)" : "");
+                     stopOnError ? " (--stop-on-error: each one's copy ended at its first refusal)" : "");
     return kExitErrors;
 }
 
