@@ -2,6 +2,8 @@
 
 #include "app/engine/database_location.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <fstream>
 
@@ -18,6 +20,9 @@ constexpr std::uint16_t kFirebirdOdsFlag = 0x8000;
 }  // namespace
 
 bool IsFirebirdDatabaseFile(const std::string& path) {
+    // Only a regular file is read: a FIFO or a device would block or be consumed.
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     std::ifstream file(path, std::ios::binary);
     unsigned char head[kOdsVersionOffset + 2] = {};
     if (!file.read(reinterpret_cast<char*>(head), sizeof head)) return false;

@@ -8,7 +8,7 @@
 
 namespace dravik::engine {
 
-// True when the file exists and its first page is a Firebird database's
+// True when the file is a regular file and its first page is a Firebird database's
 // header page (page type 1, an on-disk structure version with Firebird's flag).
 bool IsFirebirdDatabaseFile(const std::string& path);
 
