@@ -74,7 +74,6 @@ int Outcome(const engine::JobReport& report, bool stopOnError, std::FILE* err) {
     return kExitErrors;
 }
 
-
 // The database names the command line gives, as the job spells them.
 std::vector<std::string> NamedDatabases(const engine::JobSettings& s) {
     std::vector<std::string> names = {(s.srcRemote ? s.srcServer + ":" : "") + s.srcPath};

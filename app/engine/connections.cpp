@@ -264,7 +264,8 @@ bool TCloneJob::TestSourceConnection() {
     try {
         passed = ConnectSource("NONE");
         // A code page no connection can take fails the test, as it would the job.
-        if (const std::string wrong = CheckCodePageNames(); passed && !wrong.empty()) {
+        const std::string wrong = passed ? CheckCodePageNames() : "";
+        if (!wrong.empty()) {
             ui_.ShowMessage(wrong);
             passed = false;
         }
