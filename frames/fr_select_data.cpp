@@ -43,6 +43,18 @@ void RecordCopier(TableCopyResult& result, const TableRowCopier& copier, bool co
     result.complete = complete;
 }
 
+// A server message whole on one line, its lines joined by "; ": the
+// refusal that explains a table's red line ("Dynamic SQL Error" alone says
+// nothing; the lines after it say which value and why).
+std::string OnOneLine(const std::string& message) {
+    std::string line;
+    for (const char c : message) {
+        if (c == '\r') continue;
+        line += c == '\n' ? std::string("; ") : std::string(1, c);
+    }
+    return line;
+}
+
 }  // namespace
 
 void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
@@ -52,6 +64,7 @@ void TFrame_select_data::CopyProgress(std::int64_t rows, std::int64_t errors) {
 void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& destination) {
     refusedRows_ = 0;
     tableResults_.clear();
+    rowsBesideRefusals_ = 0;
     serverCopyFailed_ = false;
     uncommittedTables_.clear();
     if (serverSource)
@@ -169,11 +182,12 @@ void TFrame_select_data::CopyTable(DbConnection& source, DbConnection& destinati
     }
     RecordCopier(tableResults_[resultIndex], *copier, !copier->Abandoned() && !(wizard && wizard->StopFlag()));
     refusedRows_ += copier->Errors();
+    if (copier->Errors() > 0) rowsBesideRefusals_ += copier->Copied();
     if (copier->Errors() > 0)
         LogError("COPY DATA " + TrimRight(name), std::to_string(copier->Errors()) + " row" +
                                           (copier->Errors() == 1 ? "" : "s") + " refused, " +
                                           std::to_string(copier->Copied()) + " copied; the first refusal: " +
-                                          copier->FirstRefusal());
+                                          OnOneLine(copier->FirstRefusal()));
 }
 
 }  // namespace dravik::frames

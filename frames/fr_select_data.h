@@ -57,6 +57,8 @@ public:
     std::int64_t RefusedRows() const { return refusedRows_; }
     // Every table of the last data pass, in copying order.
     const std::vector<TableCopyResult>& TableResults() const { return tableResults_; }
+    // Rows the destination holds of the tables that refused rows.
+    std::int64_t RowsBesideRefusals() const { return rowsBesideRefusals_; }
 
 private:
     // The server's copy of one table; false when its rows must go through
@@ -73,6 +75,7 @@ private:
 
     std::int64_t refusedRows_ = 0;
     std::vector<TableCopyResult> tableResults_;
+    std::int64_t rowsBesideRefusals_ = 0;
     // The tables the server copied in the destination transaction still open.
     std::vector<std::string> uncommittedTables_;
     bool serverCopyFailed_ = false;

@@ -6,10 +6,12 @@
 #include "verify/read_snapshot.h"
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace dravik::verify {
@@ -166,10 +168,21 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
     comparison.kinds = CompareItems(ByKind(catalogueA.items), ByKind(catalogueB.items));
     if (!options.rows) return comparison;
     const std::vector<std::string> tables = TablesToCompare(catalogueA.tables, catalogueB.tables, options);
+    // The stop request is asked on the caller's thread; the other side
+    // learns of it through the flag.
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<bool> stopped = false;
+    const auto checkStop = [&] {
+        if (std::this_thread::get_id() == caller && options.stopRequested && options.stopRequested()) stopped = true;
+        if (stopped) throw ComparisonStopped();
+    };
     auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
-        for (const std::string& table : tables) digests.push_back(DigestTable(side, table));
+        for (const std::string& table : tables) {
+            checkStop();
+            digests.push_back(DigestTable(side, table));
+        }
         return digests;
     });
     for (size_t i = 0; i < tables.size(); ++i) comparison.tables.push_back({tables[i], digestsA[i], digestsB[i]});

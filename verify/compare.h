@@ -10,6 +10,8 @@
 #include "verify/compare_scope.h"
 #include "verify/table_digests.h"
 
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,14 @@ struct CompareOptions {
     std::vector<std::string> tables;
     // The catalogue items compared (every one by default).
     CompareScope scope;
+    // Asked on the caller's thread before each table's rows: true ends the
+    // comparison with ComparisonStopped (both sides stop).
+    std::function<bool()> stopRequested;
+};
+
+// A comparison ended by its stopRequested.
+struct ComparisonStopped : std::runtime_error {
+    ComparisonStopped() : std::runtime_error("the comparison was stopped") {}
 };
 
 struct DefinitionDifference {

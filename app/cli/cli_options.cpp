@@ -37,12 +37,14 @@ std::string JoinedList(const std::vector<std::string>& items) {
     return text;
 }
 
-// The first line of a file, without its line end; false when it cannot be read.
+// The first line of a file exactly, without its line end (LF or CR LF);
+// false when it cannot be read.
 bool ReadFirstLine(const std::string& path, std::string& line) {
-    std::ifstream file(path);
+    std::ifstream file(path, std::ios::binary);
     if (!file) return false;
     std::getline(file, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool lineEnded = !file.eof();
+    if (lineEnded && !line.empty() && line.back() == '\r') line.pop_back();
     return !file.bad();
 }
 
@@ -274,14 +276,17 @@ Connections:
   -p, --password TEXT     source password (default: ISC_PASSWORD, else corbelfin)
       --dst-user NAME     destination user (default: the source's)
       --password-file FILE
-                          source password: the first line of FILE
+                          source password: the first line of FILE, exactly
+                          (only its LF or CR LF removed)
       --dst-password TEXT destination password (default: DRAVIK_DST_PASSWORD,
                           else the source's)
       --dst-password-file FILE
                           destination password: the first line of FILE
                           (a password given as an option shows in the
                           process list; a file or the environment does not)
-  -c, --charset NAME      source code page for reading rows (default NONE)
+  -c, --charset NAME      source code page for reading rows (default NONE);
+                          this and the next two take a name or alias of the
+                          source's character sets, nothing else
       --dst-charset NAME  destination code page (default: the source's)
       --default-charset NAME
                           the new database's default character set
@@ -329,24 +334,29 @@ Other:
                           difference on a line of its own (the connection
                           options apply; exit 0 equal, 1 different, 2 one of
                           them could not be read)
-      --log FILE          write the whole run log to FILE as well, every
-                          progress line included (FILE is replaced)
+      --log FILE          write the whole run log (or what --list and
+                          --compare print) to FILE as well, every progress
+                          line included (FILE is replaced); refused when FILE
+                          is SOURCE or DESTINATION under any spelling, or an
+                          existing Firebird database
       --report FILE       when the run ends, however it ends, write to FILE a
                           JSON report of it: version, databases and options
                           (no passwords), start and finish, outcome and exit
                           status, objects created and failed per kind, rows
                           copied and refused per table, and the verification
                           with each difference (also with --compare and
-                          --list; FILE is replaced)
+                          --list; FILE is replaced; refused as --log is)
   -v, --verbose           print the job summary and each step to stderr,
                           and under each red line of the run log the
                           statement that failed
   -h, --help              show this text
       --version           show the program's version
 
-Ctrl-C (or SIGTERM) ends the job after the current object or row; what was
-done up to then stays in DESTINATION. A stop before DESTINATION is dropped or
-created leaves everything as it was. A second Ctrl-C ends it at once. A
+Ctrl-C (or SIGTERM) ends the job after the current object or row, also
+during the key build and the verification; what was done up to then stays in
+DESTINATION. A stop before DESTINATION is dropped or created leaves everything
+as it was. A second Ctrl-C ends it at once, as does the first while the
+arguments are read (a password file) or during --compare. A
 closed standard output (a reader such as "| head" that quit) stops the job as
 Ctrl-C does.
 
@@ -357,10 +367,11 @@ Exit status:
        (also --help, --list)
   1    the job finished, but wrote error lines to the run log, the
        destination refused rows (each table with refused rows has an error
-       line with their number and the first refusal), or the verification
-       found a difference
-  2    the destination could not be created, the source could not be read,
-       or the command line was wrong
+       line with their number and the first refusal), the verification
+       found a difference, or the --log file could not be written
+  2    the destination could not be created or is SOURCE under another
+       name, the source could not be read, or the command line was wrong
+       (a --log file that is a database, an unknown code page)
   3    the job failed midway (an I/O error such as a full disk, a lost
        connection, a row the source could not read, a failed commit): the
        destination is incomplete

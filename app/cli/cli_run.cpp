@@ -6,13 +6,18 @@
 #include "app/cli/selection.h"
 #include "app/cli/terminal_ui.h"
 #include "app/engine/clone_job.h"
+#include "app/engine/database_location.h"
+#include "app/engine/output_file.h"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <memory>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -42,7 +47,7 @@ void Flush(engine::MemorySink& sink, std::FILE* stream) {
     sink.Clear();
 }
 
-int Outcome(const engine::JobReport& report, std::FILE* err, RunRecord& record) {
+int Outcome(const engine::JobReport& report, bool stopOnError, std::FILE* err, RunRecord& record) {
     record.job = report;
     switch (report.outcome) {
     case engine::JobOutcome::DestinationFailed:
@@ -67,27 +72,45 @@ int Outcome(const engine::JobReport& report, std::FILE* err, RunRecord& record) 
     if (report.errorLines > 0)
         std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", report.errorLines,
                      report.errorLines == 1 ? "" : "s");
-    // Refused rows are counted in the progress lines, not written in red, but
-    // the clone lacks them all the same.
+    // Refused rows are counted in the progress lines and in their tables'
+    // red lines; the figures here are their sums, as the destination holds them.
     if (refused > 0)
-        std::fprintf(err, "dravik-clone: %s row%s could not be copied\n", std::to_string(refused).c_str(),
-                     refused == 1 ? "" : "s");
+        std::fprintf(err, "dravik-clone: %s row%s refused; the tables that refused rows hold %s rows%s\n",
+                     std::to_string(refused).c_str(), refused == 1 ? "" : "s",
+                     std::to_string(report.rowsBesideRefusals).c_str(),
+                     stopOnError ? " (--stop-on-error: each one's copy ended at its first refusal)" : "");
     return kExitErrors;
 }
 
+// The database names the command line gives, as the job spells them.
+std::vector<std::string> NamedDatabases(const engine::JobSettings& s) {
+    std::vector<std::string> names = {(s.srcRemote ? s.srcServer + ":" : "") + s.srcPath};
+    if (!s.dstPath.empty()) names.push_back((s.dstRemote ? s.dstServer + ":" : "") + s.dstPath);
+    return names;
+}
+
+// Closes the log file; one that could not be written (a full disk, a closed
+// pipe) is a red line on stderr and makes a clean run's status 1.
+int CloseLog(std::FILE* log, const std::string& path, int status, std::FILE* err) {
+    const bool writeFailed = std::ferror(log) != 0;
+    const bool flushFailed = std::fflush(log) != 0;
+    const int error = errno;
+    const bool closeFailed = std::fclose(log) != 0;
+    if (!writeFailed && !flushFailed && !closeFailed) return status;
+    const bool colours = WantColours(err);
+    std::fprintf(err, "%sdravik-clone: the log file '%s' could not be written%s%s%s\n", colours ? "\x1b[31m" : "",
+                 path.c_str(), flushFailed ? ": " : "", flushFailed ? std::strerror(error) : "",
+                 colours ? "\x1b[0m" : "");
+    return std::max(status, static_cast<int>(kExitErrors));
+}
+
 // --list, the clone, and what each tells the report.
-int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record) {
-    // A file asked for with --log gets the run log too, progress lines and all.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, &std::fclose);
-    if (!options.logFile.empty()) {
-        logFile.reset(std::fopen(options.logFile.c_str(), "w"));
-        if (!logFile) return BadInput(err, "cannot write the log file '" + options.logFile + "'");
-    }
+int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, std::FILE* logFile, RunRecord& record) {
     // Verbose runs show under a red line the statement that failed. On a
     // terminal a table's progress is one line redrawn in place.
     const bool live = isatty(fileno(out)) != 0;
     engine::TerminalSink terminalLog(out, WantColours(out), options.verbose, live);
-    engine::TerminalSink fileLog(logFile ? logFile.get() : out, false, options.verbose);
+    engine::TerminalSink fileLog(logFile ? logFile : out, false, options.verbose);
     engine::TeeSink bothLogs(terminalLog, fileLog);
     engine::LogSink& runLog = logFile ? static_cast<engine::LogSink&>(bothLogs) : terminalLog;
     engine::MemorySink summaryLog;
@@ -103,14 +126,15 @@ int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord&
         Flush(summaryLog, err);  // a listing query that failed has said so here
         if (options.list) {
             record.offered = PrintOffered(job, out);
+            if (logFile) PrintOffered(job, logFile);
             record.outcome = "listed";
             return kExitClean;
         }
-        if (const std::string missing = ApplyChoices(job, options); !missing.empty()) {
-            record.outcome = "not started";
-            record.message = missing;
-            return BadInput(err, missing);
-        }
+        for (const std::string& refusal : {ApplyChoices(job, options), job.CheckCodePageNames()})
+            if (!refusal.empty()) {
+                record.message = refusal;
+                return BadInput(err, refusal);
+            }
         if (options.verbose) {
             job.WriteJobSummary("");
             Flush(summaryLog, err);
@@ -123,7 +147,7 @@ int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord&
 
         const engine::JobReport report = job.RunJob();
         Flush(summaryLog, err);
-        return Outcome(report, err, record);
+        return Outcome(report, !options.settings.ignoreErrors, err, record);
     } catch (const std::exception& e) {
         // An error no step guards (an unreachable source, a failed reconnection).
         std::fprintf(err, "dravik-clone: %s\n", e.what());
@@ -148,17 +172,35 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         std::fprintf(out, "dravik-clone %s\n", DRAVIK_VERSION);
         return kExitClean;
     }
+    // The files asked for with --log (the run log, progress lines and all)
+    // and --report are checked with the other arguments, before anything is
+    // opened.
+    const std::vector<std::string> databases = NamedDatabases(options.settings);
+    for (const auto& [what, file] : {std::pair{"the log file", options.logFile}, {"the report", options.reportFile}})
+        if (!file.empty())
+            if (const std::string refused = engine::RefusedOutputFile(what, file, databases); !refused.empty())
+                return BadInput(err, refused);
+    if (!options.logFile.empty() && !options.reportFile.empty() &&
+        engine::SameLocalFile(options.logFile, options.reportFile))
+        return BadInput(err, "the log file and the report cannot be one file");
+    std::FILE* logFile = nullptr;
+    if (!options.logFile.empty()) {
+        logFile = std::fopen(options.logFile.c_str(), "w");
+        if (!logFile) return BadInput(err, "cannot write the log file '" + options.logFile + "'");
+    }
     RunRecord record;
     record.command = options.compare ? "compare" : options.list ? "list" : "clone";
     record.started = std::time(nullptr);
-    int status = options.compare ? RunCompare(options, out, err, record) : RunJob(options, out, err, record);
+    int status = options.compare ? RunCompare(options, out, err, record, logFile)
+                                 : RunJob(options, out, err, logFile, record);
+    if (logFile) status = CloseLog(logFile, options.logFile, status, err);
     record.finished = std::time(nullptr);
     record.exitStatus = status;
     if (!options.reportFile.empty()) {
         std::string reportError;
         if (!WriteReport(options, record, reportError)) {
             std::fprintf(err, "dravik-clone: %s\n", reportError.c_str());
-            if (status == kExitClean) status = kExitErrors;
+            status = std::max(status, static_cast<int>(kExitErrors));
         }
     }
     return status;

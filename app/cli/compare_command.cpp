@@ -31,7 +31,11 @@ int Unreadable(std::FILE* err, const std::string& which, const std::string& name
     return kExitFailed;
 }
 
-int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record) {
+int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record, std::FILE* log) {
+    const auto print = [&](const std::string& line) {
+        for (std::FILE* stream : {out, log})
+            if (stream) std::fprintf(stream, "%s\n", line.c_str());
+    };
     const engine::JobSettings& s = options.settings;
     const std::string sourceName = (s.srcRemote ? s.srcServer + ":" : "") + s.srcPath;
     const std::string destinationName = (s.dstRemote ? s.dstServer + ":" : "") + s.dstPath;
@@ -56,7 +60,7 @@ int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord
     }
     record.comparison = comparison;
     const std::vector<std::string> differences = verify::DescribeDifferences(comparison, "source", "destination");
-    for (const std::string& line : differences) std::fprintf(out, "%s\n", line.c_str());
+    for (const std::string& line : differences) print(line);
     record.outcome = differences.empty() ? "equal" : "different";
     if (!differences.empty()) {
         std::fprintf(err, "dravik-clone: %zu difference%s\n", differences.size(), differences.size() == 1 ? "" : "s");
@@ -66,16 +70,16 @@ int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord
     std::int64_t rows = 0;
     for (const verify::KindComparison& kind : comparison.kinds) items += kind.equal;
     for (const verify::TableRowsComparison& table : comparison.tables) rows += table.a.rows;
-    std::fprintf(out, "equal: %zu catalogue items, %zu tables, %lld rows\n", items, comparison.tables.size(),
-                 static_cast<long long>(rows));
+    print("equal: " + std::to_string(items) + " catalogue items, " + std::to_string(comparison.tables.size()) +
+          " tables, " + std::to_string(rows) + " rows");
     return kExitClean;
 }
 
 }  // namespace
 
-int RunCompare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record) {
+int RunCompare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord& record, std::FILE* log) {
     try {
-        return Compare(options, out, err, record);
+        return Compare(options, out, err, record, log);
     } catch (const std::exception& e) {  // the client library could not be loaded
         std::fprintf(err, "dravik-clone: %s\n", e.what());
         record.message = e.what();

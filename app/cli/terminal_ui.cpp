@@ -12,13 +12,17 @@ namespace dravik::cli {
 namespace {
 
 volatile std::sig_atomic_t stopSignals = 0;
+// Until a job is attached nothing has been opened that a stop must close
+// (the arguments are being read, a password file may be a FIFO nobody
+// writes to): a signal then ends the program at once.
+volatile std::sig_atomic_t endAtOnce = 1;
 std::FILE* watchedOutput = nullptr;
 
 // Only async-signal-safe work here: the first signal is recorded and read by
-// ProcessEvents after the next log line or object; a second one ends the
-// program at once, with the status of a stop.
+// ProcessEvents after the next log line or object; a second one, or one
+// before the job, ends the program at once, with the status of a stop.
 void OnStopSignal(int) {
-    if (stopSignals) _exit(130);
+    if (stopSignals || endAtOnce) _exit(130);
     stopSignals = 1;
 }
 
@@ -58,6 +62,11 @@ void WatchOutput(std::FILE* stream) { watchedOutput = stream; }
 bool StopSignalled() {
     if (!stopSignals && OutputClosed()) stopSignals = 1;
     return stopSignals != 0;
+}
+
+void TerminalUi::Attach(engine::TCloneJob& job) {
+    job_ = &job;
+    endAtOnce = 0;
 }
 
 void TerminalUi::ShowMessage(const std::string& text) {

@@ -11,7 +11,8 @@
 namespace dravik::cli {
 
 // Installs handlers for SIGINT and SIGTERM that only record the request; a
-// second signal ends the program at once with status 130. SIGPIPE is
+// second signal, or one before a job is attached, ends the program at once
+// with status 130. SIGPIPE is
 // ignored: a closed output shows as a failed write instead. Install before the client library
 // is loaded, so that the library sees the program's own handlers.
 void InstallStopSignals();
@@ -31,8 +32,9 @@ public:
     // Messages and (when showSteps) step lines go to the stream.
     TerminalUi(std::FILE* stream, bool showSteps) : stream_(stream), showSteps_(showSteps) {}
 
-    // The job a recorded signal asks to stop.
-    void Attach(engine::TCloneJob& job) { job_ = &job; }
+    // The job a recorded signal asks to stop; from now on a first signal
+    // no longer ends the program at once.
+    void Attach(engine::TCloneJob& job);
 
     // "message: " + text.
     void ShowMessage(const std::string& text) override;

@@ -79,8 +79,14 @@ public:
     int SourceDialect() const { return sourceDialect_; }
     const std::string& SourcePageSize() const { return sourcePageSize_; }
     // The "Connection test": connects with code page NONE and disconnects.
-    // True when it passed; a failure shows "Not connected: \n" + the message.
+    // True when it passed; a failure shows "Not connected: \n" + the message,
+    // a code page CheckCodePageNames refuses its message.
     bool TestSourceConnection();
+    // Checks the code pages and the default character set of the settings
+    // against the names and aliases of the source's RDB$CHARACTER_SETS
+    // (attaching the source for it when it is not attached): the message
+    // naming the first that the server would refuse, or "".
+    std::string CheckCodePageNames();
 
     // ---- wizard steps that need no window
     // Opens the source with code page NONE, fills every frame's lists, closes it.
@@ -140,6 +146,8 @@ private:
     // Closes dstDb and gives it the destination name; false (after the
     // message box) when that name is the source's, leaving dstDb without one.
     bool NameDestination();
+    // The red line of a destination that is the source; returns false.
+    bool RefuseSourceAsDestination();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
     // The source as the destination's server reaches it, when that server
@@ -188,6 +196,11 @@ private:
     std::string sourcePageSize_;  // the source's page size, once attached
     bool sourceTriggersActive_ = false;  // attached with its database triggers on (allowed)
 };
+
+// True when two attachments reach one database, however it was named: the
+// source's own attachment is among the other's MON$ATTACHMENTS (as far as the
+// other's user may see them: its own, or all for SYSDBA and the owner).
+bool SameAttachedDatabase(DbConnection& source, DbConnection& other);
 
 // Commits the default transaction when active, then disconnects.
 void CommitAndDisconnect(DbConnection& connection);

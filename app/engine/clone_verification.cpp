@@ -116,24 +116,38 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     return options;
 }
 
-void VerifyClone(TCloneJob& job) {
+bool VerifyClone(TCloneJob& job) {
     const auto start = std::chrono::steady_clock::now();
     job.LogOk("", "");
     job.LogNote("Verification", "the destination compared with the source");
+    const auto stopRequested = [&job] {
+        job.ProcessEvents();
+        return job.StopRequested();
+    };
+    bool stopped = false;
     try {
         job.ConnectSource("NONE");
         job.ConnectDestination("NONE");
-        const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, CloneCompareOptions(job));
-        WriteKinds(job, comparison);
-        WriteTables(job, comparison);
-        job.RecordVerification(comparison, "");
+        verify::CompareOptions options = CloneCompareOptions(job);
+        options.stopRequested = stopRequested;
+        const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, options);
+        stopped = stopRequested();
+        if (!stopped) {
+            WriteKinds(job, comparison);
+            WriteTables(job, comparison);
+            job.RecordVerification(comparison, "");
+        }
+    } catch (const verify::ComparisonStopped&) {
+        stopped = true;
     } catch (const std::exception& e) {
         job.LogError("Verification", std::string("not done: ") + e.what());
         job.RecordVerification(std::nullopt, e.what());
     }
     CommitAndDisconnect(job.srcDb);
     CommitAndDisconnect(job.dstDb);
+    if (stopped) job.LogNote("Verification", "stopped");
     job.LogOk("Verification time", Seconds(std::chrono::steady_clock::now() - start));
+    return !stopped;
 }
 
 }  // namespace dravik::engine

@@ -20,6 +20,7 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job);
 // one line per kind of catalogue item and per copied table (a summary line
 // for many equal tables), each difference as a red line, then the time it
 // took. Call it once the job has committed and disconnected both sides.
-void VerifyClone(TCloneJob& job);
+// False when a stop request ended it (before a table, or after the last).
+bool VerifyClone(TCloneJob& job);
 
 }  // namespace dravik::engine

@@ -6,6 +6,7 @@
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
 
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -19,11 +20,12 @@ namespace {
 constexpr int kSourceCachePages = 256;
 
 // Three more attach lines after those of earlier attempts: the last line of
-// a name wins, so a reconnection with another code page takes effect.
+// a name wins, so a reconnection with another code page takes effect. The
+// password is taken exactly as given: blanks may be part of it.
 void AppendAttachLines(DbConnection& connection, const std::string& user, const std::string& password,
                        const std::string& codePage) {
     connection.Params().push_back("USER_NAME=" + Trim(user));
-    connection.Params().push_back("PASSWORD=" + Trim(password));
+    connection.Params().push_back("PASSWORD=" + password);
     connection.Params().push_back("LC_CTYPE=" + Trim(codePage));
 }
 
@@ -32,6 +34,23 @@ std::string ComposeName(bool remote, const std::string& server, const std::strin
 }
 
 }  // namespace
+
+bool SameAttachedDatabase(DbConnection& source, DbConnection& other) {
+    // An attachment is told apart by its id (numbered per database), its
+    // server process and the moment it began.
+    const std::string signature = "select MON$ATTACHMENT_ID || ':' || coalesce(MON$SERVER_PID, 0) || ':' || "
+                                  "MON$TIMESTAMP from MON$ATTACHMENTS";
+    std::string own;
+    auto ownRow = frames::NewQuery(source, signature + " where MON$ATTACHMENT_ID = CURRENT_CONNECTION");
+    ownRow->Open();
+    if (!ownRow->Eof()) own = ownRow->Fields(0).AsString();
+    ownRow->Close();
+    bool found = false;
+    auto rows = frames::NewQuery(other, signature);
+    for (rows->Open(); !found && !rows->Eof(); rows->Next()) found = rows->Fields(0).AsString() == own;
+    rows->Close();
+    return found && !own.empty();
+}
 
 void CommitAndDisconnect(DbConnection& connection) {
     if (!connection.Connected()) return;
@@ -94,6 +113,11 @@ bool TCloneJob::SameDatabase(const std::string& destinationName) const {
     // source is attached under and with the name the settings give it.
     for (const std::string& source : {srcDb.DatabaseName(), SourceName()})
         if (!Trim(source).empty() && SameDatabaseFile(source, destinationName)) return true;
+    return false;
+}
+
+bool TCloneJob::RefuseSourceAsDestination() {
+    LogError("DB " + DestinationName(), "is the source database: nothing was dropped or created");
     return false;
 }
 
@@ -164,32 +188,41 @@ bool TCloneJob::CreateDestination() {
     // A stop asked for until now leaves the destination as it is.
     ProcessEvents();
     if (stopRequested_) return false;
-    if (settings.dstReplace) {
-        bool reached = true;
-        try {
-            ConnectDestination();
-        } catch (const std::exception&) {
-            reached = false;  // typically: no such database yet
-        }
-        if (reached) {
-            // A refused destination has no name and is not attached: the drop
-            // fails and is logged as canceled, the source stays untouched.
-            try {
-                dstDb.DropDatabase();
-                LogOk("DB " + dstDb.DatabaseName(), "droped successfully");
-            } catch (const std::exception&) {
-                LogNote("DB " + dstDb.DatabaseName(), "drop canceled");
-            }
-        }
-    } else {
-        NameDestination();
+    if (!NameDestination()) return RefuseSourceAsDestination();
+    bool reached = true;
+    try {
+        ConnectDestination();
+    } catch (const std::exception&) {
+        reached = false;  // typically: no such database yet
     }
+    // An existing destination reached under a name no file comparison sees
+    // through (a server's alias, another host name for this machine) is
+    // still the source when the source's own attachment is among its own.
+    try {
+        if (reached && SameAttachedDatabase(srcDb, dstDb)) {
+            CommitAndDisconnect(dstDb);
+            return RefuseSourceAsDestination();
+        }
+    } catch (const std::exception& e) {
+        // Unable to tell, it is not touched.
+        LogError("DB " + DestinationName(), std::string("cannot be told apart from the source: ") + e.what());
+        return false;
+    }
+    if (reached && settings.dstReplace) {
+        try {
+            dstDb.DropDatabase();
+            LogOk("DB " + dstDb.DatabaseName(), "droped successfully");
+        } catch (const std::exception&) {
+            LogNote("DB " + dstDb.DatabaseName(), "drop canceled");
+        }
+    }
+    CommitAndDisconnect(dstDb);
 
     ProcessEvents();
     if (stopRequested_) return false;
     dstDb.Params().clear();
     dstDb.Params().push_back("USER " + db::SqlString(Trim(settings.dstUser)));
-    dstDb.Params().push_back("PASSWORD " + db::SqlString(Trim(settings.dstPassword)));
+    dstDb.Params().push_back("PASSWORD " + db::SqlString(settings.dstPassword));
     dstDb.Params().push_back("PAGE_SIZE " + DestinationPageSize());
     dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
     // Created, and every statement of the clone prepared, in its dialect.
@@ -214,11 +247,50 @@ bool TCloneJob::CreateDestination() {
     return true;
 }
 
+std::string TCloneJob::CheckCodePageNames() {
+    // Every name and alias the source's server knows (RDB$TYPES holds the
+    // aliases, "UTF-8" or "LATIN1"), with the character set's id.
+    std::map<std::string, int> known;
+    const bool attached = srcDb.Connected();
+    if (!attached) ConnectSource("NONE");
+    auto names = frames::NewQuery(srcDb, "select RDB$CHARACTER_SET_NAME, RDB$CHARACTER_SET_ID from RDB$CHARACTER_SETS "
+                                         "union select RDB$TYPE_NAME, RDB$TYPE from RDB$TYPES "
+                                         "where RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME'");
+    for (names->Open(); !names->Eof(); names->Next())
+        known[UpperCase(Trim(names->Fields(0).AsString()))] = static_cast<int>(names->Fields(1).AsInteger());
+    names->Close();
+    if (!attached) CommitAndDisconnect(srcDb);
+
+    constexpr int kOctets = 1;  // binary strings: no attachment can use it
+    const struct {
+        const std::string& name;
+        const char* what;
+        bool attachment;
+    } asked[] = {{settings.srcCodePage, "the source's code page", true},
+                 {settings.dstCodePage, "the destination's code page", true},
+                 {settings.defaultCharset, "the default character set", false}};
+    for (const auto& [name, what, attachment] : asked) {
+        if (Trim(name).empty()) continue;
+        const auto found = known.find(UpperCase(Trim(name)));
+        if (found == known.end())
+            return std::string(what) + " " + Trim(name) + " is not a character set the source's server knows";
+        if (attachment && found->second == kOctets)
+            return std::string(what) + " " + Trim(name) + " cannot be used for a connection";
+    }
+    return "";
+}
+
 bool TCloneJob::TestSourceConnection() {
     ui_.ProcessEvents();  // the test mark disappears before the attempt
     bool passed = false;
     try {
         passed = ConnectSource("NONE");
+        // A code page no connection can take fails the test, as it would the job.
+        const std::string wrong = passed ? CheckCodePageNames() : "";
+        if (!wrong.empty()) {
+            ui_.ShowMessage(wrong);
+            passed = false;
+        }
     } catch (const std::exception& e) {
         ui_.ShowMessage(std::string("Not connected: \n") + e.what());
     }
@@ -259,7 +331,7 @@ std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
                                  " has an array column");
         return std::nullopt;
     }
-    return frames::ExternalSource{Trim(settings.srcPath), Trim(settings.srcUser), Trim(settings.srcPassword)};
+    return frames::ExternalSource{Trim(settings.srcPath), Trim(settings.srcUser), settings.srcPassword};
 }
 
 std::string TCloneJob::PickedTableWithArrays() {

@@ -1,6 +1,8 @@
 #include "app/engine/database_location.h"
 
+#include <arpa/inet.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -19,7 +21,16 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool IsLoopback(const std::string& host) { return host == "localhost" || host == "127.0.0.1"; }
+// A server name that is this machine: "localhost", this machine's own host
+// name, the IPv6 loopback, or any IPv4 address of 127.0.0.0/8 in the forms
+// the resolver takes ("127.1", "127.0.0.1").
+bool IsLoopback(std::string host) {
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host == "localhost" || host == "::1") return true;
+    if (in_addr address{}; inet_aton(host.c_str(), &address) != 0) return (ntohl(address.s_addr) >> 24) == 127;
+    char own[256] = {};
+    return gethostname(own, sizeof own - 1) == 0 && host == Lower(own);
+}
 
 std::string AbsoluteLocalPath(const std::string& path) {
     std::error_code error;
@@ -65,20 +76,23 @@ DatabaseLocation LocateDatabase(const std::string& name) {
     return {false, host, path};
 }
 
+bool SameLocalFile(const std::string& first, const std::string& second) {
+    struct stat sa {}, sb {};
+    if (stat(first.c_str(), &sa) == 0 && stat(second.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ea, eb;
+    const fs::path ca = fs::weakly_canonical(AbsoluteLocalPath(first), ea);
+    const fs::path cb = fs::weakly_canonical(AbsoluteLocalPath(second), eb);
+    if (ea || eb) return fs::path(first).lexically_normal() == fs::path(second).lexically_normal();
+    return ca == cb;
+}
+
 bool SameDatabaseFile(const std::string& first, const std::string& second) {
     const DatabaseLocation a = LocateDatabase(first);
     const DatabaseLocation b = LocateDatabase(second);
     if (a.local != b.local) return false;
     if (!a.local) return a.host == b.host && fs::path(a.path).lexically_normal() == fs::path(b.path).lexically_normal();
-
-    struct stat sa {}, sb {};
-    if (stat(a.path.c_str(), &sa) == 0 && stat(b.path.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    std::error_code ea, eb;
-    const fs::path ca = fs::weakly_canonical(a.path, ea);
-    const fs::path cb = fs::weakly_canonical(b.path, eb);
-    if (ea || eb) return fs::path(a.path).lexically_normal() == fs::path(b.path).lexically_normal();
-    return ca == cb;
+    return SameLocalFile(a.path, b.path);
 }
 
 }  // namespace dravik::engine

@@ -8,7 +8,8 @@ namespace dravik::engine {
 
 struct DatabaseLocation {
     // True when the name reaches a file of this machine: a plain path, or an
-    // absolute path behind "localhost:" or "127.0.0.1:" (optionally "/port").
+    // absolute path behind a server name of this machine ("localhost:",
+    // "127.1:", "127.0.0.1/3050:", its own host name).
     bool local = false;
     // The server part of a name that is not local, lower case; empty when local.
     std::string host;
@@ -26,5 +27,9 @@ DatabaseLocation LocateDatabase(const std::string& name);
 // same path once links, "." and ".." are resolved; for two remote names the
 // same server and the same normalised path.
 bool SameDatabaseFile(const std::string& first, const std::string& second);
+
+// True when two local paths are one file: the same device and inode when
+// both exist, else the same path once links, "." and ".." are resolved.
+bool SameLocalFile(const std::string& first, const std::string& second);
 
 }  // namespace dravik::engine

@@ -49,6 +49,9 @@ struct JobReport {
     // it did not (empty when it was not asked for or the job ended before).
     std::optional<verify::Comparison> verification;
     std::string verificationError;
+    // Rows the destination holds of the tables that refused rows (each
+    // table's red line says its own two counts).
+    std::int64_t rowsBesideRefusals = 0;
 };
 
 }  // namespace dravik::engine

@@ -54,6 +54,13 @@ JobReport TCloneJob::RunJob() {
     // Not guarded: an unreachable source ends the job with its error.
     ReconnectSource("NONE");
     LogOk("", "");  // the run log's initial text, which is empty: an empty line
+    // A name no connection takes would fail only after the destination was
+    // made: refused before anything is touched.
+    if (const std::string wrong = CheckCodePageNames(); !wrong.empty()) {
+        LogError("Code page", wrong);
+        ui_.SetNavigationEnabled(true);
+        return Ended(JobOutcome::DestinationFailed);
+    }
     if (!CreateDestination()) {
         // A stop asked for in time left the destination untouched.
         if (stopRequested_ && !failed_) return Ended(JobOutcome::Stopped);
@@ -99,6 +106,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
     report_.tables = Frame_select_data.TableResults();
+    report_.rowsBesideRefusals = Frame_select_data.RowsBesideRefusals();
     if (!copied) return Interrupted();
 
     ReconnectSource("NONE");
@@ -124,7 +132,9 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
     fastWrites.Restore();
-    if (settings.verify) VerifyClone(*this);
+    // A stop during the verification ends the job as stopped: the clone is
+    // whole, but unverified.
+    if (settings.verify && !VerifyClone(*this)) return Ended(JobOutcome::Stopped);
     stopRequested_ = true;  // closing the window no longer asks
     ui_.JobFinished();
 

@@ -184,7 +184,8 @@ TEST_F(CliRunTest, DestinationEqualToTheSourceIsRefusedAndTheSourceKept) {
         EXPECT_NE(run.err.find("message: The source and the destination databases\ncan NOT be the same"),
                   std::string::npos)
             << run.err;
-        EXPECT_TRUE(HasLineStarting(run.out, "Fatal error: DB ")) << run.out;
+        EXPECT_TRUE(HasLine(run.out, "DB " + target + ": is the source database: nothing was dropped or created"))
+            << run.out;
         EXPECT_EQ(Count(src, "ITEM"), "25") << "the source must survive " << target;
     }
 }

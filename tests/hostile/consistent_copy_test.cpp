@@ -515,15 +515,16 @@ TEST_F(ConsistentCopy, ControlCharactersAndQuotesAreKeptExactlyAndShownEscaped) 
     EXPECT_TRUE(HasLine(listed.out, "\tA\\nDatabase copy: complete")) << listed.out;
     EXPECT_FALSE(HasLine(listed.out, "Database copy: complete")) << listed.out;
 
-    // A destination user whose password holds a quote, given on the command
-    // line, in a file and in the environment.
+    // A destination user whose password holds a quote and blanks at both
+    // ends, given on the command line, in a file (whose line ends in CR LF)
+    // and in the environment: taken exactly.
     if (!ServerRunning()) GTEST_SKIP() << "no Firebird server on 127.0.0.1:3050";
     MakeSource();
-    const std::string user = "DRAVIK_QUOTE_" + std::to_string(getpid()), password = "it's \"quoted\"";
+    const std::string user = "DRAVIK_QUOTE_" + std::to_string(getpid()), password = " it's \"quoted\" ";
     ServerUser quoter(Remote(src), user, password);
     Isql(Remote(src), "grant create database to user " + user + ";\ncommit;\n");
     const std::string file = dir.File("password.txt");
-    std::ofstream(file) << password << "\nnot this line\n";
+    std::ofstream(file) << password << "\r\nnot this line\n";
     const std::string remote = Remote(dir.File("quoted.fdb"));
     for (const std::string how : {"--dst-password", "--dst-password-file", "DRAVIK_DST_PASSWORD"}) {
         std::vector<std::string> args{"--dst-user", user};

@@ -1,12 +1,17 @@
 // dravik-clone interrupted in the middle of a table's rows: Ctrl-C (once,
-// and twice), and SIGKILL. Each time the source stays exactly as it was and
-// sound, and a second run with "replace" finishes with every row.
+// and twice), and SIGKILL; SIGTERM where no row is copied: during the
+// verification and while a password file is awaited. Each time the source
+// stays exactly as it was and sound, and a second run with "replace"
+// finishes with every row.
 #include "hostile/hostile_fixture.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <regex>
+#include <thread>
 
 namespace dravik::test {
 namespace {
@@ -127,6 +132,33 @@ TEST_F(Interruption, SecondCtrlCEndsTheProgramAtOnce) {
     EXPECT_EQ(ValidationReport(src), "");
     ExpectUnchanged(name, src, before);
     SecondRunFinishes(name);
+}
+
+TEST_F(Interruption, SigtermDuringTheVerificationOrAPasswordWaitEndsWith130) {
+    const std::string name = "SIGTERM during the verification";
+    RunningClone clone({src, dst});
+    std::string line;
+    while (clone.ReadLine(line) && line != "Verification: the destination compared with the source") {
+    }
+    ASSERT_EQ(line, "Verification: the destination compared with the source") << "no verification in the run log";
+    clone.Signal(SIGTERM);
+    const Outcome run = clone.Finish();
+    ExpectReport(name, run, 130);
+    EXPECT_EQ(run.signal, 0) << "the first SIGTERM must end the job, not the process";
+    EXPECT_TRUE(HasLine(run.out, "Verification: stopped")) << run.out;
+    EXPECT_FALSE(HasLine(run.out, "Database copy: complete")) << run.out;
+    ExpectUnchanged(name, src, before);
+    std::remove(dst.c_str());
+
+    // A password file that is a FIFO nobody writes to.
+    const std::string fifo = dir.File("password.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    RunningClone waiting({"--password-file", fifo, src, dst});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    waiting.Signal(SIGTERM);
+    const Outcome waited = waiting.Finish(10);
+    ExpectReport("SIGTERM while a password file is awaited", waited, 130);
+    EXPECT_FALSE(FileExists(dst));
 }
 
 TEST_F(Interruption, SigkillInTheDataPassLeavesTheSourceSoundAndASecondRunReplaces) {

@@ -212,5 +212,42 @@ TEST_F(DuplicateRows, AnInactiveUniqueIndexStaysInactiveAndItsDuplicatesLand) {
     }
 }
 
+// Through the command line: stderr's counts are the sums of the tables' red
+// lines and what the destination holds, and the red line gives the whole
+// refusal. Row 600's five letters take ten bytes in UTF-8, which the
+// destination's attachment reads as ten WIN1251 letters: too long for V.
+class CommandLineRefusals : public HostileTest {};
+
+TEST_F(CommandLineRefusals, CountsOnStderrAreTheLogsAndTheDestinations) {
+    CreateDatabase(src, "UTF8");
+    Isql(src, "create table R (ID integer, V varchar(5));\n"
+              "set term ^;\n"
+              "execute block as declare i integer = 1; begin\n"
+              "  while (i <= 1000) do begin insert into R values (:i, iif(:i = 600, 'абвгд', 'ok')); i = i + 1; end\n"
+              "end^\n"
+              "set term ;^\ncommit;\n",
+         false, "UTF8");
+    const Snapshot before = TakeSnapshot(src);
+    for (const bool stop : {false, true}) {
+        std::vector<std::string> args = {"-c", "UTF8", "--dst-charset", "WIN1251", src, dst};
+        if (stop) args.insert(args.begin(), "--stop-on-error");
+        const std::string name = std::string("a refused row on the command line") + (stop ? ", --stop-on-error" : "");
+        const Outcome run = RunCloneWithin(args);
+        ExpectReport(name, run, 1);
+        const long held = stop ? 500 : 999;
+        EXPECT_TRUE(HasLine(run.out, "COPY DATA R: 1 row refused, " + std::to_string(held) +
+                                         " copied; the first refusal: Dynamic SQL Error; SQL error code = -303; "
+                                         "arithmetic exception, numeric overflow, or string truncation; string right "
+                                         "truncation; expected length 5, actual 10"))
+            << run.out;
+        EXPECT_NE(run.err.find("dravik-clone: 1 row refused; the tables that refused rows hold " +
+                               std::to_string(held) + " rows"),
+                  std::string::npos)
+            << run.err;
+        ExpectRows(name, dst, "R", held);
+        ExpectUnchanged(name, src, before);
+    }
+}
+
 }  // namespace
 }  // namespace dravik::test
