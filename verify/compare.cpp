@@ -166,10 +166,11 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
     comparison.kinds = CompareItems(ByKind(catalogueA.items), ByKind(catalogueB.items));
     if (!options.rows) return comparison;
     const std::vector<std::string> tables = TablesToCompare(catalogueA.tables, catalogueB.tables, options);
+    comparison.key = DigestKey::Fresh();
     auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
-        for (const std::string& table : tables) digests.push_back(DigestTable(side, table));
+        for (const std::string& table : tables) digests.push_back(DigestTable(side, table, comparison.key));
         return digests;
     });
     for (size_t i = 0; i < tables.size(); ++i) comparison.tables.push_back({tables[i], digestsA[i], digestsB[i]});

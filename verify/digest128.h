@@ -1,7 +1,13 @@
-// A streaming 128-bit hash (MurmurHash3 x64 128, fed piece by piece): the
-// same bytes give the same digest however they are split into pieces.
+// A keyed 128-bit digest: BLAKE2b (libsodium's crypto_generichash) under a
+// 256-bit key, fed piece by piece: the same bytes give the same digest
+// however they are split into pieces. Without the key nobody can choose
+// bytes whose digests collide or add up to a chosen sum, so a comparison that
+// draws its key fresh cannot be steered by the data it reads.
 #pragma once
 
+#include <sodium.h>
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -11,10 +17,23 @@ struct Hash128 {
     std::uint64_t low = 0;
     std::uint64_t high = 0;
     bool operator==(const Hash128&) const = default;
+    // Addition modulo 2^128: a sum of digests does not depend on their order.
+    Hash128& operator+=(const Hash128& other) {
+        low += other.low;
+        high += other.high + (low < other.low ? 1 : 0);
+        return *this;
+    }
+};
+
+struct DigestKey {
+    std::array<unsigned char, crypto_generichash_KEYBYTES> bytes{};
+    // A key drawn from the system's random source.
+    static DigestKey Fresh();
 };
 
 class Digest128 {
 public:
+    explicit Digest128(const DigestKey& key);
     void Update(const void* data, std::size_t size);
     // The bytes of a plain value (integers, hashes) as the machine holds them.
     template <typename T>
@@ -25,13 +44,7 @@ public:
     Hash128 Finish() const;
 
 private:
-    void Block(const unsigned char* bytes);
-
-    std::uint64_t h1_ = 0;
-    std::uint64_t h2_ = 0;
-    std::uint64_t total_ = 0;
-    unsigned char tail_[16] = {};
-    std::size_t tailSize_ = 0;
+    crypto_generichash_state state_;
 };
 
 }  // namespace dravik::verify
