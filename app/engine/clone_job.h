@@ -27,6 +27,7 @@
 namespace dravik::engine {
 
 using db::DbConnection;
+class ObjectOwners;
 
 class TCloneJob : public frames::FrameHost {
 public:
@@ -85,7 +86,10 @@ public:
     // how it ended. An error of the unguarded source or destination
     // reconnections leaves it.
     JobReport RunJob();
-    void CopyRoles(DbConnection& source, DbConnection& destination);
+    // Each role in its owner's name where owners are given (see object_owners.h).
+    void CopyRoles(DbConnection& source, DbConnection& destination, ObjectOwners* owners = nullptr);
+    // The database's mappings (CREATE MAPPING), copied with the roles.
+    void CopyMappings(DbConnection& source, DbConnection& destination);
     void CopyPrivileges(DbConnection& source, DbConnection& destination);
 
     // ---- logs and steps
@@ -131,7 +135,7 @@ private:
     // comments that go with them; then runs one phase of that plan in
     // dependency order (false when a stop was requested).
     void PlanSchema();
-    bool RunPlan(schema::Phase phase);
+    bool RunPlan(schema::Phase phase, ObjectOwners* owners = nullptr);
 
     // One pass over the frames in job order, each preceded by the step code
     // it names for the pass (empty: none); false when a stop was requested
