@@ -35,7 +35,9 @@ constexpr const char* kOwnedObjects =
 
 struct OwnedKind {
     std::string (*key)(const std::string&);
-    const char* rights;  // granted to the owner on the object, e.g. "EXECUTE ON PROCEDURE"
+    // Granted to the owner on the object, e.g. "EXECUTE ON PROCEDURE"; null
+    // for domains and collations, whose usage no GRANT gives.
+    const char* rights;
 };
 
 const std::map<std::string, OwnedKind>& OwnedKinds() {
@@ -44,10 +46,10 @@ const std::map<std::string, OwnedKind>& OwnedKinds() {
         {"PRC", {schema::key::Procedure, "EXECUTE ON PROCEDURE"}},
         {"FUN", {schema::key::Function, "EXECUTE ON FUNCTION"}},
         {"PKG", {schema::key::Package, "EXECUTE ON PACKAGE"}},
-        {"DOM", {schema::key::Domain, "USAGE ON DOMAIN"}},
+        {"DOM", {schema::key::Domain, nullptr}},
         {"GEN", {schema::key::Generator, "USAGE ON SEQUENCE"}},
         {"EXC", {schema::key::Exception, "USAGE ON EXCEPTION"}},
-        {"COL", {schema::key::Collation, "USAGE ON COLLATION"}},
+        {"COL", {schema::key::Collation, nullptr}},
     };
     return kinds;
 }
@@ -108,8 +110,10 @@ ObjectOwners::ObjectOwners(frames::FrameHost& log, db::DbConnection& source, db:
         if (owner.empty() || owner == cloningUser_) continue;
         const OwnedKind& kind = OwnedKinds().at(frames::TrimRight(query->Fields(0).AsString()));
         const std::string name = frames::TrimRight(query->Fields(1).AsString());
-        owned_[kind.key(name)] = {owner, std::string("GRANT ") + kind.rights + " " + QuoteIdentifier(name) +
-                                             " TO USER " + QuoteIdentifier(owner) + " WITH GRANT OPTION"};
+        owned_[kind.key(name)] = {owner, kind.rights ? std::string("GRANT ") + kind.rights + " " +
+                                                           QuoteIdentifier(name) + " TO USER " +
+                                                           QuoteIdentifier(owner) + " WITH GRANT OPTION"
+                                                     : std::string()};
     }
     query->Close();
 }
@@ -131,8 +135,7 @@ void ObjectOwners::RunAs(const std::string& owner, const std::function<void()>& 
     if (owner.empty() || owner == cloningUser_) return run();
     db::DbConnection* attachment = AttachmentOf(owner);
     if (!attachment) {
-        std::vector<std::string>& due = createdForOwner_[owner];
-        if (!grant.empty()) due.push_back(grant);
+        createdForOwner_[owner].push_back(grant);
         return run();
     }
     ActingAs acting(destination_, *attachment);
@@ -154,7 +157,7 @@ db::DbConnection* ObjectOwners::AttachmentOf(const std::string& owner) {
             if (name != "USER_NAME" && name != "PASSWORD" && name != "SQL_ROLE_NAME" && name != "NO_DB_TRIGGERS")
                 attachment->Params().push_back(line);
         }
-        attachment->Params().push_back("USER_NAME=" + owner);
+        attachment->Params().push_back("USER_NAME=" + QuoteIdentifier(owner));
         attachment->Params().push_back("SQL_ROLE_NAME=RDB$ADMIN");
         attachment->SetSQLDialect(destination_.SQLDialect());
         attachment->Connect();
@@ -187,6 +190,7 @@ void ObjectOwners::TakeRolesBack() {
 void ObjectOwners::GrantToOwners() {
     for (const auto& [owner, grants] : createdForOwner_) {
         for (const std::string& grant : grants) {
+            if (grant.empty()) continue;
             try {
                 frames::ExecStatement(destination_, grant);
             } catch (const std::exception& e) {
@@ -195,7 +199,8 @@ void ObjectOwners::GrantToOwners() {
         }
         log_.LogNote("OWNER " + owner, "the destination cannot act in this user's name without his password: " +
                                            std::to_string(grants.size()) + " of his objects belong to " +
-                                           cloningUser_ + ", who gave him every right on them with grant option");
+                                           cloningUser_ + ", who gave him every right on them that a GRANT gives, "
+                                                          "with grant option");
     }
     createdForOwner_.clear();
 }

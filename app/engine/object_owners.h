@@ -45,7 +45,7 @@ public:
 private:
     struct Owned {
         std::string owner;
-        std::string grant;  // the statement giving the owner every right on the object
+        std::string grant;  // the statement giving the owner every right on the object; empty: none can
     };
     // The attachment in that owner's name, or null when the destination refuses it.
     db::DbConnection* AttachmentOf(const std::string& owner);
@@ -59,7 +59,8 @@ private:
     std::map<std::string, Owned> owned_;  // by plan node key: the objects of another user than the cloning one
     std::map<std::string, std::unique_ptr<db::DbConnection>> attachments_;  // by owner; null: refused
     std::vector<std::string> roleGiven_;  // the owners given RDB$ADMIN, to take it back
-    std::map<std::string, std::vector<std::string>> createdForOwner_;  // owner: grants due, objects made by the job's user
+    // By owner, one grant (maybe empty) per object the job's user made for him.
+    std::map<std::string, std::vector<std::string>> createdForOwner_;
 };
 
 }  // namespace dravik::engine

@@ -63,8 +63,8 @@ TEST_F(Owners, AnOwnersTableStaysHisAndTheMappingsComeWithTheRoles) {
     EXPECT_EQ(Scalar(dst, "select count(*) from RDB$USER_PRIVILEGES where RDB$RELATION_NAME = 'RDB$ADMIN' "
                           "and RDB$USER = 'BOB'"),
               "0");
-    EXPECT_EQ(Column(dst, "select trim(RDB$MAP_NAME) || ' ' || trim(RDB$MAP_FROM_TYPE) || ' ' || trim(RDB$MAP_FROM) || ' ' "
-                          "|| RDB$MAP_TO from RDB$AUTH_MAPPING order by 1"),
+    EXPECT_EQ(Column(dst, "select trim(RDB$MAP_NAME) || ' ' || trim(RDB$MAP_FROM_TYPE) || ' ' || "
+                          "trim(RDB$MAP_FROM) || ' ' || RDB$MAP_TO from RDB$AUTH_MAPPING order by 1"),
               (std::vector<std::string>{"ADMINS PREDEFINED_GROUP DOMAIN_ANY_RID_ADMINS RDB$ADMIN",
                                         "BOB_AS_CLERK USER BOB CLERK"}));
     EXPECT_TRUE(HasLine(run.out, "mapping: 2 equal")) << run.out;
