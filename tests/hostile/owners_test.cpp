@@ -1,7 +1,8 @@
 // Objects of another user than the one cloning, and the database's mappings.
 // A table BOB made (allowed to by GRANT CREATE TABLE) is BOB's in the clone,
 // and BOB reads it there without any grant copied; the role that let the
-// job act in his name is not left to him; the mappings come with the roles.
+// job act in his name is not left to him; the mappings come with the roles;
+// with the privileges copied too, BOB's own rights on it are no difference.
 // --compare reports a changed owner and a lost mapping. A server, which
 // wants BOB's password, gets the table made by the cloning user, BOB every
 // right on it with grant option, a note line saying so, and the owner
@@ -68,6 +69,9 @@ TEST_F(Owners, AnOwnersTableStaysHisAndTheMappingsComeWithTheRoles) {
               (std::vector<std::string>{"ADMINS PREDEFINED_GROUP DOMAIN_ANY_RID_ADMINS RDB$ADMIN",
                                         "BOB_AS_CLERK USER BOB CLERK"}));
     EXPECT_TRUE(HasLine(run.out, "mapping: 2 equal")) << run.out;
+    // With the privileges copied too, the owner's own rights are no difference.
+    const Outcome granted = RunCloneWithin({"--grants", src, dir.File("granted.fdb")});
+    ExpectReport("an owner's table cloned with the privileges", granted, 0);
     ExpectUnchanged("an owner's table and two mappings", src, before);
 
     // The same table made by another user, and a mapping lost.
