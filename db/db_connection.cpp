@@ -213,6 +213,18 @@ void DbConnection::DropKeptQueries() {
     }
 }
 
+void DbConnection::SwapAttachment(DbConnection& other) {
+    if (transaction_.InTransaction() || other.transaction_.InTransaction())
+        throw DbClientError::Format(DbClientError::kTransactionActive);
+    DropKeptQueries();
+    other.DropKeptQueries();
+    std::swap(databaseName_, other.databaseName_);
+    std::swap(params_, other.params_);
+    std::swap(sqlDialect_, other.sqlDialect_);
+    std::swap(databaseDialect_, other.databaseDialect_);
+    std::swap(handle_, other.handle_);
+}
+
 void DbConnection::Disconnect() {
     if (!Connected()) return;
     DropKeptQueries();

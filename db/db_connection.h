@@ -118,6 +118,12 @@ public:
 
     isc_db_handle* Handle() { return &handle_; }
 
+    // Exchanges what the two connections are attached to (handle, name,
+    // attach lines, dialects), so that code holding one of them works through
+    // the other's attachment. Neither may have an active transaction; the
+    // kept queries of both are dropped.
+    void SwapAttachment(DbConnection& other);
+
     // The query of that text kept prepared while the connection stays
     // attached (see KeptQuery); null until the first one is made.
     std::unique_ptr<DbQuery>& KeptQuerySlot(const std::string& text);

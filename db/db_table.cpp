@@ -40,21 +40,34 @@ std::string QuoteName(const std::string& name, int dialect) {
 
 std::string DbTable::QuotedName() const { return QuoteName(tableName_, Connection().SQLDialect()); }
 
-void DbTable::Open() {
+void DbTable::Open() { OpenColumns(false); }
+
+void DbTable::OpenColumns(bool storedOnly) {
     if (IsOpen()) return;
     const std::string q = QuotedName();
-    OpenText("select " + q + ".* from " + q);
-    try {
-        LearnColumns();
-    } catch (...) {
-        Close();
-        throw;
+    std::vector<CatalogueColumn> columns = ReadColumns();
+    // A computed column is evaluated for every row fetched: one that fails on
+    // a row would end a reading that never needed its value.
+    std::string select = q + ".*";
+    if (storedOnly && std::any_of(columns.begin(), columns.end(), [](const auto& c) { return c.computed; })) {
+        std::erase_if(columns, [](const CatalogueColumn& c) { return c.computed; });
+        select.clear();
+        for (const CatalogueColumn& c : columns)
+            select += (select.empty() ? "" : ", ") + q + "." + QuoteName(c.name, Connection().SQLDialect());
+    }
+    OpenText("select " + select + " from " + q);
+    for (int i = 0; i < FieldCount() && i < static_cast<int>(columns.size()); ++i) {
+        const CatalogueColumn& column = columns[static_cast<size_t>(i)];
+        DbField& f = Fields(i);
+        f.computed = column.computed;
+        f.hasDefault = column.hasDefault;
+        f.domainNotNull = column.domainNotNull;
     }
     pending_.assign(static_cast<size_t>(FieldCount()), DbValue{});
 }
 
 void DbTable::OpenPacked(std::int64_t leastRows) {
-    Open();
+    OpenColumns(true);
     if (leastRows > 0 && !HoldsAtLeast(Connection(), QuotedName(), leastRows)) return;
     const int dialect = Connection().SQLDialect();
     int blobs = 0;
@@ -83,7 +96,7 @@ void DbTable::OpenPacked(std::int64_t leastRows) {
     }
 }
 
-void DbTable::LearnColumns() {
+std::vector<DbTable::CatalogueColumn> DbTable::ReadColumns() {
     // The name as the catalogue stores it: exact in dialect 3, upper case in dialect 1.
     std::string stored = QuotedName();
     if (stored.size() >= 2 && stored.front() == '"') {
@@ -103,13 +116,11 @@ void DbTable::LearnColumns() {
                         "from RDB$RELATION_FIELDS rf join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
                         "where rf.RDB$RELATION_NAME = ? order by rf.RDB$FIELD_POSITION",
                         {stored});
-    int column = 0;
-    for (catalogue->Open(); !catalogue->Eof() && column < FieldCount(); catalogue->Next()) {
-        DbField& f = Fields(column++);
-        f.computed = catalogue->Fields(1).AsInteger() != 0;
-        f.hasDefault = catalogue->Fields(2).AsInteger() != 0;
-        f.domainNotNull = catalogue->Fields(3).AsInteger() == 1;
-    }
+    std::vector<CatalogueColumn> columns;
+    for (catalogue->Open(); !catalogue->Eof(); catalogue->Next())
+        columns.push_back({catalogue->Fields(0).AsString(), catalogue->Fields(1).AsInteger() != 0,
+                           catalogue->Fields(2).AsInteger() != 0, catalogue->Fields(3).AsInteger() == 1});
+    return columns;
 }
 
 void DbTable::OnClose() {

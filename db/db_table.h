@@ -17,9 +17,9 @@ public:
 
     // Learns the columns in declared order and opens a cursor on every row.
     void Open();
-    // Open, for reading every row: the rows then come several to a fetch
-    // where the server allows (see packed_select.h), when the table holds at
-    // least leastRows (0: always).
+    // Open, for reading every row: only the stored columns (a computed one is
+    // never read), several rows to a fetch where the server allows (see
+    // packed_select.h), when the table holds at least leastRows (0: always).
     void OpenPacked(std::int64_t leastRows = kLeastPackedRows);
 
     // Starts a pending row in which every column is NULL.
@@ -70,7 +70,15 @@ private:
         std::vector<ISC_SCHAR*> ownData;  // each parameter's own buffer
     };
 
-    void LearnColumns();
+    struct CatalogueColumn {
+        std::string name;
+        bool computed;
+        bool hasDefault;
+        bool domainNotNull;
+    };
+    // The table's columns in declared order, as the catalogue describes them.
+    std::vector<CatalogueColumn> ReadColumns();
+    void OpenColumns(bool storedOnly);
     void PrepareInsert();
     void CheckRequired(const std::vector<DbValue>& row) const;
     void Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, const DbValue& value);

@@ -36,7 +36,7 @@ Columns MatchColumns(db::DbConnection& source, db::DbConnection& destination, co
             columns.why = "column " + field.FieldName() + " is missing in the destination";
             break;
         }
-        if (match->computed) continue;
+        if (match->computed || field.computed) continue;  // neither read nor written
         if (field.SqlType() == SQL_ARRAY || match->SqlType() == SQL_ARRAY) {
             columns.why = "column " + field.FieldName() + " is an array";
             break;

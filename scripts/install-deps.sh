@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest
   firebird-dev libfbclient2
+  libsodium-dev
   firebird3.0-server-core firebird3.0-utils firebird3.0-server
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth time bc

@@ -23,6 +23,7 @@ void ReadDatabaseItems(db::DbConnection& connection, CatalogueItems& items) {
                        " AS \"character set\", co.RDB$BASE_COLLATION_NAME AS \"base collation\", "
                        "co.RDB$COLLATION_ATTRIBUTES AS \"attributes\", "
                        "co.RDB$SPECIFIC_ATTRIBUTES AS \"specific attributes\", co.RDB$FUNCTION_NAME AS \"function\", "
+                       "IIF(COALESCE(co.RDB$SYSTEM_FLAG, 0) = 0, co.RDB$OWNER_NAME, NULL) AS \"owner\", "
                        "co.RDB$DESCRIPTION AS \"description\" FROM RDB$COLLATIONS co "
                        "WHERE COALESCE(co.RDB$SYSTEM_FLAG, 0) = 0 OR co.RDB$DESCRIPTION IS NOT NULL");
 }

@@ -14,7 +14,8 @@ void ReadDomainItems(db::DbConnection& connection, CatalogueItems& items) {
                    CollationNameSql("f.RDB$COLLATION_ID", "f.RDB$CHARACTER_SET_ID") +
                    " AS \"collation\", COALESCE(f.RDB$NULL_FLAG, 0) AS \"not null\", "
                    "f.RDB$DEFAULT_SOURCE AS \"default\", f.RDB$VALIDATION_SOURCE AS \"check\", "
-                   "f.RDB$COMPUTED_SOURCE AS \"computed\", f.RDB$DESCRIPTION AS \"description\" "
+                   "f.RDB$COMPUTED_SOURCE AS \"computed\", f.RDB$OWNER_NAME AS \"owner\", "
+                   "f.RDB$DESCRIPTION AS \"description\" "
                    "FROM RDB$FIELDS f WHERE COALESCE(f.RDB$SYSTEM_FLAG, 0) = 0",
                [&](db::DbQuery& row) {
                    const std::string name = FieldName(row, "FT_NAME");

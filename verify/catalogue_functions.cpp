@@ -33,7 +33,7 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
                "fn.RDB$RETURN_ARGUMENT AS \"return argument\", "
                "COALESCE(fn.RDB$DETERMINISTIC_FLAG, 0) AS \"deterministic\", "
                "COALESCE(fn.RDB$PRIVATE_FLAG, 0) AS \"private\", fn.RDB$LEGACY_FLAG AS \"legacy\", "
-               "fn.RDB$DESCRIPTION AS \"description\" FROM RDB$FUNCTIONS fn WHERE COALESCE(fn.RDB$SYSTEM_FLAG, 0) = 0",
+               "fn.RDB$OWNER_NAME AS \"owner\", fn.RDB$DESCRIPTION AS \"description\" FROM RDB$FUNCTIONS fn WHERE COALESCE(fn.RDB$SYSTEM_FLAG, 0) = 0",
                [&](db::DbQuery& row) {
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);

@@ -10,7 +10,8 @@ void ReadProcedureItems(db::DbConnection& connection, CatalogueItems& items) {
                "SELECT p.RDB$PACKAGE_NAME AS PKG, p.RDB$PROCEDURE_NAME AS NAME, "
                "p.RDB$PROCEDURE_TYPE AS \"type\", p.RDB$PROCEDURE_SOURCE AS \"source\", "
                "p.RDB$ENGINE_NAME AS \"engine\", p.RDB$ENTRYPOINT AS \"entry point\", "
-               "COALESCE(p.RDB$PRIVATE_FLAG, 0) AS \"private\", p.RDB$DESCRIPTION AS \"description\" "
+               "COALESCE(p.RDB$PRIVATE_FLAG, 0) AS \"private\", p.RDB$OWNER_NAME AS \"owner\", "
+               "p.RDB$DESCRIPTION AS \"description\" "
                "FROM RDB$PROCEDURES p WHERE COALESCE(p.RDB$SYSTEM_FLAG, 0) = 0",
                [&](db::DbQuery& row) {
                    ItemDefinition definition;

@@ -28,7 +28,7 @@ void ReadTriggerItems(db::DbConnection& connection, CatalogueItems& items);
 void ReadProcedureItems(db::DbConnection& connection, CatalogueItems& items);
 // function, function argument
 void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items);
-// package, generator, exception, role
+// package, generator, exception, mapping, role
 void ReadNamedObjectItems(db::DbConnection& connection, CatalogueItems& items);
 // privilege
 void ReadPrivilegeItems(db::DbConnection& connection, CatalogueItems& items);

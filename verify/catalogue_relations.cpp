@@ -26,7 +26,8 @@ void ReadRelationItems(db::DbConnection& connection, CatalogueItems& items) {
     ForEachRow(connection,
                "SELECT r.RDB$RELATION_NAME AS NAME, COALESCE(r.RDB$RELATION_TYPE, IIF(r.RDB$VIEW_BLR IS NOT NULL, 1, "
                "IIF(r.RDB$EXTERNAL_FILE IS NOT NULL, 2, 0))) AS RTYPE, r.RDB$VIEW_SOURCE AS \"view source\", "
-               "r.RDB$EXTERNAL_FILE AS \"external file\", r.RDB$DESCRIPTION AS \"description\" "
+               "r.RDB$EXTERNAL_FILE AS \"external file\", r.RDB$OWNER_NAME AS \"owner\", "
+               "r.RDB$DESCRIPTION AS \"description\" "
                "FROM RDB$RELATIONS r WHERE COALESCE(r.RDB$SYSTEM_FLAG, 0) = 0",
                [&](db::DbQuery& row) {
                    const int type = row.FieldByName("RTYPE").AsInteger();

@@ -176,12 +176,13 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         if (std::this_thread::get_id() == caller && options.stopRequested && options.stopRequested()) stopped = true;
         if (stopped) throw ComparisonStopped();
     };
+    comparison.key = DigestKey::Fresh();
     auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
         for (const std::string& table : tables) {
             checkStop();
-            digests.push_back(DigestTable(side, table));
+            digests.push_back(DigestTable(side, table, comparison.key));
         }
         return digests;
     });

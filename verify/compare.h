@@ -60,6 +60,7 @@ struct TableRowsComparison {
 struct Comparison {
     std::vector<KindComparison> kinds;         // every kind either database has, by name
     std::vector<TableRowsComparison> tables;   // every table compared, by name
+    DigestKey key;                             // the rows' digest key, drawn fresh for this comparison
     bool Equal() const;
 };
 

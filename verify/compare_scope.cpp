@@ -43,7 +43,7 @@ public:
             else if (item.kind == "generator") in = Has(scope.generators, id);
             else if (item.kind == "exception") in = Has(scope.exceptions, id);
             else if (item.kind == "package") in = Has(scope.packages, id);
-            else if (item.kind == "role") in = scope.roles;
+            else if (item.kind == "role" || item.kind == "mapping") in = scope.roles;
             else if (item.kind == "procedure") in = RoutineIn(item.identity, scope.procedures, scope);
             else if (item.kind == "function") in = RoutineIn(item.identity, scope.functions, scope);
             else if (item.kind == "trigger") {
@@ -105,7 +105,7 @@ std::vector<CatalogueItem> ItemsInScope(const std::vector<CatalogueItem>& items,
         scope.picked ? std::optional<PickedObjects>(PickedObjects(items, scope)) : std::nullopt;
     std::vector<CatalogueItem> kept;
     for (const CatalogueItem& item : items) {
-        if (item.kind == "role" && !scope.roles) continue;
+        if ((item.kind == "role" || item.kind == "mapping") && !scope.roles) continue;
         if (item.kind == "privilege" && !scope.privileges) continue;
         if (picked && (item.kind == "collation" || item.kind == "character set")) continue;
         if (picked && item.kind != "database" && !picked->PartIn(item)) continue;

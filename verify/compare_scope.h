@@ -20,7 +20,7 @@ struct CompareScope {
     bool picked = false;
     std::set<std::string> relations;  // tables and views
     std::set<std::string> domains, generators, exceptions, procedures, functions, packages, databaseTriggers;
-    bool roles = true;
+    bool roles = true;  // and the mappings, which a copy takes with them
     bool privileges = true;  // privileges on (and of) objects in the scope
     // The database's default character set (not when the copy was asked for another).
     bool defaultCharacterSet = true;

@@ -2,14 +2,17 @@
 // values, read as a stream (one fetch of up to 32 rows in memory at a time,
 // blobs piece by piece).
 //
-// Each row's stored columns (computed ones are recomputed by any copy and
-// left out), taken in the order of their names, are digested by their exact
+// Each row's stored columns (computed ones are left out: no copy stores
+// them, gbak's included, and a value that fails to compute must not stop the
+// comparison), taken in the order of their names, are digested by their exact
 // value: integers and scaled numbers by their stored integer and scale,
 // floating point by its bit pattern, dates and times by the server's
 // encoding, texts by their bytes (CHAR with its trailing blanks), booleans,
 // blobs by their whole content, arrays by every element; NULL differs from
-// every value, the empty text included. The table's digest is the sum of
-// its rows' digests, with the count and the column names: it does not depend
+// every value, the empty text included. A row's bytes are digested once, by
+// a keyed digest (see digest128.h) under the comparison's own key. The
+// table's digest is the sum of its rows' digests modulo 2^128, with the count
+// and the column names: it does not depend
 // on the order in which the rows come, so no sort is needed and two
 // databases compare alike whatever keys or indices each has, duplicate
 // rows and rows that a collation holds equal included.
@@ -33,12 +36,14 @@ struct TableDigest {
     bool operator==(const TableDigest&) const = default;
 };
 
-// Digests the table of that exact name (as stored, not quoted). Reads in the
+// Digests the table of that exact name (as stored, not quoted) under that
+// key (the two sides of a comparison use the same one). Reads in the
 // connection's active transaction, or else in a read-only snapshot of its own.
 // Rows come several to a fetch, as many as fit (rowsPerFetch 0; a table of
 // fewer than db::kLeastPackedRows rows then one at a time) or at most that
 // many; the digest is the same however they come.
-TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, int rowsPerFetch = 0);
+TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
+                        int rowsPerFetch = 0);
 
 // The names of the user's tables that keep rows in the database: no views,
 // no global temporary tables, no external files.

@@ -313,7 +313,8 @@ What is copied (every object by default):
                           LIST is all, none, or names separated by commas
                           (a name not found in SOURCE is an error)
       --data LIST         tables whose rows are copied (default all)
-      --roles             copy the roles
+      --roles             copy the roles and the database's mappings
+                          (CREATE MAPPING)
       --grants            copy the granted privileges (implies --roles)
       --no-generator-values
                           leave new generators at 0 instead of the source's value
@@ -323,17 +324,21 @@ What is copied (every object by default):
                           1 to 32767 (default 500)
       --no-verify         skip the comparison of DESTINATION with SOURCE that
                           ends every finished clone (its "Verification" lines:
-                          what was copied, catalogue and rows; each
-                          difference is an error line)
+                          what was copied, catalogue with owners, and rows;
+                          each difference is an error line)
 
 Other:
       --list              print what each selection page offers (each title,
                           then its objects indented by a tab), then stop
       --compare           copy nothing: compare two existing databases,
-                          catalogue and every table's rows, and list each
-                          difference on a line of its own (the connection
-                          options apply; exit 0 equal, 1 different, 2 one of
-                          them could not be read)
+                          catalogue (owners and mappings included) and every
+                          table's rows, and list each difference on a line
+                          of its own (the connection options apply; exit 0
+                          equal, 1 different, 2 one of them could not be
+                          read). Rows are compared by keyed 128-bit digests
+                          (SipHash-2-4, BLAKE2b for blobs) under keys drawn
+                          at random for each comparison, so rows written to
+                          fool it cannot make two databases compare equal)
       --log FILE          write the whole run log (or what --list and
                           --compare print) to FILE as well, every progress
                           line included (FILE is replaced); refused when FILE
@@ -359,6 +364,12 @@ as it was. A second Ctrl-C ends it at once, as does the first while the
 arguments are read (a password file) or during --compare. A
 closed standard output (a reader such as "| head" that quit) stops the job as
 Ctrl-C does.
+
+Every object keeps its owner. A local DESTINATION is built partly in the
+owners' names (the embedded engine takes a user name without a password);
+on a server, which wants the owner's password, the objects belong to the
+cloning user and each owner gets every right on his objects with grant
+option, with a note line per owner, and the verification reports the owner.
 
 Control characters in names and messages are shown escaped (\n, \x1B ...).
 

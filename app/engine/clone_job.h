@@ -30,6 +30,7 @@
 namespace dravik::engine {
 
 using db::DbConnection;
+class ObjectOwners;
 
 class TCloneJob : public frames::FrameHost {
 public:
@@ -101,7 +102,10 @@ public:
     // how it ended. An error of the unguarded source or destination
     // reconnections leaves it.
     JobReport RunJob();
-    void CopyRoles(DbConnection& source, DbConnection& destination);
+    // Each role in its owner's name where owners are given (see object_owners.h).
+    void CopyRoles(DbConnection& source, DbConnection& destination, ObjectOwners* owners = nullptr);
+    // The database's mappings (CREATE MAPPING), copied with the roles.
+    void CopyMappings(DbConnection& source, DbConnection& destination);
     // Gives the source's privileges as GRANT statements; one whose object or
     // grantee the destination lacks waits for GrantWaitingPrivileges.
     void CopyPrivileges(DbConnection& source, DbConnection& destination);
@@ -159,7 +163,7 @@ private:
     // comments that go with them; then runs one phase of that plan in
     // dependency order (false when a stop was requested).
     void PlanSchema();
-    bool RunPlan(schema::Phase phase);
+    bool RunPlan(schema::Phase phase, ObjectOwners* owners = nullptr);
     // Gives the rows' GRANT statements in one transaction; a row whose
     // objects the destination lacks joins waitingGrants_. False when stopped
     // (the grants so far left in the open transaction) or failed.

@@ -2,6 +2,7 @@
 // (and the collations, comments and database triggers that go with them),
 // run phase by phase in dependency order.
 #include "app/engine/clone_job.h"
+#include "app/engine/object_owners.h"
 #include "frames/catalogue_comments.h"
 #include "frames/collations.h"
 #include "schema/node_keys.h"
@@ -35,7 +36,7 @@ std::vector<std::string> PhaseSteps(const std::vector<frames::TFrame_select*>& f
 
 }  // namespace
 
-bool TCloneJob::RunPlan(schema::Phase phase) {
+bool TCloneJob::RunPlan(schema::Phase phase, ObjectOwners* owners) {
     const std::vector<std::string> steps = PhaseSteps(Frames(), phase);
     size_t reached = 0;  // steps shown so far
     std::string shown;
@@ -49,7 +50,10 @@ bool TCloneJob::RunPlan(schema::Phase phase) {
     for (const schema::PlanNode* node : plan_.Ordered(phase)) {
         walkTo(node->stepCode);
         const size_t errorsBefore = report_.errors.size();
-        node->run();
+        if (owners)
+            owners->Run(*node);
+        else
+            node->run();
         ObjectResult& result = report_.objects.emplace_back();
         result.kind = schema::key::KindOf(node->key);
         result.name = schema::key::NameOf(node->key);

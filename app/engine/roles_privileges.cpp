@@ -1,5 +1,6 @@
 // Roles and user privileges, carried over at the end of the job.
 #include "app/engine/clone_job.h"
+#include "app/engine/object_owners.h"
 #include "app/engine/privilege_grants.h"
 #include "frames/declareSQL.h"
 
@@ -39,7 +40,7 @@ bool RoleExists(DbConnection& connection, const std::string& name) {
 
 }  // namespace
 
-void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
+void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination, ObjectOwners* owners) {
     auto reader = NewQuery(source, "select distinct * from RDB$ROLES");
     auto writer = NewQuery(destination, "");
     try {
@@ -53,8 +54,18 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination) {
             // refusal (a name the bare statement cannot write) is a red line.
             try {
                 writer->SetSQL("CREATE ROLE " + db::QuoteIdentifier(name) + ";");
-                writer->Open();
-                writer->Transaction().Commit();
+                const auto create = [&] {
+                    writer->Open();
+                    writer->Transaction().Commit();
+                };
+                // In its owner's name, who may grant it; the role is his.
+                const std::string owner = frames::TrimRight(reader->FieldByName("RDB$OWNER_NAME").AsString());
+                if (owners)
+                    owners->RunAs(owner, create,
+                                  "GRANT " + db::QuoteIdentifier(name) + " TO USER " + db::QuoteIdentifier(owner) +
+                                      " WITH ADMIN OPTION");
+                else
+                    create();
                 LogOk("CREATE ROLE", name);
             } catch (const std::exception& e) {
                 RollbackQuietly(writer->Transaction());

@@ -4,6 +4,7 @@
 #include "app/engine/clone_job.h"
 #include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
+#include "app/engine/object_owners.h"
 #include "db/sql_text.h"
 #include "frames/catalogue_comments.h"
 
@@ -92,7 +93,10 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // NONE for the rows too, the whole source is read at one moment.
     srcDb.DefaultTransaction().SetActive(true);
     PlanSchema();
-    if (!RunPlan(schema::Phase::BeforeData)) return Interrupted();
+    // Every object is made in its owner's name (see object_owners.h).
+    ObjectOwners owners(*this, srcDb, dstDb, !settings.dstRemote);
+    if (!RunPlan(schema::Phase::BeforeData, &owners)) return Interrupted();
+    owners.Finish();
 
     // The rows are read and written with the chosen code pages, every table
     // in the source's one read-only snapshot (kept from the catalogue reading
@@ -118,8 +122,10 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // not keep the job from closing the connections and writing its end.
     ShowStep("M_ROL");
     if (settings.createRoles) {
-        CopyRoles(srcDb, dstDb);
+        CopyRoles(srcDb, dstDb, &owners);
+        owners.Finish();
         frames::CopyRoleComments(srcDb, dstDb, *this);
+        CopyMappings(srcDb, dstDb);
     }
     if (settings.grant) CopyPrivileges(srcDb, dstDb);
     if (failed_) return Interrupted();

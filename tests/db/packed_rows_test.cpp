@@ -1,5 +1,6 @@
 // Rows read several to a fetch, with short blobs inline, give exactly what
-// the plain select gives; short blobs written inline land byte for byte.
+// the plain select gives, less the computed column, which a reading of every
+// row leaves out; short blobs written inline land byte for byte.
 #include "db/db_query.h"
 #include "db/db_table.h"
 #include "support/test_support.h"
@@ -89,6 +90,7 @@ void ReadPackedAndWriteInline(bool throughServer) {
         DbTable in(from, "T"), out(to, "T");
         in.OpenPacked(0);
         EXPECT_TRUE(in.RowsPacked());
+        ASSERT_EQ(in.FieldCount(), 5);  // K, computed, is not read
         out.Open();
         const int batch = out.BatchCapacity();
         EXPECT_GT(batch, 8);
@@ -98,7 +100,7 @@ void ReadPackedAndWriteInline(bool throughServer) {
             out.Insert();
             for (int i = 0; i < in.FieldCount(); ++i) {
                 in.Fields(i).ReadInto(row[static_cast<size_t>(i)]);
-                if (i != 5) out.Fields(i).SetValue(row[static_cast<size_t>(i)]);  // K is computed
+                out.Fields(i).SetValue(row[static_cast<size_t>(i)]);
             }
             packed.push_back(std::move(row));
             out.Queue();
@@ -107,7 +109,9 @@ void ReadPackedAndWriteInline(bool throughServer) {
             }
         }
         EXPECT_TRUE(out.FlushQueue(true).empty());
-        ExpectSameRows(expected, packed);
+        std::vector<Row> stored = expected;
+        for (Row& row : stored) row.pop_back();
+        ExpectSameRows(stored, packed);
     }
     // Closing the tables ended the transactions they started: the rows are committed.
     ExpectSameRows(expected, PlainRows(to));

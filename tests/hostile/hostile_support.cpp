@@ -252,7 +252,16 @@ Snapshot TakeSnapshot(const std::string& database) {
     for (const std::string& table : tables) {
         std::vector<std::string> rows;
         {
-            db::DbQuery q(c, "select * from " + Quoted(table));
+            // The stored columns: a computed one is no part of what the
+            // database holds, and may fail to compute on purpose.
+            std::string columns, literal;
+            for (char ch : table) literal += ch == '\'' ? std::string("''") : std::string(1, ch);
+            for (const std::string& column :
+                 Column(database, "select rf.rdb$field_name from rdb$relation_fields rf join rdb$fields f "
+                                  "on f.rdb$field_name = rf.rdb$field_source where rf.rdb$relation_name = '" +
+                                      literal + "' and f.rdb$computed_blr is null order by rf.rdb$field_position"))
+                columns += (columns.empty() ? "" : ", ") + Quoted(column);
+            db::DbQuery q(c, "select " + columns + " from " + Quoted(table));
             q.Open();
             for (; !q.Eof(); q.Next()) {
                 std::string row;

@@ -3,7 +3,8 @@
 // whose generated names all differ compares equal, and each kind of change
 // made to a copy is reported once, in words. Then the two sides read at the
 // same time: a failure on either side, in the catalogue or in the rows, is
-// the comparison's; rows come several to a fetch; and a blob longer than the
+// the comparison's; rows come several to a fetch; rows crafted against a
+// known digest key cannot steer it; and a blob longer than the
 // largest piece one read hands over is digested to its last byte, embedded
 // and through a server.
 #include "db/db_error.h"
@@ -141,7 +142,7 @@ TEST_F(CompareDatabases, AGbakCopyComparesEqualWithItsRows) {
 
     // Rows read several to a fetch digest as they do one by one.
     for (const verify::TableRowsComparison& table : comparison.tables)
-        EXPECT_EQ(verify::DigestTable(c, table.table, 1), table.a) << table.table;
+        EXPECT_EQ(verify::DigestTable(c, table.table, comparison.key, 1), table.a) << table.table;
 }
 
 TEST_F(CompareDatabases, GeneratedNamesThatDifferCompareEqual) {
@@ -282,14 +283,40 @@ TEST_F(CompareSides, EveryRowCountsHoweverManyEachFetchCarries) {
     db::DbConnection ca, cb;
     Attach(ca, a);
     Attach(cb, b);
-    const verify::TableDigest one = verify::DigestTable(ca, "MANY", 1);
+    const verify::DigestKey key = verify::DigestKey::Fresh();
+    const verify::TableDigest one = verify::DigestTable(ca, "MANY", key, 1);
     EXPECT_EQ(one.rows, 100);
-    for (int rows : {0, 7, 32}) EXPECT_EQ(verify::DigestTable(ca, "MANY", rows), one) << rows;
-    EXPECT_EQ(verify::DigestTable(cb, "MANY").rows, 99);
+    for (int rows : {0, 7, 32}) EXPECT_EQ(verify::DigestTable(ca, "MANY", key, rows), one) << rows;
+    EXPECT_EQ(verify::DigestTable(cb, "MANY", key).rows, 99);
     EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb))), "table MANY: rows 100 vs 99\n");
     Exec(b, "insert into MANY values (98, 'row 98', 'note 98')");
     EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb))),
               "table MANY: rows differ (100 each)\n");
+}
+
+// Two rows whose bytes were chosen so that a digest with a fixed key (the
+// earlier unkeyed hash, whose seed anyone can read) gives both the same
+// value: AMOUNT 100 against 999999, the 16 bytes after them cancelling the
+// difference. Under a key drawn for the comparison they differ; each
+// comparison draws its own key, and one key gives one digest however the
+// rows are fetched.
+TEST_F(CompareSides, RowsCraftedForAKnownKeyCannotSteerTheComparison) {
+    const std::string table = "create table PAY (AMOUNT integer, NOTE varchar(32) character set octets);\n";
+    const std::string paid = "7061696420696E2066756C6C";  // "paid in full"
+    Isql(a, table + "insert into PAY values (100, x'696E766F69636520323032362D303031" + paid + "');\ncommit;\n");
+    Isql(b, table + "insert into PAY values (999999, x'78CD7D881FA79A44B567FD79D6EC66A3" + paid + "');\ncommit;\n");
+    const verify::Comparison first = Compare(a, b);
+    EXPECT_EQ(Joined(verify::DescribeDifferences(first)), "table PAY: rows differ (1 each)\n");
+
+    const verify::Comparison second = Compare(a, a);
+    EXPECT_TRUE(second.Equal());
+    EXPECT_NE(first.key.pieces, second.key.pieces);
+    EXPECT_NE(first.key.streams, second.key.streams);
+    db::DbConnection ca;
+    Attach(ca, a);
+    const verify::TableDigest underFirst = verify::DigestTable(ca, "MANY", first.key);
+    EXPECT_NE(underFirst.digest, verify::DigestTable(ca, "MANY", second.key).digest);
+    EXPECT_EQ(underFirst, verify::DigestTable(ca, "MANY", first.key, 1));
 }
 
 TEST_F(CompareSides, ALongBlobIsDigestedToItsLastByte) {
