@@ -152,6 +152,12 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             s.pageSize = v;
+        } else if (name == "--connect-timeout") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseWhole(v, 1, 3600, s.connectTimeout)) {
+                error = "--connect-timeout takes a whole number of seconds from 1 to 3600, not '" + v + "'";
+                return std::nullopt;
+            }
         } else if (name == "--no-replace") {
             s.dstReplace = false;
         } else if (name == "--roles") {
@@ -276,6 +282,9 @@ Connections:
                           (default: the source database's own)
       --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default 4096;
                           the server raises a size below its minimum)
+      --connect-timeout N seconds an attach waits for a server that does not
+                          answer, 1 to 3600 (default 15); a stop signal during
+                          that wait ends the program at once
       --no-replace        fail instead of replacing an existing DESTINATION
       --allow-db-triggers when the user may not attach SOURCE with its database
                           triggers off (only SYSDBA and the owner may), attach

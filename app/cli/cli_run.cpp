@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <cstdint>
 #include <memory>
 #include <cstdlib>
 #include <exception>
@@ -56,16 +55,9 @@ int Outcome(const engine::JobReport& report, std::FILE* err) {
     case engine::JobOutcome::Finished:
         break;
     }
-    const std::int64_t refused = report.refusedRows;
-    if (report.errorLines == 0 && refused == 0) return kExitClean;
-    if (report.errorLines > 0)
-        std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", report.errorLines,
-                     report.errorLines == 1 ? "" : "s");
-    // Refused rows are counted in the progress lines, not written in red, but
-    // the clone lacks them all the same.
-    if (refused > 0)
-        std::fprintf(err, "dravik-clone: %s row%s could not be copied\n", std::to_string(refused).c_str(),
-                     refused == 1 ? "" : "s");
+    const std::vector<std::string> problems = engine::ProblemLines(report);
+    if (problems.empty()) return kExitClean;
+    for (const std::string& line : problems) std::fprintf(err, "dravik-clone: %s\n", line.c_str());
     return kExitErrors;
 }
 

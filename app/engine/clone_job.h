@@ -80,6 +80,10 @@ public:
     // business (the window clears its control before calling it).
     void WriteJobSummary(const std::string& initialSummaryText);
 
+    // The Data page offers only the tables the Tables page creates (see
+    // TFrame_select_data::FollowTables); returns the picked ones set aside now.
+    std::vector<std::string> DataFollowsTables();
+
     // ---- the job
     // Runs the whole clone with the settings and the frames' picks, and says
     // how it ended. An error of the unguarded source or destination
@@ -120,6 +124,9 @@ private:
     // Closes dstDb and gives it the destination name; false (after the
     // message box) when that name is the source's, leaving dstDb without one.
     bool NameDestination();
+    // A note when the new database's page size is not the one asked for
+    // (the server raises a size below its smallest).
+    void NotePageSize();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
     // The source as the destination's server reaches it, when that server
@@ -147,6 +154,12 @@ private:
     JobReport FillDestination(std::time_t start);
     // The outcome of a step that returned early: failed or stopped.
     JobReport Interrupted();
+    // Closes both attachments, forcibly when the server cannot be told (a
+    // lost connection), so that whatever comes next attaches afresh.
+    void CloseConnections();
+    // The run log's notes on the rows about to be copied: tables set aside
+    // because they are not created, or no table chosen at all.
+    void NoteRowsNotCopied();
     void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour,
                 const std::string& detail = {});
 
@@ -161,6 +174,14 @@ private:
     std::string sourceCodePage_;  // the code page the source is attached with
     bool sourceTriggersActive_ = false;  // attached with its database triggers on (allowed)
 };
+
+// The line that says no table's rows are copied, and how to choose them.
+extern const char* const kNoRowsChosen;
+
+// The connection test's attempt on an attachment of its own, as the job
+// attaches the source, with code page NONE; any thread may run it. Empty
+// when it passed, else the error's text.
+std::string SourceConnectionProblem(const JobSettings& settings);
 
 // Commits the default transaction when active, then disconnects.
 void CommitAndDisconnect(DbConnection& connection);

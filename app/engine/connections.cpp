@@ -2,6 +2,7 @@
 // (re)connection and its test, and the creation of the destination.
 #include "app/engine/clone_job.h"
 #include "app/engine/database_location.h"
+#include "app/engine/stop_signals.h"
 #include "db/db_error.h"
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
@@ -18,13 +19,15 @@ namespace {
 
 constexpr int kSourceCachePages = 256;
 
-// Three more attach lines after those of earlier attempts: the last line of
-// a name wins, so a reconnection with another code page takes effect.
+// More attach lines after those of earlier attempts: the last line of a
+// name wins, so a reconnection with another code page takes effect. No
+// attach waits longer than the timeout for a server that does not answer.
 void AppendAttachLines(DbConnection& connection, const std::string& user, const std::string& password,
-                       const std::string& codePage) {
+                       const std::string& codePage, int timeout) {
     connection.Params().push_back("USER_NAME=" + Trim(user));
     connection.Params().push_back("PASSWORD=" + Trim(password));
     connection.Params().push_back("LC_CTYPE=" + Trim(codePage));
+    connection.Params().push_back("CONNECT_TIMEOUT=" + std::to_string(timeout > 0 ? timeout : 1));
 }
 
 std::string ComposeName(bool remote, const std::string& server, const std::string& path) {
@@ -47,21 +50,26 @@ std::string TCloneJob::DestinationName() const {
     return ComposeName(settings.dstRemote, settings.dstServer, settings.dstPath);
 }
 
-bool TCloneJob::ConnectSource(const std::string& codePage) {
-    if (srcDb.Connected()) return true;
-    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
-    srcDb.SetDatabaseName(SourceName());
+namespace {
+
+// Attaches the source as every reading of it does, and says whether its
+// database triggers stayed active (allowed only with allowSourceDbTriggers).
+bool AttachSource(DbConnection& connection, const JobSettings& settings, const std::string& name,
+                  const std::string& codePage) {
+    connection.SetDatabaseName(name);
     // The source is only read: it is attached with its database triggers
     // turned off, so that neither the attachment nor a commit fires a
     // trigger that writes into it, and its transactions are read-only
     // snapshots.
-    AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
+    AppendAttachLines(connection, settings.srcUser, settings.srcPassword, codePage, settings.connectTimeout);
     // Opened by this process's own engine, the source gets a small page
     // cache: its rows are read once, in order, and the memory is better
     // spent on the destination's. A database a server holds keeps its own.
-    if (!settings.srcRemote) srcDb.Params().push_back("CONFIG=DefaultDbCachePages=" + std::to_string(kSourceCachePages));
+    if (!settings.srcRemote)
+        connection.Params().push_back("CONFIG=DefaultDbCachePages=" + std::to_string(kSourceCachePages));
     try {
-        sourceTriggersActive_ = !srcDb.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
+        const AttachWait wait;
+        return !connection.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
     } catch (const db::DbServerError& e) {
         if (e.IBErrorCode() != isc_adm_task_denied) throw;
         throw std::runtime_error(
@@ -69,6 +77,14 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
             " (only SYSDBA or the database owner may); connect as one of them, or let the triggers fire "
             "(dravik-clone --allow-db-triggers)");
     }
+}
+
+}  // namespace
+
+bool TCloneJob::ConnectSource(const std::string& codePage) {
+    if (srcDb.Connected()) return true;
+    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+    sourceTriggersActive_ = AttachSource(srcDb, settings, SourceName(), codePage);
     // Triggers allowed to fire may write when a transaction commits: the
     // snapshot must be able to take their writes.
     srcDb.DefaultTransaction().SetReadOnlySnapshot(!sourceTriggersActive_);
@@ -109,10 +125,11 @@ void TCloneJob::ConnectDestination() { ConnectDestination(settings.dstCodePage);
 
 void TCloneJob::ConnectDestination(const std::string& codePage) {
     if (!NameDestination()) return;
-    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, codePage);
+    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, codePage, settings.connectTimeout);
     // The clone's own database triggers, once made, must not fire while the
     // job still works on it (a user who is not the owner of an existing
     // destination attaches with them on).
+    const AttachWait wait;
     dstDb.ConnectWithoutDbTriggers(true);
 }
 
@@ -128,6 +145,11 @@ std::string TCloneJob::DefaultCharacterSet() {
 }
 
 bool TCloneJob::CreateDestination() {
+    // Checked before anything is dropped or created.
+    if (const std::string problem = PageSizeProblem(settings.pageSize); !problem.empty()) {
+        LogError("Fatal error", "DB " + DestinationName() + " was not created: " + problem);
+        return false;
+    }
     try {
         ReconnectSource("NONE");
     } catch (const std::exception& e) {
@@ -174,6 +196,7 @@ bool TCloneJob::CreateDestination() {
     dstDb.SetSQLDialect(3);
 
     try {
+        const AttachWait wait;
         dstDb.CreateDatabase();
         LogOk("DB " + dstDb.DatabaseName(), "created");
     } catch (const std::exception& e) {
@@ -183,25 +206,50 @@ bool TCloneJob::CreateDestination() {
         return false;
     }
     try {
+        const AttachWait wait;
         dstDb.Connect();
     } catch (const std::exception&) {
         LogError("Connection error", settings.dstPath);
         return false;
     }
     LogOk("DB " + settings.dstPath, "connected");
+    NotePageSize();
     return true;
+}
+
+void TCloneJob::NotePageSize() {
+    try {
+        auto query = frames::NewQuery(dstDb, "select MON$PAGE_SIZE from MON$DATABASE");
+        query->Open();
+        const std::string made = query->Eof() ? "" : std::to_string(query->Fields(0).AsInteger());
+        query->Close();
+        if (!made.empty() && made != Trim(settings.pageSize))
+            LogNote("DB " + settings.dstPath,
+                    "page size " + made + ": the server raised the " + Trim(settings.pageSize) + " asked for");
+    } catch (const db::DbError&) {
+        // Only a note: the database was made either way.
+    }
+}
+
+std::string SourceConnectionProblem(const JobSettings& settings) {
+    try {
+        DbConnection connection;
+        AttachSource(connection, settings, ComposeName(settings.srcRemote, settings.srcServer, settings.srcPath),
+                     "NONE");
+        CommitAndDisconnect(connection);
+        return "";
+    } catch (const std::exception& e) {
+        const std::string text = e.what();
+        return text.empty() ? "the attach failed" : text;
+    }
 }
 
 bool TCloneJob::TestSourceConnection() {
     ui_.ProcessEvents();  // the test mark disappears before the attempt
-    bool passed = false;
-    try {
-        passed = ConnectSource("NONE");
-    } catch (const std::exception& e) {
-        ui_.ShowMessage(std::string("Not connected: \n") + e.what());
-    }
-    CommitAndDisconnect(srcDb);
-    return passed;
+    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+    const std::string problem = SourceConnectionProblem(settings);
+    if (!problem.empty()) ui_.ShowMessage("Not connected: \n" + problem);
+    return problem.empty();
 }
 
 std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {

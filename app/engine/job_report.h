@@ -28,4 +28,9 @@ struct JobReport {
     std::int64_t refusedRows = 0;
 };
 
+// What a finished job's caller says after it when it was not clean: "finished
+// with N error lines in the run log" and "N rows could not be copied", as
+// far as they apply; none for a clean job.
+std::vector<std::string> ProblemLines(const JobReport& report);
+
 }  // namespace dravik::engine

@@ -5,6 +5,7 @@
 #include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
 #include "frames/catalogue_comments.h"
+#include "frames/declareSQL.h"
 
 namespace dravik::engine {
 
@@ -33,7 +34,24 @@ JobReport TCloneJob::Ended(JobOutcome outcome) {
     return report_;
 }
 
+void TCloneJob::CloseConnections() {
+    for (DbConnection* connection : {&srcDb, &dstDb}) {
+        try {
+            CommitAndDisconnect(*connection);
+        } catch (const std::exception&) {
+            connection->DisconnectForced();
+        }
+    }
+}
+
+void TCloneJob::NoteRowsNotCopied() {
+    for (const std::string& table : DataFollowsTables())
+        LogNote("COPY DATA " + frames::TrimRight(table), "rows not copied: the table is not created");
+    if (Frame_select_data.SelectedCount() == 0) LogNote("COPY DATA", kNoRowsChosen);
+}
+
 JobReport TCloneJob::Interrupted() {
+    CloseConnections();
     if (!failed_) return Ended(JobOutcome::Stopped);
     LogError("Database copy", "failed; the destination is incomplete");
     ui_.SetNavigationEnabled(true);
@@ -91,6 +109,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     ReconnectSource(settings.srcCodePage);
     srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination();
+    NoteRowsNotCopied();
     Frame_select_data.serverSource = ServerSourceForRows();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
