@@ -152,7 +152,8 @@ private:
     // The job from the new destination on; RunJob ends it as Failed when it
     // raises.
     JobReport FillDestination(std::time_t start);
-    // The outcome of a step that returned early: failed or stopped.
+    // The outcome of a step that returned early: failed (the attachments
+    // closed) or stopped.
     JobReport Interrupted();
     // Closes both attachments, forcibly when the server cannot be told (a
     // lost connection), so that whatever comes next attaches afresh.

@@ -246,6 +246,10 @@ std::string SourceConnectionProblem(const JobSettings& settings) {
 
 bool TCloneJob::TestSourceConnection() {
     ui_.ProcessEvents();  // the test mark disappears before the attempt
+    if (srcDb.Connected()) {  // attached already: the test passes as it stands
+        CommitAndDisconnect(srcDb);
+        return true;
+    }
     if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
     const std::string problem = SourceConnectionProblem(settings);
     if (!problem.empty()) ui_.ShowMessage("Not connected: \n" + problem);

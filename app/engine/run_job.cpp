@@ -51,8 +51,8 @@ void TCloneJob::NoteRowsNotCopied() {
 }
 
 JobReport TCloneJob::Interrupted() {
-    CloseConnections();
     if (!failed_) return Ended(JobOutcome::Stopped);
+    CloseConnections();
     LogError("Database copy", "failed; the destination is incomplete");
     ui_.SetNavigationEnabled(true);
     return Ended(JobOutcome::Failed);
