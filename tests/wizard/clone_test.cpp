@@ -323,6 +323,52 @@ private slots:
         QVERIFY(w.btnCancel->text() == "Finish");
     }
 
+    // The source's attachment cut by the server in the middle of the rows:
+    // the job fails with a red line, the buttons come back, the summary is
+    // written whole again, and a second run attaches afresh and finishes.
+    void aLostSourceConnectionFailsCleanlyAndTheNextRunAttachesAfresh() {
+        if (!dravik::test::ServerRunning()) QSKIP("no Firebird server on 127.0.0.1:3050 (run scripts/start-server.sh)");
+        const std::string path = dir_->File("served_source.fdb"), source = dravik::test::Remote(path);
+        dravik::test::CreateDatabase(source);
+        dravik::test::Isql(source, "create table BIG (ID integer not null primary key, PAYLOAD varchar(60));\n"
+                                   "set term ^;\nexecute block as declare i integer = 1; begin\n"
+                                   "  while (i <= 200000) do begin insert into BIG values (:i, 'payload ' || :i); "
+                                   "i = i + 1; end end^\nset term ;^\ncommit;\n");
+        WizardUnderTest t;
+        Twizard_Dravik& w = t.w();
+        w.eventInterval = 0;
+        w.RBremote->setChecked(true);
+        w.eRemoteServerName->setText("localhost");
+        t.PassSourcePage(path);
+        if (QTest::currentTestFailed()) return;
+        t.LeaveDestinationPage(dir_->File("lost_source.fdb"), false);
+        for (int page = 3; page <= 9; ++page) w.btnNext->click();
+        w.Frame_select_data->btn_selectAllClick();
+        w.btnNext->click();
+        // Once the rows flow, every other attachment to the source is cut.
+        auto* cut = new QTimer(&w);
+        cut->setInterval(0);
+        QObject::connect(cut, &QTimer::timeout, &w, [&w, cut, source] {
+            if (Find(w.r_Log->Lines(), QString::fromUtf8("Скопировано:: ")) < 0) return;
+            cut->stop();
+            dravik::test::Exec(source, "delete from mon$attachments where mon$attachment_id <> current_connection");
+        });
+        cut->start();
+        w.btnNext->click();
+        QVERIFY(w.LastReport() && w.LastReport()->outcome == dravik::engine::JobOutcome::Failed);
+        QCOMPARE(w.r_Log->Lines().value(w.r_Log->Lines().size() - 2),
+                 QString("Database copy: failed; the destination is incomplete"));
+        QVERIFY(w.btnPrev->isEnabled() && w.btnNext->isEnabled());
+
+        w.btnPrev->click();  // the summary, written whole
+        QCOMPARE(t.Page(), Twizard_Dravik::kPageSummary);
+        QVERIFY(Find(w.m_log->Lines(), "Data: ") >= 0);
+        QVERIFY2(t.messages.isEmpty(), qPrintable(t.messages.join("; ")));
+        w.btnNext->click();
+        QCOMPARE(w.r_Log->Lines().value(w.r_Log->Lines().size() - 2), QString("Database copy: complete"));
+        QCOMPARE(Scalar(dir_->File("lost_source.fdb"), "select count(*) from BIG"), std::string("200000"));
+    }
+
     // The window driven by --run in a child process, stopped by SIGTERM in the
     // middle of a table's rows: it ends within seconds as a stop, without a
     // crash, and the source keeps every row.
