@@ -54,6 +54,16 @@ void PressCancelWhenLogged(Twizard_Dravik& w, const QString& when) {
     timer->start();
 }
 
+// A source with one table BIG of that many rows, long enough to act on a
+// clone in the middle of its rows.
+void MakeBigSource(const std::string& database, const std::string& rows) {
+    dravik::test::CreateDatabase(database);
+    dravik::test::Isql(database, "create table BIG (ID integer not null primary key, PAYLOAD varchar(60));\n"
+                                 "set term ^;\nexecute block as declare i integer = 1; begin\n"
+                                 "  while (i <= " + rows + ") do begin insert into BIG values (:i, 'payload ' || :i); "
+                                 "i = i + 1; end end^\nset term ;^\ncommit;\n");
+}
+
 }  // namespace
 
 class CloneTest : public QObject {
@@ -329,11 +339,7 @@ private slots:
     void aLostSourceConnectionFailsCleanlyAndTheNextRunAttachesAfresh() {
         if (!dravik::test::ServerRunning()) QSKIP("no Firebird server on 127.0.0.1:3050 (run scripts/start-server.sh)");
         const std::string path = dir_->File("served_source.fdb"), source = dravik::test::Remote(path);
-        dravik::test::CreateDatabase(source);
-        dravik::test::Isql(source, "create table BIG (ID integer not null primary key, PAYLOAD varchar(60));\n"
-                                   "set term ^;\nexecute block as declare i integer = 1; begin\n"
-                                   "  while (i <= 200000) do begin insert into BIG values (:i, 'payload ' || :i); "
-                                   "i = i + 1; end end^\nset term ;^\ncommit;\n");
+        MakeBigSource(source, "200000");
         WizardUnderTest t;
         Twizard_Dravik& w = t.w();
         w.eventInterval = 0;
@@ -374,12 +380,8 @@ private slots:
     // crash, and the source keeps every row.
     void sigtermDuringTheRowsEndsTheWindowAsAStop() {
         const std::string source = dir_->File("big_source.fdb"), target = dir_->File("big_clone.fdb");
-        dravik::test::CreateDatabase(source);
         const std::string rows = "300000";
-        dravik::test::Isql(source, "create table BIG (ID integer not null primary key, PAYLOAD varchar(60));\n"
-                                   "set term ^;\nexecute block as declare i integer = 1; begin\n"
-                                   "  while (i <= " + rows + ") do begin insert into BIG values (:i, 'payload ' || :i); "
-                                   "i = i + 1; end end^\nset term ;^\ncommit;\n");
+        MakeBigSource(source, rows);
         QProcess window;
         window.setProcessChannelMode(QProcess::MergedChannels);
         window.start(DRAVIK_WIZARD_BINARY, {"--run", QString::fromStdString(source), QString::fromStdString(target)});
