@@ -4,7 +4,14 @@
 #include "suites.h"
 #include "wizard_fixture.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -355,6 +362,34 @@ private slots:
         t->btn_connection_test->click();
         QVERIFY2(!t->ImageSrcTested->isHidden(), qPrintable(t.messages.join("; ")));
         QCOMPARE(t->Job().SourceName(), "localhost:" + source_);
+    }
+
+    // A server that takes the connection and never answers: the window keeps
+    // running its events during the test, and "Cancel" ends the wait at once.
+    void aSilentServerKeepsTheWindowResponsiveAndCancelEndsTheTest() {
+        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(listener, 8) == 0);
+        QVERIFY(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        WizardUnderTest t;
+        t.answer = true;
+        t->show();
+        t->RBremote->setChecked(true);
+        t->eRemoteServerName->setText(QString("127.0.0.1/%1").arg(ntohs(address.sin_port)));
+        t->eSrc->setText("/x.fdb");
+        QTimer::singleShot(300, t.operator->(), [&t] { t->btnCancel->click(); });
+        QElapsedTimer clock;
+        clock.start();
+        t->btn_connection_test->click();
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
+        QVERIFY(!t->isVisible());
+        QVERIFY(t->ImageSrcTested->isHidden());
+        QVERIFY(t.messages.isEmpty());
+        close(listener);
     }
 
     void theFileButtonsAskTheirDialogsAndFillTheEdits() {
