@@ -68,6 +68,9 @@ public:
     // The character set the new database gets by default: the one asked
     // for, else the source's own (read while the source is attached).
     std::string DefaultCharacterSet();
+    // "No database file defined" when the source has no path (the attempt
+    // still follows, and fails with the server's words).
+    void WarnWithoutSourcePath();
     // The "Connection test": connects with code page NONE and disconnects.
     // True when it passed; a failure shows "Not connected: \n" + the message.
     bool TestSourceConnection();

@@ -81,9 +81,13 @@ bool AttachSource(DbConnection& connection, const JobSettings& settings, const s
 
 }  // namespace
 
+void TCloneJob::WarnWithoutSourcePath() {
+    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+}
+
 bool TCloneJob::ConnectSource(const std::string& codePage) {
     if (srcDb.Connected()) return true;
-    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+    WarnWithoutSourcePath();
     sourceTriggersActive_ = AttachSource(srcDb, settings, SourceName(), codePage);
     // Triggers allowed to fire may write when a transaction commits: the
     // snapshot must be able to take their writes.
@@ -250,7 +254,7 @@ bool TCloneJob::TestSourceConnection() {
         CommitAndDisconnect(srcDb);
         return true;
     }
-    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+    WarnWithoutSourcePath();
     const std::string problem = SourceConnectionProblem(settings);
     if (!problem.empty()) ui_.ShowMessage("Not connected: \n" + problem);
     return problem.empty();

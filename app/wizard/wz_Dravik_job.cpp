@@ -43,8 +43,7 @@ void Twizard_Dravik::CopySettings() {
 void Twizard_Dravik::btn_connection_testClick() {
     ImageSrcTested->hide();
     CopySettings();
-    if (job_->settings.srcPath.find_first_not_of(" \t") == std::string::npos)
-        ShowMessage("No database file defined");
+    job_->WarnWithoutSourcePath();
     // The attempt runs on a thread of its own: the window stays responsive
     // while a server takes its time, and a stop (Cancel, a signal) ends the
     // wait at once.
