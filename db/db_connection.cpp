@@ -6,6 +6,7 @@
 #include "db/sql_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 
 namespace dravik::db {
@@ -128,10 +129,12 @@ void DbTransaction::EndForDisconnect() {
 
 DbConnection::DbConnection() : transaction_(*this) { Api(); }
 
-DbConnection::~DbConnection() {
+DbConnection::~DbConnection() { DisconnectForced(); }
+
+void DbConnection::DisconnectForced() {
     DropKeptQueries();
     if (!handle_) return;
-    // Forced: errors are ignored and the handles dropped.
+    // Errors are ignored and the handles dropped.
     try {
         transaction_.CloseDataSets();
     } catch (...) {
@@ -149,6 +152,19 @@ DbConnection::~DbConnection() {
 void DbConnection::SetDatabaseName(const std::string& name) {
     if (name != databaseName_ && Connected()) throw DbClientError::Format(DbClientError::kDatabaseOpen);
     databaseName_ = name;
+}
+
+std::string DbConnection::CodePage() const {
+    for (auto line = params_.rbegin(); line != params_.rend(); ++line) {
+        const size_t eq = line->find('=');
+        if (eq == std::string::npos) continue;
+        std::string name = line->substr(0, eq);
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        name.erase(std::remove_if(name.begin(), name.end(), [](unsigned char c) { return std::isspace(c); }), name.end());
+        if (name == "lc_ctype" || name == "isc_dpb_lc_ctype") return line->substr(eq + 1);
+    }
+    return "";
 }
 
 void DbConnection::SetSQLDialect(int dialect) {
@@ -288,20 +304,22 @@ void DbConnection::DropDatabase() {
 namespace {
 
 struct DpbName {
+    enum Kind { Text, Flag, Number };
     const char* name;
     char code;
-    bool numeric;  // a one-byte number rather than a text
+    Kind kind;  // a text, a one-byte 0 or 1, or a four-byte number
 };
 
 // The parameters the layer accepts.
 constexpr DpbName kDpbNames[] = {
-    {"user_name", isc_dpb_user_name, false},
-    {"password", isc_dpb_password, false},
-    {"lc_ctype", isc_dpb_lc_ctype, false},
-    {"sql_role_name", isc_dpb_sql_role_name, false},
-    {"force_write", isc_dpb_force_write, true},
-    {"no_db_triggers", isc_dpb_no_db_triggers, true},
-    {"config", isc_dpb_config, false},
+    {"user_name", isc_dpb_user_name, DpbName::Text},
+    {"password", isc_dpb_password, DpbName::Text},
+    {"lc_ctype", isc_dpb_lc_ctype, DpbName::Text},
+    {"sql_role_name", isc_dpb_sql_role_name, DpbName::Text},
+    {"force_write", isc_dpb_force_write, DpbName::Flag},
+    {"no_db_triggers", isc_dpb_no_db_triggers, DpbName::Flag},
+    {"config", isc_dpb_config, DpbName::Text},
+    {"connect_timeout", isc_dpb_connect_timeout, DpbName::Number},
 };
 
 std::string Trimmed(const std::string& s) {
@@ -326,7 +344,17 @@ std::string BuildParameterBuffer(const std::vector<std::string>& params) {
         const auto known = std::find_if(std::begin(kDpbNames), std::end(kDpbNames),
                                         [&](const DpbName& n) { return name == n.name; });
         if (known == std::end(kDpbNames)) throw DbClientError::Format(DbClientError::kUnknownParameter, name);
-        if (known->numeric) {
+        if (known->kind == DpbName::Number) {
+            const std::string digits = Trimmed(value);
+            if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+                throw DbClientError::Format(DbClientError::kParameterNotNumber, name);
+            const std::uint32_t number = static_cast<std::uint32_t>(std::stoul(digits));
+            dpb += known->code;
+            dpb += static_cast<char>(4);
+            for (int shift = 0; shift < 32; shift += 8) dpb += static_cast<char>((number >> shift) & 0xFF);
+            continue;
+        }
+        if (known->kind == DpbName::Flag) {
             const std::string digits = Trimmed(value);
             if (digits != "0" && digits != "1")
                 throw DbClientError::Format(DbClientError::kParameterNotFlag, name);

@@ -91,6 +91,10 @@ public:
     std::vector<std::string>& Params() { return params_; }
     const std::vector<std::string>& Params() const { return params_; }
 
+    // The character set the attachment reads statements in and names come
+    // back in: the last LC_CTYPE line ("" when none).
+    std::string CodePage() const;
+
     int SQLDialect() const { return sqlDialect_; }
     void SetSQLDialect(int dialect);
     int DatabaseDialect() const { return databaseDialect_; }
@@ -106,6 +110,9 @@ public:
     // otherwise. True when they are off.
     bool ConnectWithoutDbTriggers(bool allowActive);
     void Disconnect();
+    // Disconnects whatever the server says (a lost attachment, a shutdown):
+    // the transaction is rolled back when it can be, every handle dropped.
+    void DisconnectForced();
     bool Connected() const { return handle_ != 0; }
     void SetConnected(bool connected) { connected ? Connect() : Disconnect(); }
 

@@ -1,5 +1,6 @@
 #include "db/db_cursor_set.h"
 
+#include "db/code_page_text.h"
 #include "db/db_error.h"
 
 #include <algorithm>
@@ -130,9 +131,11 @@ void DbCursorSet::BuildFields() {
     fields_.clear();
     std::vector<std::string> described;
     SqlDescriptor& out = statement_.Output();
+    const std::string codePage = Connection().CodePage();
     for (int i = 0; i < out.Count(); ++i) {
         const XSQLVAR& v = out.Var(i);
-        described.emplace_back(v.aliasname, static_cast<size_t>(v.aliasname_length));
+        // Kept in UTF-8, as the statements that name the column are.
+        described.push_back(FromCodePage(std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)), codePage));
     }
     const std::vector<std::string> names = UniqueFieldNames(described);
     for (int i = 0; i < out.Count(); ++i)

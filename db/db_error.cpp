@@ -78,6 +78,7 @@ const char* DbClientError::Text(Number number) {
         case kParameterTooLong: return "Database parameter '%s' is too long";
         case kArrayShapeDiffers: return "Array column %s in the destination";  // name and both shapes
         case kParameterCount: return "The statement takes %s parameters";
+        case kParameterNotNumber: return "Database parameter '%s' takes a whole number";
     }
     return "";
 }

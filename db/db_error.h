@@ -78,6 +78,7 @@ public:
         kParameterTooLong,
         kArrayShapeDiffers,
         kParameterCount,
+        kParameterNotNumber,
     };
 
     DbClientError(const std::string& message, int number) : DbError(message), number_(number) {}

@@ -1,5 +1,6 @@
 #include "db/dsql.h"
 
+#include "db/code_page_text.h"
 #include "db/db_error.h"
 
 namespace dravik::db {
@@ -55,7 +56,9 @@ void DsqlStatement::Prepare(DbConnection& connection, DbTransaction& transaction
     api.dsql_alloc_statement2(status, db_, &handle_);
     CheckStatus(status, text_);
     output_.Resize(1);
-    api.dsql_prepare(status, transaction.Handle(), &handle_, 0, text.c_str(),
+    // The program keeps statements in UTF-8; the attachment reads them in its own set.
+    const std::string wire = ToCodePage(text, connection.CodePage());
+    api.dsql_prepare(status, transaction.Handle(), &handle_, 0, wire.c_str(),
                      static_cast<unsigned short>(connection.SQLDialect()), output_.Get());
     if (Failed(status)) {
         DbServerError error = DbServerError::FromStatus(status, text_);

@@ -6,6 +6,7 @@
 #include "frames/declareSQL.h"
 #include "frames/table_row_copier.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -19,7 +20,39 @@ std::string TFrame_select_data::ListingSql() const {
            "order by RDB$RELATION_NAME;";
 }
 
-void TFrame_select_data::LoadList(DbConnection& connection, bool) { FillFromQuery(connection, false, ListingSql()); }
+void TFrame_select_data::LoadList(DbConnection& connection, bool) {
+    setAsideOffered_.Clear();
+    setAsidePicked_.Clear();
+    FillFromQuery(connection, false, ListingSql());
+}
+
+namespace {
+
+// Moves the items of `from` whose object name is (or is not) in `names` to `to`;
+// returns the names moved.
+std::vector<std::string> MoveWhere(TQorListItems& from, TQorListItems& to, const std::set<std::string>& names,
+                                   bool inNames) {
+    std::vector<std::string> moved;
+    for (int i = from.Count() - 1; i >= 0; --i) {
+        const TQorListItem item = from.Item(i);
+        if ((names.count(item.ObjectName) > 0) != inNames) continue;
+        to.Add(item);
+        from.Remove(i);
+        moved.push_back(item.ObjectName);
+    }
+    return moved;
+}
+
+}  // namespace
+
+std::vector<std::string> TFrame_select_data::FollowTables(const std::set<std::string>& created) {
+    MoveWhere(setAsideOffered_, srcList, created, true);
+    MoveWhere(setAsidePicked_, dstList, created, true);
+    MoveWhere(srcList, setAsideOffered_, created, false);
+    std::vector<std::string> picked = MoveWhere(dstList, setAsidePicked_, created, false);
+    std::reverse(picked.begin(), picked.end());
+    return picked;
+}
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ public:
     // first refusal; a failure that is not a row's own ends the job.
     void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) override;
 
+    // Offers only the tables in `created` (object names): the others leave
+    // both lists and come back, offered or picked as they were, once they are
+    // in it again. Returns the picked tables set aside now.
+    std::vector<std::string> FollowTables(const std::set<std::string>& created);
+
     // "Скопировано:" with the row and error counts.
     void CopyProgress(std::int64_t rows, std::int64_t errors);
     // Rows the destination refused during the last data pass, over all tables.
@@ -76,6 +82,8 @@ private:
     std::int64_t refusedRows_ = 0;
     std::vector<TableCopyResult> tableResults_;
     std::int64_t rowsBesideRefusals_ = 0;
+    // Tables whose table will not be created, as they were offered or picked.
+    TQorListItems setAsideOffered_, setAsidePicked_;
     // The tables the server copied in the destination transaction still open.
     std::vector<std::string> uncommittedTables_;
     bool serverCopyFailed_ = false;

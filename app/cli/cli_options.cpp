@@ -164,6 +164,12 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             s.sqlDialect = std::stoi(v);
+        } else if (name == "--connect-timeout") {
+            if (!value(v)) return std::nullopt;
+            if (!ParseWhole(v, 1, 3600, s.connectTimeout)) {
+                error = "--connect-timeout takes a whole number of seconds from 1 to 3600, not '" + v + "'";
+                return std::nullopt;
+            }
         } else if (name == "--no-replace") {
             s.dstReplace = false;
         } else if (name == "--roles") {
@@ -300,6 +306,9 @@ Connections:
                           delimit strings, NUMERIC and DECIMAL wider than 9
                           digits stay DOUBLE PRECISION and DATE holds a time. A
                           dialect 1 source is not cloned in dialect 3 (exit 2)
+      --connect-timeout N seconds an attach waits for a server that does not
+                          answer, 1 to 3600 (default 15); a stop signal during
+                          that wait ends the program at once
       --no-replace        fail instead of replacing an existing DESTINATION
       --allow-db-triggers when the user may not attach SOURCE with its database
                           triggers off (only SYSDBA and the owner may), attach

@@ -65,20 +65,11 @@ int Outcome(const engine::JobReport& report, bool stopOnError, std::FILE* err, R
     case engine::JobOutcome::Finished:
         break;
     }
-    const std::int64_t refused = report.refusedRows;
     record.outcome = "finished";
-    if (report.errorLines == 0 && refused == 0) return kExitClean;
+    const std::vector<std::string> problems = engine::ProblemLines(report, stopOnError);
+    if (problems.empty()) return kExitClean;
     record.outcome = "finished with errors";
-    if (report.errorLines > 0)
-        std::fprintf(err, "dravik-clone: finished with %d error line%s in the run log\n", report.errorLines,
-                     report.errorLines == 1 ? "" : "s");
-    // Refused rows are counted in the progress lines and in their tables'
-    // red lines; the figures here are their sums, as the destination holds them.
-    if (refused > 0)
-        std::fprintf(err, "dravik-clone: %s row%s refused; the tables that refused rows hold %s rows%s\n",
-                     std::to_string(refused).c_str(), refused == 1 ? "" : "s",
-                     std::to_string(report.rowsBesideRefusals).c_str(),
-                     stopOnError ? " (--stop-on-error: each one's copy ended at its first refusal)" : "");
+    for (const std::string& line : problems) std::fprintf(err, "dravik-clone: %s\n", line.c_str());
     return kExitErrors;
 }
 

@@ -1,6 +1,7 @@
 #include "app/cli/compare_command.h"
 
 #include "app/cli/cli_run.h"
+#include "app/engine/stop_signals.h"
 #include "db/db_connection.h"
 #include "verify/compare.h"
 
@@ -14,12 +15,14 @@ namespace {
 // Attaches a database as the clone would name it, with character set NONE
 // so that texts compare as their stored bytes.
 void Attach(db::DbConnection& connection, bool remote, const std::string& server, const std::string& path,
-            const std::string& user, const std::string& password) {
+            const std::string& user, const std::string& password, int timeout) {
     connection.SetDatabaseName(remote ? server + ":" + path : path);
     connection.Params().push_back("USER_NAME=" + user);
     connection.Params().push_back("PASSWORD=" + password);
     connection.Params().push_back("LC_CTYPE=NONE");
+    connection.Params().push_back("CONNECT_TIMEOUT=" + std::to_string(timeout));
     // Comparing writes nothing: no database trigger fires on the attachment.
+    const engine::AttachWait wait;
     connection.ConnectWithoutDbTriggers(true);
 }
 
@@ -41,12 +44,12 @@ int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord
     const std::string destinationName = (s.dstRemote ? s.dstServer + ":" : "") + s.dstPath;
     db::DbConnection source, destination;
     try {
-        Attach(source, s.srcRemote, s.srcServer, s.srcPath, s.srcUser, s.srcPassword);
+        Attach(source, s.srcRemote, s.srcServer, s.srcPath, s.srcUser, s.srcPassword, s.connectTimeout);
     } catch (const std::exception& e) {
         return Unreadable(err, "source", sourceName, e, record);
     }
     try {
-        Attach(destination, s.dstRemote, s.dstServer, s.dstPath, s.dstUser, s.dstPassword);
+        Attach(destination, s.dstRemote, s.dstServer, s.dstPath, s.dstUser, s.dstPassword, s.connectTimeout);
     } catch (const std::exception& e) {
         return Unreadable(err, "destination", destinationName, e, record);
     }

@@ -4,23 +4,16 @@
 
 #include "app/engine/clone_job.h"
 #include "app/engine/job_ui.h"
+#include "app/engine/stop_signals.h"
 
 #include <cstdio>
 #include <string>
 
 namespace dravik::cli {
 
-// Installs handlers for SIGINT and SIGTERM that only record the request; a
-// second signal, or one before a job is attached, ends the program at once
-// with status 130. SIGPIPE is
-// ignored: a closed output shows as a failed write instead. Install before the client library
-// is loaded, so that the library sees the program's own handlers.
-void InstallStopSignals();
-// The client library answers SIGINT and SIGTERM on its own by closing every
-// attachment, which would lose the rows of the transaction in progress; this
-// tells it not to, so the job ends by its stop request instead. Needs the
-// library loaded; registers once per process.
-void KeepConnectionsOnStopSignals();
+// The signal handling the window shares (app/engine/stop_signals.h).
+using engine::InstallStopSignals;
+using engine::KeepConnectionsOnStopSignals;
 // True once SIGINT or SIGTERM arrived, or the watched output was found closed.
 bool StopSignalled();
 // From now on a write to this stream that fails because its reader is gone

@@ -79,6 +79,9 @@ public:
     // The dialect and page size of the source attached last (3 and "" before any).
     int SourceDialect() const { return sourceDialect_; }
     const std::string& SourcePageSize() const { return sourcePageSize_; }
+    // "No database file defined" when the source has no path (the attempt
+    // still follows, and fails with the server's words).
+    void WarnWithoutSourcePath();
     // The "Connection test": connects with code page NONE and disconnects.
     // True when it passed; a failure shows "Not connected: \n" + the message,
     // a code page CheckCodePageNames refuses its message.
@@ -96,6 +99,10 @@ public:
     // section. It only appends: clearing the log first is the caller's
     // business (the window clears its control before calling it).
     void WriteJobSummary(const std::string& initialSummaryText);
+
+    // The Data page offers only the tables the Tables page creates (see
+    // TFrame_select_data::FollowTables); returns the picked ones set aside now.
+    std::vector<std::string> DataFollowsTables();
 
     // ---- the job
     // Runs the whole clone with the settings and the frames' picks, and says
@@ -152,6 +159,9 @@ private:
     bool NameDestination();
     // The red line of a destination that is the source; returns false.
     bool RefuseSourceAsDestination();
+    // A note when the new database's page size is not the one asked for
+    // (the server raises a size below its smallest).
+    void NotePageSize();
     // Hands the settings of the object pages to their frames.
     void HandSettingsToFrames();
     // The source as the destination's server reaches it, when that server
@@ -181,8 +191,15 @@ private:
     // The job from the new destination on; RunJob ends it as Failed when it
     // raises.
     JobReport FillDestination(std::time_t start);
-    // The outcome of a step that returned early: failed or stopped.
+    // The outcome of a step that returned early: failed (the attachments
+    // closed) or stopped.
     JobReport Interrupted();
+    // Closes both attachments, forcibly when the server cannot be told (a
+    // lost connection), so that whatever comes next attaches afresh.
+    void CloseConnections();
+    // The run log's notes on the rows about to be copied: tables set aside
+    // because they are not created, or no table chosen at all.
+    void NoteRowsNotCopied();
     void Append(LogSink& sink, const std::string& caption, const std::string& text, Colour colour,
                 const std::string& detail = {});
 
@@ -205,6 +222,20 @@ private:
 // source's own attachment is among the other's MON$ATTACHMENTS (as far as the
 // other's user may see them: its own, or all for SYSDBA and the owner).
 bool SameAttachedDatabase(DbConnection& source, DbConnection& other);
+
+// The line that says no table's rows are copied, and how to choose them.
+extern const char* const kNoRowsChosen;
+
+// The connection test's attempt on an attachment of its own, as the job
+// attaches the source, with code page NONE, and then the code pages asked
+// for against the character sets the source's server knows; any thread may
+// run it. The problem is empty when it passed, else the message to show;
+// the dialect is the source's.
+struct SourceTest {
+    std::string problem;
+    int dialect = 3;
+};
+SourceTest TestSource(const JobSettings& settings);
 
 // Commits the default transaction when active, then disconnects.
 void CommitAndDisconnect(DbConnection& connection);

@@ -88,6 +88,18 @@ void WriteTables(TCloneJob& job, const verify::Comparison& comparison) {
     }
 }
 
+// The tables created whose rows were not chosen: their rows are not
+// compared, and said so, so that no empty table passes for a copy.
+void WriteTablesNotChosen(TCloneJob& job) {
+    const controls::TQorListItems& notChosen = job.Frame_select_data.srcList;
+    const std::string text = "rows not copied (not chosen)";
+    if (static_cast<size_t>(notChosen.Count()) > kTablesListed) {
+        job.LogNote("rows", std::to_string(notChosen.Count()) + " tables: " + text);
+        return;
+    }
+    for (int i = 0; i < notChosen.Count(); ++i) job.LogNote(frames::TrimRight(notChosen.Item(i).ObjectName), text);
+}
+
 }  // namespace
 
 verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
@@ -135,6 +147,7 @@ bool VerifyClone(TCloneJob& job) {
         if (!stopped) {
             WriteKinds(job, comparison);
             WriteTables(job, comparison);
+            WriteTablesNotChosen(job);
             job.RecordVerification(comparison, "");
         }
     } catch (const verify::ComparisonStopped&) {

@@ -2,6 +2,7 @@
 // (re)connection and its test, and the creation of the destination.
 #include "app/engine/clone_job.h"
 #include "app/engine/database_location.h"
+#include "app/engine/stop_signals.h"
 #include "db/db_error.h"
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
@@ -19,14 +20,16 @@ namespace {
 
 constexpr int kSourceCachePages = 256;
 
-// Three more attach lines after those of earlier attempts: the last line of
-// a name wins, so a reconnection with another code page takes effect. The
-// password is taken exactly as given: blanks may be part of it.
+// More attach lines after those of earlier attempts: the last line of a
+// name wins, so a reconnection with another code page takes effect. The
+// password is taken exactly as given: blanks may be part of it. No attach
+// waits longer than the timeout for a server that does not answer.
 void AppendAttachLines(DbConnection& connection, const std::string& user, const std::string& password,
-                       const std::string& codePage) {
+                       const std::string& codePage, int timeout) {
     connection.Params().push_back("USER_NAME=" + Trim(user));
     connection.Params().push_back("PASSWORD=" + password);
     connection.Params().push_back("LC_CTYPE=" + Trim(codePage));
+    connection.Params().push_back("CONNECT_TIMEOUT=" + std::to_string(timeout > 0 ? timeout : 1));
 }
 
 std::string ComposeName(bool remote, const std::string& server, const std::string& path) {
@@ -66,23 +69,28 @@ std::string TCloneJob::DestinationName() const {
     return ComposeName(settings.dstRemote, settings.dstServer, settings.dstPath);
 }
 
-bool TCloneJob::ConnectSource(const std::string& codePage) {
-    if (srcDb.Connected()) return true;
-    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
-    srcDb.SetDatabaseName(SourceName());
+namespace {
+
+// Attaches the source as every reading of it does, and says whether its
+// database triggers stayed active (allowed only with allowSourceDbTriggers).
+bool AttachSource(DbConnection& connection, const JobSettings& settings, const std::string& name,
+                  const std::string& codePage) {
+    connection.SetDatabaseName(name);
     // The source is only read: it is attached with its database triggers
     // turned off, so that neither the attachment nor a commit fires a
     // trigger that writes into it, and its transactions are read-only
     // snapshots.
-    AppendAttachLines(srcDb, settings.srcUser, settings.srcPassword, codePage);
+    AppendAttachLines(connection, settings.srcUser, settings.srcPassword, codePage, settings.connectTimeout);
     // Opened by this process's own engine, the source gets a small page
     // cache: its rows are read once, in order, and the memory is better
     // spent on the destination's. A database a server holds keeps its own.
-    if (!settings.srcRemote) srcDb.Params().push_back("CONFIG=DefaultDbCachePages=" + std::to_string(kSourceCachePages));
+    if (!settings.srcRemote)
+        connection.Params().push_back("CONFIG=DefaultDbCachePages=" + std::to_string(kSourceCachePages));
     // Attached, the connection takes the database's own dialect when it is 1.
-    srcDb.SetSQLDialect(3);
+    connection.SetSQLDialect(3);
     try {
-        sourceTriggersActive_ = !srcDb.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
+        const AttachWait wait;
+        return !connection.ConnectWithoutDbTriggers(settings.allowSourceDbTriggers);
     } catch (const db::DbServerError& e) {
         if (e.IBErrorCode() != isc_adm_task_denied) throw;
         throw std::runtime_error(
@@ -90,6 +98,50 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
             " (only SYSDBA or the database owner may); connect as one of them, or let the triggers fire "
             "(dravik-clone --allow-db-triggers)");
     }
+}
+
+// Why a code page or the default character set asked for is one the
+// source's server does not know (every name and alias: RDB$TYPES holds the
+// aliases, "UTF-8" or "LATIN1"), or cannot serve a connection; empty when
+// all are fine.
+std::string CodePageNamesProblem(DbConnection& source, const JobSettings& settings) {
+    std::map<std::string, int> known;
+    auto names = frames::NewQuery(source, "select RDB$CHARACTER_SET_NAME, RDB$CHARACTER_SET_ID from RDB$CHARACTER_SETS "
+                                          "union select RDB$TYPE_NAME, RDB$TYPE from RDB$TYPES "
+                                          "where RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME'");
+    for (names->Open(); !names->Eof(); names->Next())
+        known[UpperCase(Trim(names->Fields(0).AsString()))] = static_cast<int>(names->Fields(1).AsInteger());
+    names->Close();
+
+    constexpr int kOctets = 1;  // binary strings: no attachment can use it
+    const struct {
+        const std::string& name;
+        const char* what;
+        bool attachment;
+    } asked[] = {{settings.srcCodePage, "the source's code page", true},
+                 {settings.dstCodePage, "the destination's code page", true},
+                 {settings.defaultCharset, "the default character set", false}};
+    for (const auto& [name, what, attachment] : asked) {
+        if (Trim(name).empty()) continue;
+        const auto found = known.find(UpperCase(Trim(name)));
+        if (found == known.end())
+            return std::string(what) + " " + Trim(name) + " is not a character set the source's server knows";
+        if (attachment && found->second == kOctets)
+            return std::string(what) + " " + Trim(name) + " cannot be used for a connection";
+    }
+    return "";
+}
+
+}  // namespace
+
+void TCloneJob::WarnWithoutSourcePath() {
+    if (Trim(settings.srcPath).empty()) ui_.ShowMessage("No database file defined");
+}
+
+bool TCloneJob::ConnectSource(const std::string& codePage) {
+    if (srcDb.Connected()) return true;
+    WarnWithoutSourcePath();
+    sourceTriggersActive_ = AttachSource(srcDb, settings, SourceName(), codePage);
     // Triggers allowed to fire may write when a transaction commits: the
     // snapshot must be able to take their writes.
     srcDb.DefaultTransaction().SetReadOnlySnapshot(!sourceTriggersActive_);
@@ -137,10 +189,11 @@ void TCloneJob::ConnectDestination() { ConnectDestination(settings.dstCodePage);
 
 void TCloneJob::ConnectDestination(const std::string& codePage) {
     if (!NameDestination()) return;
-    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, codePage);
+    AppendAttachLines(dstDb, settings.dstUser, settings.dstPassword, codePage, settings.connectTimeout);
     // The clone's own database triggers, once made, must not fire while the
     // job still works on it (a user who is not the owner of an existing
     // destination attaches with them on).
+    const AttachWait wait;
     dstDb.ConnectWithoutDbTriggers(true);
 }
 
@@ -165,6 +218,11 @@ std::string TCloneJob::DestinationPageSize() const {
 }
 
 bool TCloneJob::CreateDestination() {
+    // Checked before anything is dropped or created.
+    if (const std::string problem = PageSizeProblem(settings.pageSize); !problem.empty()) {
+        LogError("Fatal error", "DB " + DestinationName() + " was not created: " + problem);
+        return false;
+    }
     try {
         ReconnectSource("NONE");
     } catch (const std::exception& e) {
@@ -229,6 +287,7 @@ bool TCloneJob::CreateDestination() {
     dstDb.SetSQLDialect(DestinationDialect());
 
     try {
+        const AttachWait wait;
         dstDb.CreateDatabase();
         LogOk("DB " + dstDb.DatabaseName(), "created");
     } catch (const std::exception& e) {
@@ -238,64 +297,67 @@ bool TCloneJob::CreateDestination() {
         return false;
     }
     try {
+        const AttachWait wait;
         dstDb.Connect();
     } catch (const std::exception&) {
         LogError("Connection error", settings.dstPath);
         return false;
     }
     LogOk("DB " + settings.dstPath, "connected");
+    NotePageSize();
     return true;
 }
 
 std::string TCloneJob::CheckCodePageNames() {
-    // Every name and alias the source's server knows (RDB$TYPES holds the
-    // aliases, "UTF-8" or "LATIN1"), with the character set's id.
-    std::map<std::string, int> known;
     const bool attached = srcDb.Connected();
     if (!attached) ConnectSource("NONE");
-    auto names = frames::NewQuery(srcDb, "select RDB$CHARACTER_SET_NAME, RDB$CHARACTER_SET_ID from RDB$CHARACTER_SETS "
-                                         "union select RDB$TYPE_NAME, RDB$TYPE from RDB$TYPES "
-                                         "where RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME'");
-    for (names->Open(); !names->Eof(); names->Next())
-        known[UpperCase(Trim(names->Fields(0).AsString()))] = static_cast<int>(names->Fields(1).AsInteger());
-    names->Close();
+    const std::string problem = CodePageNamesProblem(srcDb, settings);
     if (!attached) CommitAndDisconnect(srcDb);
+    return problem;
+}
 
-    constexpr int kOctets = 1;  // binary strings: no attachment can use it
-    const struct {
-        const std::string& name;
-        const char* what;
-        bool attachment;
-    } asked[] = {{settings.srcCodePage, "the source's code page", true},
-                 {settings.dstCodePage, "the destination's code page", true},
-                 {settings.defaultCharset, "the default character set", false}};
-    for (const auto& [name, what, attachment] : asked) {
-        if (Trim(name).empty()) continue;
-        const auto found = known.find(UpperCase(Trim(name)));
-        if (found == known.end())
-            return std::string(what) + " " + Trim(name) + " is not a character set the source's server knows";
-        if (attachment && found->second == kOctets)
-            return std::string(what) + " " + Trim(name) + " cannot be used for a connection";
+void TCloneJob::NotePageSize() {
+    try {
+        auto query = frames::NewQuery(dstDb, "select MON$PAGE_SIZE from MON$DATABASE");
+        query->Open();
+        const std::string made = query->Eof() ? "" : std::to_string(query->Fields(0).AsInteger());
+        query->Close();
+        if (!made.empty() && made != Trim(settings.pageSize))
+            LogNote("DB " + settings.dstPath,
+                    "page size " + made + ": the server raised the " + Trim(settings.pageSize) + " asked for");
+    } catch (const db::DbError&) {
+        // Only a note: the database was made either way.
     }
-    return "";
+}
+
+SourceTest TestSource(const JobSettings& settings) {
+    SourceTest test;
+    try {
+        DbConnection connection;
+        AttachSource(connection, settings, ComposeName(settings.srcRemote, settings.srcServer, settings.srcPath),
+                     "NONE");
+        test.dialect = connection.DatabaseDialect();
+        // A code page no connection can take fails the test, as it would the job.
+        test.problem = CodePageNamesProblem(connection, settings);
+        CommitAndDisconnect(connection);
+    } catch (const std::exception& e) {
+        const std::string text = e.what();
+        test.problem = "Not connected: \n" + (text.empty() ? std::string("the attach failed") : text);
+    }
+    return test;
 }
 
 bool TCloneJob::TestSourceConnection() {
     ui_.ProcessEvents();  // the test mark disappears before the attempt
-    bool passed = false;
-    try {
-        passed = ConnectSource("NONE");
-        // A code page no connection can take fails the test, as it would the job.
-        const std::string wrong = passed ? CheckCodePageNames() : "";
-        if (!wrong.empty()) {
-            ui_.ShowMessage(wrong);
-            passed = false;
-        }
-    } catch (const std::exception& e) {
-        ui_.ShowMessage(std::string("Not connected: \n") + e.what());
+    if (srcDb.Connected()) {  // attached already: the test passes as it stands
+        CommitAndDisconnect(srcDb);
+        return true;
     }
-    CommitAndDisconnect(srcDb);
-    return passed;
+    WarnWithoutSourcePath();
+    const SourceTest test = TestSource(settings);
+    if (!test.problem.empty()) ui_.ShowMessage(test.problem);
+    sourceDialect_ = test.dialect;
+    return test.problem.empty();
 }
 
 std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {

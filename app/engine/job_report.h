@@ -54,4 +54,10 @@ struct JobReport {
     std::int64_t rowsBesideRefusals = 0;
 };
 
+// What a finished job's caller says after it when it was not clean: "finished
+// with N error lines in the run log" and "N rows refused; the tables that
+// refused rows hold M rows" (saying, with stopOnError, that each such copy
+// ended at its first refusal), as far as they apply; none for a clean job.
+std::vector<std::string> ProblemLines(const JobReport& report, bool stopOnError = false);
+
 }  // namespace dravik::engine

@@ -2,7 +2,12 @@
 // source, and the summary of the job about to run.
 #include "app/engine/clone_job.h"
 
+#include <set>
+
 namespace dravik::engine {
+
+const char* const kNoRowsChosen =
+    "no table's rows are copied, only the tables: pick them on the Data page (Custom copy) or name them with --data";
 
 void TCloneJob::LoadFrames() {
     ReconnectSource("NONE");
@@ -26,7 +31,16 @@ void TCloneJob::WriteJobSummary(const std::string& initialSummaryText) {
     if (settings.dstReplace) SummaryPlain("", "\tReplase the database if it does exist");
     if (settings.createRoles) SummaryPlain("", "\tInherite the roles");
     if (settings.grant) SummaryPlain("", "\tInherite the user rights");
+    DataFollowsTables();
     for (frames::TFrame_select* frame : Frames()) frame->WriteSummary();
+    if (Frame_select_data.SelectedCount() == 0) SummaryNote("", std::string("\t") + kNoRowsChosen);
+}
+
+std::vector<std::string> TCloneJob::DataFollowsTables() {
+    std::set<std::string> created;
+    for (int i = 0; i < Frame_select_table1.SelectedCount(); ++i)
+        created.insert(Frame_select_table1.SelectedItem(i).ObjectName);
+    return Frame_select_data.FollowTables(created);
 }
 
 }  // namespace dravik::engine

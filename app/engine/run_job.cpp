@@ -7,6 +7,7 @@
 #include "app/engine/object_owners.h"
 #include "db/sql_text.h"
 #include "frames/catalogue_comments.h"
+#include "frames/declareSQL.h"
 
 namespace dravik::engine {
 
@@ -36,8 +37,25 @@ JobReport TCloneJob::Ended(JobOutcome outcome) {
     return report_;
 }
 
+void TCloneJob::CloseConnections() {
+    for (DbConnection* connection : {&srcDb, &dstDb}) {
+        try {
+            CommitAndDisconnect(*connection);
+        } catch (const std::exception&) {
+            connection->DisconnectForced();
+        }
+    }
+}
+
+void TCloneJob::NoteRowsNotCopied() {
+    for (const std::string& table : DataFollowsTables())
+        LogNote("COPY DATA " + frames::TrimRight(table), "rows not copied: the table is not created");
+    if (Frame_select_data.SelectedCount() == 0) LogNote("COPY DATA", kNoRowsChosen);
+}
+
 JobReport TCloneJob::Interrupted() {
     if (!failed_) return Ended(JobOutcome::Stopped);
+    CloseConnections();
     LogError("Database copy", "failed; the destination is incomplete");
     ui_.SetNavigationEnabled(true);
     return Ended(JobOutcome::Failed);
@@ -106,6 +124,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     ReconnectSource(settings.srcCodePage);
     srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination();
+    NoteRowsNotCopied();
     Frame_select_data.serverSource = ServerSourceForRows();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();

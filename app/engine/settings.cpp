@@ -1,5 +1,7 @@
 #include "app/engine/settings.h"
 
+#include <algorithm>
+
 namespace dravik::engine {
 
 const std::vector<std::string>& CodePages() {
@@ -13,6 +15,14 @@ const std::vector<std::string>& CodePages() {
 const std::vector<std::string>& PageSizes() {
     static const std::vector<std::string> sizes = {"512", "1024", "2048", "4096", "8192", "16384"};
     return sizes;
+}
+
+std::string PageSizeProblem(const std::string& pageSize) {
+    const std::vector<std::string>& sizes = PageSizes();
+    if (std::find(sizes.begin(), sizes.end(), pageSize) != sizes.end()) return "";
+    std::string list;
+    for (const std::string& size : sizes) list += (list.empty() ? "" : ", ") + size;
+    return "the page size must be one of " + list + ", not '" + pageSize + "'";
 }
 
 }  // namespace dravik::engine

@@ -20,6 +20,9 @@ struct JobSettings {
     // Attach the source with its database triggers active when the user may
     // not turn them off (dravik-clone --allow-db-triggers); else that ends the job.
     bool allowSourceDbTriggers = false;
+    // Seconds an attach waits for a server to answer (dravik-clone
+    // --connect-timeout); the same for both databases.
+    int connectTimeout = kDefaultConnectTimeout;
     // Destination (page P_DST).
     std::string dstPath;              // eDst
     bool dstRemote = false;           // RBremoteD (else RBlocalD)
@@ -52,6 +55,7 @@ struct JobSettings {
     bool countRowsForProgress = false;
 
     static constexpr int kDefaultCommitEvery = 500;
+    static constexpr int kDefaultConnectTimeout = 15;
     // Rows between two commits of the data copy: commitEvery, or the default.
     int CommitInterval() const { return commitEvery > 0 ? commitEvery : kDefaultCommitEvery; }
 };
@@ -61,5 +65,7 @@ const std::vector<std::string>& CodePages();
 // The page sizes a new database may have: the page-size box's items and
 // what --page-size accepts.
 const std::vector<std::string>& PageSizes();
+// Why a page size typed in cannot be used ("" when it is one of PageSizes()).
+std::string PageSizeProblem(const std::string& pageSize);
 
 }  // namespace dravik::engine

@@ -4,12 +4,16 @@
 //                                                   saves every page as PNG
 //   dravik-wizard --run SOURCE DESTINATION          drives a whole clone through
 //                                                   the window, saving nothing
+#include "app/engine/stop_signals.h"
+#include "app/wizard/background_attempt.h"
 #include "app/wizard/screenshots.h"
 #include "app/wizard/wz_Dravik.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QStyleFactory>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +24,18 @@
 #endif
 
 namespace {
+
+// A stop signal ends the program with the command line's status for a stop.
+// A connection attempt still waiting on its thread is left to the kernel:
+// tearing the client library down under it is not safe.
+int Ended(int status) {
+    if (dravik::engine::StopSignalArrived()) status = 130;
+    if (dravik::wizard::BackgroundWorkPending()) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    return status;
+}
 
 // Answered before the window's toolkit starts, so they need no display.
 constexpr const char* kHelp = R"(Usage: dravik-wizard
@@ -59,20 +75,22 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // Before the client library is loaded, so that it calls these handlers.
+    dravik::engine::InstallStopSignals();
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     try {
         dravik::wizard::ScreenshotOptions shots;
         QString error;
         if (dravik::wizard::ParseScreenshotArguments(QApplication::arguments(), shots, error))
-            return dravik::wizard::TakeScreenshots(shots);
+            return Ended(dravik::wizard::TakeScreenshots(shots));
         if (!error.isEmpty()) {
             std::fprintf(stderr, "dravik-wizard: %s\n", qPrintable(error));
             return 2;
         }
         dravik::wizard::Twizard_Dravik wizard;
         wizard.show();
-        return app.exec();
+        return Ended(app.exec());
     } catch (const std::exception& e) {
         // The client library could not be loaded, or the like.
         std::fprintf(stderr, "dravik-wizard: %s\n", e.what());

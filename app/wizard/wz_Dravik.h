@@ -34,7 +34,7 @@ namespace dravik::wizard {
 // What a file button asks of its dialog.
 struct FileRequest {
     bool save = false;        // SaveDialog (destination) or OpenDialog (source)
-    QString filter;           // "InterBase databases (*.gdb)|*.gdb|All files (*.*)|*.*"
+    QString filter;           // "Firebird and InterBase databases (*.fdb *.gdb)|*.fdb;*.gdb|All files (*.*)|*.*"
     QString defaultExtension; // "*.gdb"
     QString directory;        // the folder of the path in the edit
     QString fileName;         // the path in the edit
@@ -73,6 +73,12 @@ public:
     bool CheckSourceTested();
     bool CheckDestinationDefined(int target);
     void LoadFrames();
+    // Loads the lists again only when the source fields changed since the
+    // last load, so that going back and forth keeps the user's picks.
+    void LoadFramesIfSourceChanged();
+    // The page size field holds one of the offered sizes; else a message
+    // naming the field, and false.
+    bool CheckPageSize();
     void WriteJobSummary();
     void RunJob();
     // The report of the last job the window ran; none before the first, or
@@ -203,6 +209,12 @@ private:
     void FormCreate();
     void BuildStepList();
     void InstallDefaultDialogs();
+    // SIGINT and SIGTERM (when the program installed its handlers) stop the
+    // job and close the window, as the command line stops.
+    void WatchStopSignals();
+    void StopOnSignal();
+    // The run log's last line after a job with red lines: their number, in red.
+    void WriteErrorCount();
     QString ChooseDatabaseFile(bool save, const QString& path);
 
     std::unique_ptr<engine::TCloneJob> job_;
@@ -211,6 +223,7 @@ private:
     std::string initialRunText_;
     QElapsedTimer eventClock_;
     std::optional<engine::JobReport> lastReport_;
+    std::vector<std::string> loadedSource_;  // server, path, user, password of the lists' source
 };
 
 // The form's font: "MS Sans Serif" where it exists, else a narrow sans

@@ -1,9 +1,17 @@
 // The clone job's side of the window: the settings handed to the engine,
 // the connection test, the run started from "Next >>", and what the job
 // asks of the window (message boxes, letting events run, the buttons).
+#include "app/engine/stop_signals.h"
+#include "app/wizard/background_attempt.h"
 #include "app/wizard/wz_Dravik.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
 
 namespace dravik::wizard {
 
@@ -37,26 +45,77 @@ void Twizard_Dravik::CopySettings() {
 }
 
 void Twizard_Dravik::btn_connection_testClick() {
-    // The mark goes before the attempt, which may block for a while.
     ImageSrcTested->hide();
-    QCoreApplication::processEvents();
     CopySettings();
-    const bool passed = job_->TestSourceConnection();
-    ImageSrcTested->setVisible(passed);
+    job_->WarnWithoutSourcePath();
+    // The attempt runs on a thread of its own: the window stays responsive
+    // while a server takes its time, and a stop (Cancel, a signal) ends the
+    // wait at once.
+    btn_connection_test->setEnabled(false);
+    const engine::JobSettings settings = job_->settings;
+    // Shared with the thread, which may outlive an abandoned wait.
+    const auto dialect = std::make_shared<std::atomic<int>>(3);
+    const std::optional<QString> problem = RunInBackground(
+        [settings, dialect] {
+            const engine::SourceTest test = engine::TestSource(settings);
+            *dialect = test.dialect;
+            return QString::fromStdString(test.problem);
+        },
+        [this] { return job_->StopRequested(); });
+    btn_connection_test->setEnabled(true);
+    if (!problem) return;  // abandoned: the window is closing
+    if (!problem->isEmpty()) ShowMessage(problem->toStdString());
+    ImageSrcTested->setVisible(problem->isEmpty());
     // The destination gets the source's dialect unless the box is changed.
-    if (passed) cbSQLDialect->setCurrentText(QString::number(job_->SourceDialect()));
+    if (problem->isEmpty()) cbSQLDialect->setCurrentText(QString::number(dialect->load()));
+}
+
+void Twizard_Dravik::WatchStopSignals() {
+    const int fd = engine::StopSignalFd();
+    if (fd < 0) return;  // the program installed no handlers (a test)
+    engine::KeepConnectionsOnStopSignals();
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, fd] {
+        char drained[16];
+        while (read(fd, drained, sizeof drained) > 0) {
+        }
+        StopOnSignal();
+    });
+}
+
+void Twizard_Dravik::StopOnSignal() {
+    // A running job sees the request at its next row or object and returns;
+    // the window then closes without asking, and the program ends.
+    job_->RequestStop();
+    close();
 }
 
 void Twizard_Dravik::RunJob() {
     CopySettings();
     eventClock_.invalidate();
     lastReport_.reset();
-    lastReport_ = job_->RunJob();
+    try {
+        lastReport_ = job_->RunJob();
+    } catch (...) {
+        // An error no step guards (an unreachable source): it is reported,
+        // and the user may go back to change what caused it.
+        SetNavigationEnabled(true);
+        throw;
+    }
+    WriteErrorCount();
+}
+
+void Twizard_Dravik::WriteErrorCount() {
+    if (!lastReport_ || lastReport_->outcome != engine::JobOutcome::Finished) return;
+    // Written to the control, not through the job: the count is not itself an error line.
+    for (const std::string& line : engine::ProblemLines(*lastReport_))
+        r_Log->Append(engine::LogEntry("Database copy", engine::kGrey, line, engine::kRed));
 }
 
 void Twizard_Dravik::ShowMessage(const std::string& text) { dialogs.showMessage(QString::fromStdString(text)); }
 
 void Twizard_Dravik::ProcessEvents() {
+    if (engine::StopSignalArrived()) job_->RequestStop();
     // Called after every log entry, every object and every copied row; the
     // window only needs a turn ten times a second to stay responsive.
     if (eventClock_.isValid() && eventClock_.elapsed() < eventInterval) return;

@@ -72,6 +72,7 @@ Twizard_Dravik::Twizard_Dravik(WizardDialogs dialogsToUse, QWidget* parent)
     BuildFramePages();
     BuildStepPanel();
     ConnectHandlers();
+    WatchStopSignals();
     FormCreate();
 }
 

@@ -10,6 +10,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <string>
+#include <vector>
+
 namespace dravik::wizard {
 
 namespace {
@@ -91,13 +94,20 @@ void Twizard_Dravik::GoToPage(int target) {
     // "Copy all the DB objects" skips the object pages both ways.
     if (cbCopyAllDatabaseObjects->isChecked() && target > kPageDestination && target < kPageSummary)
         target = target > current ? kPageSummary : kPageDestination;
-    if (current == kPageDestination && target > current) LoadFrames();
+    if (current == kPageDestination && target > current) {
+        if (!CheckPageSize()) return;
+        LoadFramesIfSourceChanged();
+    }
 
     TWizard::GoToPage(target);
     const int active = CurrentPageIndex();
     if (active < 0) return;
     ShowStep(PageCaption(active).toStdString());
-    if (active == kPageSummary)
+    if (active == pages->indexOf(page9)) {
+        // Only the tables the Tables page creates have rows to copy.
+        job_->DataFollowsTables();
+        Frame_select_data->Refresh();
+    } else if (active == kPageSummary)
         WriteJobSummary();
     else if (active == kPageRun)
         RunJob();
@@ -115,10 +125,28 @@ bool Twizard_Dravik::CheckDestinationDefined(int target) {
     return false;
 }
 
+bool Twizard_Dravik::CheckPageSize() {
+    const std::string problem = engine::PageSizeProblem(cbDstPageSize->currentText().trimmed().toStdString());
+    if (problem.empty()) return true;
+    ShowMessage("Page size: " + problem);
+    cbDstPageSize->setFocus();
+    return false;
+}
+
 void Twizard_Dravik::LoadFrames() {
     CopySettings();
     job_->LoadFrames();
+    const engine::JobSettings& s = job_->settings;
+    loadedSource_ = {s.srcRemote ? s.srcServer : "", s.srcPath, s.srcUser, s.srcPassword};
     for (TFrameView* view : FrameViews()) view->Refresh();
+}
+
+void Twizard_Dravik::LoadFramesIfSourceChanged() {
+    CopySettings();
+    const engine::JobSettings& s = job_->settings;
+    const std::vector<std::string> source = {s.srcRemote ? s.srcServer : "", s.srcPath, s.srcUser, s.srcPassword};
+    // The user's picks stay while the source they were made from stays.
+    if (source != loadedSource_) LoadFrames();
 }
 
 void Twizard_Dravik::WriteJobSummary() {
@@ -151,8 +179,8 @@ void Twizard_Dravik::SrcWsaChanged() { ImageSrcTested->hide(); }
 QString Twizard_Dravik::ChooseDatabaseFile(bool save, const QString& path) {
     FileRequest request;
     request.save = save;
-    request.filter = save ? "IB Databases (*.gdb)|*.gdb|All files (*.*)|*.*"
-                          : "InterBase databases (*.gdb)|*.gdb|All files (*.*)|*.*";
+    // Firebird's own files end in ".fdb", InterBase's in ".gdb": both are shown.
+    request.filter = "Firebird and InterBase databases (*.fdb *.gdb)|*.fdb;*.gdb|All files (*.*)|*.*";
     request.defaultExtension = "*.gdb";
     request.directory = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
     request.fileName = path;

@@ -109,7 +109,9 @@ TEST_F(ParseTest, IscUserAndPasswordFromTheEnvironmentUnlessOptionsSayOtherwise)
 
 TEST_F(ParseTest, JobOptions) {
     const CliOptions o = Parse({"--grants", "--no-generator-values", "--stop-on-error", "--commit-every", "1000",
-                                "--page-size", "8192", "--no-replace", "-v", "--dialect=1", "a.fdb", "b.fdb"});
+                                "--page-size", "8192", "--no-replace", "-v", "--connect-timeout", "3", "--dialect=1", "a.fdb", "b.fdb"});
+    EXPECT_EQ(o.settings.connectTimeout, 3);
+    EXPECT_EQ(Parse({"a", "b"}).settings.connectTimeout, 15);
     EXPECT_TRUE(o.settings.grant);
     EXPECT_TRUE(o.settings.createRoles) << "user rights go only together with roles";
     EXPECT_FALSE(o.settings.useGeneratorValues);
@@ -157,6 +159,9 @@ TEST_F(ParseTest, RefusedInputSaysWhy) {
     for (const char* bad : {"abc", "0", "-5", "40000", "12x", ""})
         EXPECT_EQ(Refused({"--commit-every", bad, "a", "b"}),
                   std::string("--commit-every takes a whole number from 1 to 32767, not '") + bad + "'");
+    for (const char* bad : {"0", "abc", "3601"})
+        EXPECT_EQ(Refused({"--connect-timeout", bad, "a", "b"}),
+                  std::string("--connect-timeout takes a whole number of seconds from 1 to 3600, not '") + bad + "'");
     EXPECT_EQ(Refused({"--bogus", "a", "b"}), "unknown option --bogus");
     EXPECT_EQ(Refused({"-x", "a", "b"}), "unknown option -x");
     EXPECT_EQ(Refused({"a", "b", "--user"}), "option --user needs a value");
@@ -212,7 +217,7 @@ TEST(HelpTextTest, NamesEveryOptionTheParserTakes) {
                                "--dst-charset", "--page-size", "--no-replace", "--roles", "--grants",
                                "--no-generator-values", "--stop-on-error", "--commit-every", "--data", "--udfs",
                                "--domains", "--generators", "--exceptions", "--procedures", "--tables", "--views",
-                               "--list", "-v, --verbose", "-h, --help", "ISC_USER", "ISC_PASSWORD", "130"})
+                               "--list", "--connect-timeout", "-v, --verbose", "-h, --help", "ISC_USER", "ISC_PASSWORD", "130"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

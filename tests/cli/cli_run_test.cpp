@@ -149,6 +149,29 @@ TEST_F(CliRunTest, PageSizeDialectAndCharacterSetOfTheNewDatabase) {
     EXPECT_EQ(Count(dst, "T"), "1");
 }
 
+// Names and literals in another alphabet, from a UTF8 source through a
+// WIN1251 destination code page: every statement reaches the server in the
+// attachment's character set, so every table keeps its rows.
+TEST_F(CliRunTest, CyrillicNamesKeepTheirRowsUnderAWin1251CodePage) {
+    CreateDatabase(src, "UTF8");
+    Isql(src, R"(
+CREATE DOMAIN "Сумма" AS NUMERIC(9,2) DEFAULT 0 CHECK (VALUE >= 0);
+CREATE TABLE "Заказы" ("Номер" INTEGER NOT NULL PRIMARY KEY, "Товар" VARCHAR(20) DEFAULT 'хлеб', "Цена" "Сумма");
+CREATE TABLE "Строки" ("Заказ" INTEGER REFERENCES "Заказы", "Текст" VARCHAR(30) CHARACTER SET WIN1251);
+CREATE VIEW "Дорогие" AS SELECT "Номер", "Товар" FROM "Заказы" WHERE "Цена" > 10;
+INSERT INTO "Заказы" VALUES (1, 'Хлеб', 2.5);
+INSERT INTO "Заказы" VALUES (2, 'Молоко', 12);
+INSERT INTO "Строки" VALUES (2, 'свежее');
+COMMIT;
+)", false, "UTF8");
+    const CloneRun run = RunClone({"--charset", "WIN1251", "--dst-charset", "WIN1251", src, dst});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(Scalar(dst, "select count(*) from \"Заказы\"", "UTF8"), "2");
+    EXPECT_EQ(Scalar(dst, "select \"Текст\" from \"Строки\"", "UTF8"), "свежее");
+    EXPECT_EQ(Scalar(dst, "select \"Товар\" from \"Дорогие\"", "UTF8"), "Молоко");
+    EXPECT_TRUE(HasLine(run.out, "Заказы: 2 rows, equal")) << run.out;
+}
+
 TEST_F(CliRunTest, VerboseWritesTheSummaryAndStepsToStderr) {
     MakeSmallSource();
     const CloneRun run = RunClone({"-v", "--data", "none", src, dst});

@@ -23,6 +23,13 @@ TEST(ParameterBuffer, LastLineOfANameWinsAndLinesWithoutEqualsAreSkipped) {
 TEST(ParameterBuffer, RejectsUnknownNamesAndOverlongValues) {
     EXPECT_THROW(BuildParameterBuffer({"no_such_thing=1"}), DbClientError);
     EXPECT_THROW(BuildParameterBuffer({"password=" + std::string(300, 'x')}), DbClientError);
+    for (const char* bad : {"CONNECT_TIMEOUT=abc", "CONNECT_TIMEOUT=", "CONNECT_TIMEOUT=-1"})
+        EXPECT_THROW(BuildParameterBuffer({bad}), DbClientError) << bad;
+}
+
+TEST(ParameterBuffer, ConnectTimeoutIsAFourByteNumberLowByteFirst) {
+    EXPECT_EQ(BuildParameterBuffer({"CONNECT_TIMEOUT=300"}),
+              std::string("\x01", 1) + char(isc_dpb_connect_timeout) + char(4) + std::string("\x2c\x01\0\0", 4));
 }
 
 TEST(Connection, ThePageCacheAskedForIsTheOneTheEngineGives) {

@@ -90,16 +90,16 @@ TEST(SourceConnection, AttachLinesAreAppendedBeforeEveryAttemptAndTheLastWins) {
     b.job.settings.srcPath = src;
     ASSERT_TRUE(b.job.ConnectSource("NONE"));
     EXPECT_TRUE(b.job.ConnectSource("WIN1251"));  // already connected: nothing read again
-    EXPECT_EQ(b.job.srcDb.Params().size(), 5u);
+    EXPECT_EQ(b.job.srcDb.Params().size(), 6u);
     b.job.ReconnectSource("NONE");  // the same code page keeps the attachment
-    EXPECT_EQ(b.job.srcDb.Params().size(), 5u);
+    EXPECT_EQ(b.job.srcDb.Params().size(), 6u);
     b.job.ReconnectSource(" WIN1251 ");
     // A source this process opens itself gets a small page cache.
     EXPECT_EQ(b.job.srcDb.Params(),
-              (std::vector<std::string>{"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=NONE",
+              (std::vector<std::string>{"USER_NAME=SYSDBA", "PASSWORD=corbelfin", "LC_CTYPE=NONE", "CONNECT_TIMEOUT=15",
                                         "CONFIG=DefaultDbCachePages=256", "NO_DB_TRIGGERS=1", "USER_NAME=SYSDBA",
-                                        "PASSWORD=corbelfin", "LC_CTYPE=WIN1251", "CONFIG=DefaultDbCachePages=256",
-                                        "NO_DB_TRIGGERS=1"}));
+                                        "PASSWORD=corbelfin", "LC_CTYPE=WIN1251", "CONNECT_TIMEOUT=15",
+                                        "CONFIG=DefaultDbCachePages=256", "NO_DB_TRIGGERS=1"}));
     EXPECT_EQ(AttachmentCharset(b.job.srcDb), "WIN1251");
     EXPECT_TRUE(b.ui.messages.empty());
 }
@@ -200,7 +200,8 @@ TEST(CreateDestination, CodePagesAreTrimmedInTheAttachLinesAndTheDefaultCharacte
     EXPECT_EQ(b.job.dstDb.Params().back(), "DEFAULT CHARACTER SET WIN1251");
     b.job.ConnectDestination();
     const auto& params = b.job.dstDb.Params();
-    EXPECT_EQ(params[params.size() - 2], "LC_CTYPE=UTF8");
+    EXPECT_EQ(params[params.size() - 3], "LC_CTYPE=UTF8");
+    EXPECT_EQ(params[params.size() - 2], "CONNECT_TIMEOUT=15");
     EXPECT_EQ(params.back(), "NO_DB_TRIGGERS=1");
     EXPECT_EQ(AttachmentCharset(b.job.dstDb), "UTF8");
     CommitAndDisconnect(b.job.dstDb);
@@ -300,7 +301,7 @@ TEST(RemoteConnection, ConnectionTestAndTheServersMessageForAWrongPassword) {
     b.job.settings.srcPath = src;
     EXPECT_TRUE(b.job.TestSourceConnection());
     EXPECT_FALSE(b.job.srcDb.Connected());
-    EXPECT_EQ(b.job.srcDb.DatabaseName(), "localhost:" + src);
+    EXPECT_EQ(b.job.SourceName(), "localhost:" + src);
 
     b.job.settings.srcPassword = "not-the-password";
     EXPECT_FALSE(b.job.TestSourceConnection());

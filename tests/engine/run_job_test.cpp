@@ -38,10 +38,12 @@ TEST(RunJob, NothingSelectedWritesExactlyTheJobLinesInOrder) {
 
     EXPECT_EQ(b.Lines(), (std::vector<std::string>{"Start time:: 03-07-24 09:05:01", "", "DB " + src + ": connected",
                                                    "DB " + dst + ": created", "DB " + dst + ": connected",
+                                                   std::string("COPY DATA: ") + engine::kNoRowsChosen,
                                                    "Start time:: 03-07-24 09:05:01", "Finish time:: 03-07-24 09:06:03",
                                                    "Duration:: 00:01:02", "", "Database copy: complete"}));
     for (const auto& e : b.run.entries) {
-        EXPECT_EQ(e.textColour, engine::kGreen) << e.caption;
+        // Green but for the note that no rows are copied.
+        EXPECT_EQ(e.textColour, e.caption == "COPY DATA" ? engine::kNavy : engine::kGreen) << e.caption;
         EXPECT_EQ(e.captionColour, engine::kGrey);
     }
     EXPECT_EQ(b.ui.steps, (std::vector<std::string>{"M_DST", "M_UDF", "M_DOM", "M_GEN", "M_EXC", "M_PRC", "M_TAB",

@@ -1,13 +1,21 @@
 // A source that cannot be read: no name, a missing file, a file that is no
 // database, a wrong password, an unknown user, a server that does not
-// answer, a database another process holds. Each is reported with the
+// answer or never answers, a database another process holds. Each is reported with the
 // server's own text, ends dravik-clone with status 2 before anything is
 // created, and leaves the source and an existing destination as they were.
 #include "engine/engine_bench.h"
 #include "hostile/hostile_fixture.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <random>
+#include <thread>
 
 namespace dravik::test {
 namespace {
@@ -129,6 +137,33 @@ TEST_F(SourceFaults, ServerThatDoesNotAnswerIsReportedAtOnce) {
     settings.srcServer = "127.0.0.1/3099";
     settings.srcPath = src;
     ExpectConnectionTestFails("connection test: closed port", settings, "Unable to complete network request");
+}
+
+// A listener that takes the connection and never answers: the attach gives
+// up after --connect-timeout, and a SIGTERM during the wait ends it at once.
+TEST_F(SourceFaults, ServerThatNeverAnswersEndsWithinTheTimeoutOrOnSigterm) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(listen(listener, 8), 0);  // the kernel completes the handshakes; nobody answers
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string silent = "127.0.0.1/" + std::to_string(ntohs(address.sin_port)) + ":/x.fdb";
+
+    const Outcome timedOut = RunCloneWithin({"--list", silent, "--connect-timeout", "2"}, 30);
+    ExpectReport("source: a server that never answers", timedOut, 2);
+    EXPECT_LT(timedOut.seconds, 6) << timedOut.err;
+
+    RunningClone waiting({"--list", silent, "--connect-timeout", "60"});
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    waiting.Signal(SIGTERM);
+    const Outcome stopped = waiting.Finish(10);
+    ExpectReport("source: SIGTERM while waiting for the server", stopped, 130);
+    EXPECT_LT(stopped.seconds, 5);
+    close(listener);
 }
 
 // Firebird 3 keeps a database file exclusive to the engine instance (one

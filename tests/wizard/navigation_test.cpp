@@ -1,10 +1,17 @@
 // Moving through the pages with a real source database: the checks before a
-// page may be left, the skipping of the object pages, reloading the lists,
+// page may be left, the skipping of the object pages, keeping the picks,
 // the summary, the local/remote switches and the file dialogs.
 #include "suites.h"
 #include "wizard_fixture.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -138,12 +145,24 @@ private slots:
         QCOMPARE(t.Page(), Twizard_Dravik::kPageDestination);
         QVERIFY(!t->Job().srcDb.Connected());
 
+
         t->btnPrev->click();  // going back needs no destination
         QCOMPARE(t.Page(), Twizard_Dravik::kPageSource);
         QVERIFY(!t->btnPrev->isEnabled());
         t->btnNext->click();  // the mark still stands
         QCOMPARE(t.Page(), Twizard_Dravik::kPageDestination);
         QCOMPARE(t.messages.size(), 1);
+
+        // A page size that is not one of the offered ones is named as such before anything runs.
+        t->eDst->setText(QString::fromStdString(dir_->File("page_size.fdb")));
+        for (const QString typed : {"abc", "1234"}) {
+            t->cbDstPageSize->setCurrentText(typed);
+            t->btnNext->click();
+            QCOMPARE(t.Page(), Twizard_Dravik::kPageDestination);
+            QCOMPARE(t.messages.last(), "Page size: the page size must be one of 512, 1024, 2048, 4096, 8192, "
+                                        "16384, not '" + typed + "'");
+        }
+        QCOMPARE(t.messages.size(), 3);
     }
 
     void copyAllSkipsTheObjectPagesBothWays() {
@@ -163,7 +182,8 @@ private slots:
         QCOMPARE(Section(lines, "Procedures"), Indented(SampleObjects::procedures));
         QCOMPARE(Section(lines, "Tables"), Indented(SampleObjects::tables));
         QCOMPARE(Section(lines, "Views"), Indented(SampleObjects::views));
-        QCOMPARE(Section(lines, "Data"), QStringList());
+        // "Copy all" copies the schema: the Data section says no rows go, and how to pick them.
+        QCOMPARE(Section(lines, "Data"), QStringList({QString("\t") + dravik::engine::kNoRowsChosen}));
 
         // On the summary page no step label is red; the build heading is bold.
         for (const auto& [code, label] : t->StepLabels()) QVERIFY(!label->font().bold());
@@ -176,7 +196,7 @@ private slots:
         QVERIFY(t->l_prepare->font().bold());
     }
 
-    void customCopyWalksThroughTheFramesAndReloadsFromTheDestinationPage() {
+    void customCopyKeepsThePicksUntilTheSourceChangesAndDataFollowsTables() {
         WizardUnderTest t;
         t.PassSourcePage(source_);
         if (QTest::currentTestFailed()) return;
@@ -193,23 +213,54 @@ private slots:
         t->Frame_select_udf->btn_deselect->click();
         QCOMPARE(Captions(*t->Frame_select_udf->srcList), QStringList({"STRLEN"}));
 
+        // Back to P_DST and forward again: the same source, the same picks.
         t->btnPrev->click();
         QCOMPARE(t.Page(), Twizard_Dravik::kPageDestination);
-        QCOMPARE(Captions(*t->Frame_select_udf->srcList), QStringList({"STRLEN"}));  // no reload going back
         t->btnNext->click();
         QCOMPARE(t.Page(), 2);
-        QCOMPARE(Captions(*t->Frame_select_udf->dstList), SampleObjects::udfs);
-        QVERIFY(Captions(*t->Frame_select_udf->srcList).isEmpty());
+        QCOMPARE(Captions(*t->Frame_select_udf->srcList), QStringList({"STRLEN"}));
 
-        // Page by page to the summary, each page highlighting its own label.
+        // Page by page to the summary, each page highlighting its own label;
+        // ORDERS is left out on the Tables page, so the Data page does not offer it.
         for (int page = 3; page <= Twizard_Dravik::kPageSummary; ++page) {
+            if (page == 8) {
+                FocusRow(*t->Frame_select_table1->dstList, static_cast<int>(SampleObjects::tables.indexOf("ORDERS")));
+                t->Frame_select_table1->btn_deselect->click();
+            }
             t->btnNext->click();
             QCOMPARE(t.Page(), page);
             if (page < Twizard_Dravik::kPageSummary)
                 QVERIFY(t->StepLabels()[static_cast<size_t>(page)].second->font().bold());
+            if (page == 9) {
+                QCOMPARE(Captions(*t->Frame_select_data->srcList), QStringList({"CUSTOMERS", "ITEMS"}));
+                t->Frame_select_data->btn_selectAllClick();
+            }
         }
+        QCOMPARE(Section(t->m_log->Lines(), "Data"), QStringList({"\tCUSTOMERS", "\tITEMS"}));
         t->btnPrev->click();
         QCOMPARE(t.Page(), 9);  // custom copy: back to the data page, not to P_DST
+
+        // ORDERS picked again on the Tables page comes back to the Data page, offered as it was.
+        t->btnPrev->click();
+        t->btnPrev->click();
+        QCOMPARE(t.Page(), 7);
+        t->Frame_select_table1->btn_selectAllClick();
+        t->btnNext->click();
+        t->btnNext->click();
+        QCOMPARE(Captions(*t->Frame_select_data->srcList), QStringList({"ORDERS"}));
+        QCOMPARE(Captions(*t->Frame_select_data->dstList), QStringList({"CUSTOMERS", "ITEMS"}));
+
+        // Another source: the lists are loaded anew.
+        const std::string other = dir_->File("other_source.fdb");
+        std::filesystem::copy_file(source_, other, std::filesystem::copy_options::overwrite_existing);
+        while (t.Page() > Twizard_Dravik::kPageSource) t->btnPrev->click();
+        t->eSrc->setText(QString::fromStdString(other));
+        t->btn_connection_test->click();
+        t->btnNext->click();
+        t->btnNext->click();
+        QCOMPARE(t.Page(), 2);
+        QVERIFY(Captions(*t->Frame_select_udf->srcList).isEmpty());
+        QCOMPARE(Captions(*t->Frame_select_data->srcList), SampleObjects::tables);
     }
 
     void aSourceGoneBeforeTheListsLoadIsReportedAndThePageStays() {
@@ -326,7 +377,35 @@ private slots:
         t->eSrc->setText(QString::fromStdString(source_));
         t->btn_connection_test->click();
         QVERIFY2(!t->ImageSrcTested->isHidden(), qPrintable(t.messages.join("; ")));
-        QCOMPARE(t->Job().srcDb.DatabaseName(), "localhost:" + source_);
+        QCOMPARE(t->Job().SourceName(), "localhost:" + source_);
+    }
+
+    // A server that takes the connection and never answers: the window keeps
+    // running its events during the test, and "Cancel" ends the wait at once.
+    void aSilentServerKeepsTheWindowResponsiveAndCancelEndsTheTest() {
+        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(listener, 8) == 0);
+        QVERIFY(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        WizardUnderTest t;
+        t.answer = true;
+        t->show();
+        t->RBremote->setChecked(true);
+        t->eRemoteServerName->setText(QString("127.0.0.1/%1").arg(ntohs(address.sin_port)));
+        t->eSrc->setText("/x.fdb");
+        QTimer::singleShot(300, t.operator->(), [&t] { t->btnCancel->click(); });
+        QElapsedTimer clock;
+        clock.start();
+        t->btn_connection_test->click();
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
+        QVERIFY(!t->isVisible());
+        QVERIFY(t->ImageSrcTested->isHidden());
+        QVERIFY(t.messages.isEmpty());
+        close(listener);
     }
 
     void theFileButtonsAskTheirDialogsAndFillTheEdits() {
@@ -343,7 +422,8 @@ private slots:
         t->btn_src_database->click();
         QCOMPARE(requests.size(), 1);
         QVERIFY(!requests[0].save);
-        QCOMPARE(requests[0].filter, QString("InterBase databases (*.gdb)|*.gdb|All files (*.*)|*.*"));
+        const QString filter = "Firebird and InterBase databases (*.fdb *.gdb)|*.fdb;*.gdb|All files (*.*)|*.*";
+        QCOMPARE(requests[0].filter, filter);
         QCOMPARE(requests[0].defaultExtension, QString("*.gdb"));
         QCOMPARE(requests[0].directory, QString("/srv/db"));
         QCOMPARE(requests[0].fileName, QString("/srv/db/old.gdb"));
@@ -353,7 +433,7 @@ private slots:
         t->btn_dst_database->click();
         QCOMPARE(requests.size(), 2);
         QVERIFY(requests[1].save);
-        QCOMPARE(requests[1].filter, QString("IB Databases (*.gdb)|*.gdb|All files (*.*)|*.*"));
+        QCOMPARE(requests[1].filter, filter);
         QCOMPARE(t->eDst->text(), pick);
 
         pick.clear();  // the dialog cancelled: the edit keeps its text
