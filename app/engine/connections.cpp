@@ -219,7 +219,7 @@ std::string TCloneJob::DestinationPageSize() const {
 
 bool TCloneJob::CreateDestination() {
     // Checked before anything is dropped or created.
-    if (const std::string problem = PageSizeProblem(settings.pageSize); !problem.empty()) {
+    if (const std::string problem = PageSizeProblem(DestinationPageSize()); !problem.empty()) {
         LogError("Fatal error", "DB " + DestinationName() + " was not created: " + problem);
         return false;
     }
@@ -322,9 +322,9 @@ void TCloneJob::NotePageSize() {
         query->Open();
         const std::string made = query->Eof() ? "" : std::to_string(query->Fields(0).AsInteger());
         query->Close();
-        if (!made.empty() && made != Trim(settings.pageSize))
-            LogNote("DB " + settings.dstPath,
-                    "page size " + made + ": the server raised the " + Trim(settings.pageSize) + " asked for");
+        const std::string asked = DestinationPageSize();
+        if (!made.empty() && made != asked)
+            LogNote("DB " + settings.dstPath, "page size " + made + ": the server raised the " + asked + " asked for");
     } catch (const db::DbError&) {
         // Only a note: the database was made either way.
     }
