@@ -97,6 +97,16 @@ TEST_F(ReportTest, FailedObjectsAComparisonAListingAndARefusedDestinationAreRepo
     EXPECT_EQ(report["offered"]["Tables"], json::array({"ITEM", "TAG"})) << report["offered"].dump(2);
     EXPECT_FALSE(report.contains("destination"));
 
+    // The report follows the log's rules: never a database, never the log.
+    const std::string sourceBytes = Scalar(src, "select count(*) from ITEM");
+    const CloneRun onSource = RunClone({"--report", src, src, dir.File("other.fdb")});
+    EXPECT_EQ(onSource.status, 2);
+    EXPECT_NE(onSource.err.find("the report '" + src + "' is the database"), std::string::npos) << onSource.err;
+    EXPECT_EQ(Scalar(src, "select count(*) from ITEM"), sourceBytes);
+    EXPECT_FALSE(Exists(dir.File("other.fdb")));
+    EXPECT_EQ(RunClone({"--report", dst, "--compare", src, dst}).status, 2);
+    EXPECT_EQ(RunClone({"--report", reportFile, "--log", reportFile, src, dst}).status, 2);
+
     EXPECT_EQ(RunClone({"--report", reportFile, "--no-replace", src, dst}).status, 2);
     report = ReadReport();
     EXPECT_EQ(report["outcome"], "destination not created");
