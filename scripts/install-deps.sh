@@ -10,7 +10,7 @@ packages=(
   firebird3.0-server-core firebird3.0-utils firebird3.0-server
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth time bc
-  nlohmann-json3-dev help2man man-db bsdextrautils
+  nlohmann-json3-dev help2man man-db bsdextrautils xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,6 +10,7 @@
 #include "app/engine/clone_job.h"
 #include "app/wizard/frame_view.h"
 #include "app/wizard/rich_log.h"
+#include "app/wizard/window_loss.h"
 #include "app/wizard/wz.h"
 
 #include <QCheckBox>
@@ -212,12 +213,16 @@ private:
     // SIGINT and SIGTERM (when the program installed its handlers) stop the
     // job and close the window, as the command line stops.
     void WatchStopSignals();
+    // The window destroyed from outside (X11) stops the job and ends the
+    // program as a signal does.
+    void WatchWindowLoss();
     void StopOnSignal();
     // The run log's last line after a job with red lines: their number, in red.
     void WriteErrorCount();
     QString ChooseDatabaseFile(bool save, const QString& path);
 
     std::unique_ptr<engine::TCloneJob> job_;
+    std::unique_ptr<WindowLossFilter> windowLoss_;
     std::vector<std::pair<std::string, QLabel*>> stepList_;
     std::string initialSummaryText_;
     std::string initialRunText_;

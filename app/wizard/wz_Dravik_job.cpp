@@ -3,9 +3,11 @@
 // asks of the window (message boxes, letting events run, the buttons).
 #include "app/engine/stop_signals.h"
 #include "app/wizard/background_attempt.h"
+#include "app/wizard/window_loss.h"
 #include "app/wizard/wz_Dravik.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include <unistd.h>
@@ -81,6 +83,18 @@ void Twizard_Dravik::WatchStopSignals() {
         }
         StopOnSignal();
     });
+}
+
+void Twizard_Dravik::WatchWindowLoss() {
+    // Only on X11: the id is that of the native top-level window.
+    if (QGuiApplication::platformName() != "xcb") return;
+    windowLoss_ = std::make_unique<WindowLossFilter>(static_cast<unsigned long>(winId()), [this] {
+        // As a signal would: the job stops at its next row or object, and
+        // the program ends with the status of a stop.
+        engine::RecordStopSignal();
+        StopOnSignal();
+    });
+    QCoreApplication::instance()->installNativeEventFilter(windowLoss_.get());
 }
 
 void Twizard_Dravik::StopOnSignal() {

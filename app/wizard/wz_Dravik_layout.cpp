@@ -73,6 +73,7 @@ Twizard_Dravik::Twizard_Dravik(WizardDialogs dialogsToUse, QWidget* parent)
     BuildStepPanel();
     ConnectHandlers();
     WatchStopSignals();
+    WatchWindowLoss();
     FormCreate();
 }
 

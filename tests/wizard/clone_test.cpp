@@ -7,11 +7,16 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
 #include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <string>
 
@@ -376,33 +381,78 @@ private slots:
     // middle of a table's rows: it ends within seconds as a stop, without a
     // crash, and the source keeps every row.
     void sigtermDuringTheRowsEndsTheWindowAsAStop() {
-        const std::string source = dir_->File("big_source.fdb"), target = dir_->File("big_clone.fdb");
-        const std::string rows = "300000";
-        MakeBigSource(source, rows);
         QProcess window;
+        StartMidRows(window, QProcessEnvironment::systemEnvironment());
+        if (QTest::currentTestFailed()) return;
+        ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+        ExpectEndedAsAStop(window);
+    }
+
+    // The same window on a real X server, its window destroyed from outside
+    // (as a window manager or "xdotool windowclose" does): the job stops and
+    // the program ends, instead of finishing unseen.
+    void windowDestroyedFromOutsideEndsTheJobAsAStop() {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("xdotool").isEmpty())
+            QSKIP("Xvfb and xdotool are needed");
+        const QString display = ":" + QString::number(50 + getpid() % 200);
+        QProcess server;
+        server.start("Xvfb", {display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        QVERIFY(server.waitForStarted());
+        QTest::qWait(1000);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display);
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        QProcess window;
+        StartMidRows(window, environment);
+        if (!QTest::currentTestFailed()) {
+            QProcess xdotool;
+            xdotool.setProcessEnvironment(environment);
+            xdotool.start("sh", {"-c", "for w in $(xdotool search --pid " + QString::number(window.processId()) +
+                                           "); do xdotool windowclose $w; done"});
+            QVERIFY(xdotool.waitForFinished(10000));
+            ExpectEndedAsAStop(window);
+        }
+        server.terminate();
+        server.waitForFinished(5000);
+    }
+
+private:
+    // Starts the window on a clone of 300,000 rows and returns once the rows
+    // are on their way (the clone has grown past its empty size).
+    void StartMidRows(QProcess& window, const QProcessEnvironment& environment) {
+        bigSource_ = dir_->File("big_source.fdb");
+        bigTarget_ = dir_->File("big_clone.fdb");
+        std::remove(bigTarget_.c_str());
+        if (QFileInfo(QString::fromStdString(bigSource_)).size() == 0) MakeBigSource(bigSource_, kBigRows);
+        window.setProcessEnvironment(environment);
         window.setProcessChannelMode(QProcess::MergedChannels);
-        window.start(DRAVIK_WIZARD_BINARY, {"--run", QString::fromStdString(source), QString::fromStdString(target)});
+        window.start(DRAVIK_WIZARD_BINARY, {"--run", QString::fromStdString(bigSource_), QString::fromStdString(bigTarget_)});
         QVERIFY(window.waitForStarted());
-        // The rows are on their way once the clone has grown past its empty size.
         QElapsedTimer clock;
         clock.start();
-        while (QFileInfo(QString::fromStdString(target)).size() < 4 * 1024 * 1024 && clock.elapsed() < 60000 &&
+        while (QFileInfo(QString::fromStdString(bigTarget_)).size() < 4 * 1024 * 1024 && clock.elapsed() < 60000 &&
                window.state() == QProcess::Running)
             QTest::qWait(20);
         QVERIFY2(window.state() == QProcess::Running, window.readAll().constData());
-        ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
-        clock.restart();
+    }
+
+    // Ends within seconds with the status of a stop, no crash or sanitizer
+    // report, the source whole and the clone short of its rows.
+    void ExpectEndedAsAStop(QProcess& window) {
+        QElapsedTimer clock;
+        clock.start();
         QVERIFY(window.waitForFinished(15000));
         const QByteArray output = window.readAll();
         QVERIFY2(clock.elapsed() < 10000, output.constData());
         QCOMPARE(window.exitStatus(), QProcess::NormalExit);
         QVERIFY2(window.exitCode() == 130, output.constData());
         QVERIFY2(!output.contains("AddressSanitizer") && !output.contains("malloc"), output.constData());
-        QCOMPARE(Scalar(source, "select count(*) from BIG"), rows);
-        QVERIFY(std::stoi(Scalar(target, "select count(*) from BIG")) < std::stoi(rows));
+        QCOMPARE(Scalar(bigSource_, "select count(*) from BIG"), kBigRows);
+        QVERIFY(std::stoi(Scalar(bigTarget_, "select count(*) from BIG")) < std::stoi(kBigRows));
     }
 
-private:
+    static inline const std::string kBigRows = "300000";
+    std::string bigSource_, bigTarget_;
     dravik::test::SampleSourceFolder sample_;
     dravik::test::TempDir* dir_ = nullptr;
     std::string source_;
