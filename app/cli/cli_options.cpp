@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 namespace dravik::cli {
 
@@ -73,18 +75,206 @@ void SplitDatabaseName(const std::string& name, bool& remote, std::string& serve
     path = name.substr(colon + 1);
 }
 
+namespace {
+
+// What the parser knows besides the options themselves: which settings were
+// given, so the environment and the source's values fill only the others.
+struct ParseState {
+    CliOptions& o;
+    bool userGiven = false, passwordGiven = false, dstUserGiven = false, dstPasswordGiven = false;
+    bool dstCharsetGiven = false;
+};
+
+// One command-line option: its names, the name of its value (none for a
+// switch), where it goes in the help, what it means, and what it does with
+// its value (an error text when the value is refused). The parser, --help
+// and so the manual page all read this one table.
+struct OptionRow {
+    std::vector<std::string> names;
+    const char* argument;  // nullptr: a switch
+    const char* section;
+    const char* help;
+    std::function<std::string(ParseState&, const std::string& name, const std::string& value)> set;
+};
+
+std::string WholeNumber(const std::string& option, const std::string& value, int low, int high, int& out,
+                        const std::string& unit = "") {
+    if (ParseWhole(value, low, high, out)) return "";
+    return option + " takes a whole number" + unit + " from " + std::to_string(low) + " to " + std::to_string(high) +
+           ", not '" + value + "'";
+}
+
+// The object choices, one option each, and the member each fills.
+const std::vector<std::pair<std::string, ObjectChoice CliOptions::*>>& ChoiceOptions() {
+    static const std::vector<std::pair<std::string, ObjectChoice CliOptions::*>> choices = {
+        {"--udfs", &CliOptions::udfs},           {"--domains", &CliOptions::domains},
+        {"--generators", &CliOptions::generators}, {"--exceptions", &CliOptions::exceptions},
+        {"--procedures", &CliOptions::procedures}, {"--functions", &CliOptions::functions},
+        {"--packages", &CliOptions::packages},   {"--db-triggers", &CliOptions::dbTriggers},
+        {"--tables", &CliOptions::tables},       {"--views", &CliOptions::views}};
+    return choices;
+}
+
+constexpr const char* kConnections = "Connections:";
+constexpr const char* kCopied = "What is copied (every object by default):";
+constexpr const char* kOther = "Other:";
+
+const std::vector<OptionRow>& Options() {
+    using S = ParseState;
+    using V = const std::string&;
+    static const std::vector<OptionRow> rows = [] {
+        std::vector<OptionRow> table = {
+            {{"-u", "--user"}, "NAME", kConnections, "source user (default: ISC_USER, else SYSDBA)",
+             [](S& p, V, V v) { p.o.settings.srcUser = v, p.userGiven = true; return ""; }},
+            {{"-p", "--password"}, "TEXT", kConnections, "source password (default: ISC_PASSWORD, else corbelfin)",
+             [](S& p, V, V v) { p.o.settings.srcPassword = v, p.passwordGiven = true; return ""; }},
+            {{"--dst-user"}, "NAME", kConnections, "destination user (default: the source's)",
+             [](S& p, V, V v) { p.o.settings.dstUser = v, p.dstUserGiven = true; return ""; }},
+            {{"--password-file"}, "FILE", kConnections,
+             "source password: the first line of FILE, exactly (only its LF or CR LF removed)",
+             [](S& p, V, V v) -> std::string {
+                 if (!ReadFirstLine(v, p.o.settings.srcPassword)) return "cannot read the password file '" + v + "'";
+                 p.passwordGiven = true;
+                 return "";
+             }},
+            {{"--dst-password"}, "TEXT", kConnections,
+             "destination password (default: DRAVIK_DST_PASSWORD, else the source's)",
+             [](S& p, V, V v) { p.o.settings.dstPassword = v, p.dstPasswordGiven = true; return ""; }},
+            {{"--dst-password-file"}, "FILE", kConnections,
+             "destination password: the first line of FILE (a password given as an option shows in the process "
+             "list; a file or the environment does not)",
+             [](S& p, V, V v) -> std::string {
+                 if (!ReadFirstLine(v, p.o.settings.dstPassword)) return "cannot read the password file '" + v + "'";
+                 p.dstPasswordGiven = true;
+                 return "";
+             }},
+            {{"-c", "--charset"}, "NAME", kConnections,
+             "source code page for reading rows (default NONE); this and the next two take a name or alias of the "
+             "source's character sets, nothing else",
+             [](S& p, V, V v) { p.o.settings.srcCodePage = v; return ""; }},
+            {{"--dst-charset"}, "NAME", kConnections, "destination code page (default: the source's)",
+             [](S& p, V, V v) { p.o.settings.dstCodePage = v, p.dstCharsetGiven = true; return ""; }},
+            {{"--default-charset"}, "NAME", kConnections,
+             "the new database's default character set (default: the source database's own)",
+             [](S& p, V, V v) { p.o.settings.defaultCharset = v; return ""; }},
+            {{"--page-size"}, "N", kConnections,
+             "512, 1024, 2048, 4096, 8192 or 16384 (default: the source's page size; the server raises a size "
+             "below its minimum)",
+             [](S& p, V, V v) -> std::string {
+                 const std::vector<std::string>& allowed = engine::PageSizes();
+                 if (std::find(allowed.begin(), allowed.end(), v) == allowed.end())
+                     return "--page-size takes one of " + JoinedList(allowed) + ", not '" + v + "'";
+                 p.o.settings.pageSize = v;
+                 return "";
+             }},
+            {{"--dialect"}, "N", kConnections,
+             "the new database's SQL dialect, 1 or 3 (default: the source's). Every statement of the clone is "
+             "written in it: in dialect 1 names are bare, double quotes delimit strings, NUMERIC and DECIMAL wider "
+             "than 9 digits stay DOUBLE PRECISION and DATE holds a time. A dialect 1 source is not cloned in "
+             "dialect 3 (exit 2)",
+             [](S& p, V, V v) -> std::string {
+                 if (v != "1" && v != "3") return "--dialect takes 1 or 3, not '" + v + "'";
+                 p.o.settings.sqlDialect = std::stoi(v);
+                 return "";
+             }},
+            {{"--connect-timeout"}, "N", kConnections,
+             "seconds an attach waits for a server that does not answer, 1 to 3600 (default 15); a stop signal "
+             "during that wait ends the program at once",
+             [](S& p, V name, V v) {
+                 return WholeNumber(name, v, 1, 3600, p.o.settings.connectTimeout, " of seconds");
+             }},
+            {{"--no-replace"}, nullptr, kConnections, "fail instead of replacing an existing DESTINATION",
+             [](S& p, V, V) { p.o.settings.dstReplace = false; return ""; }},
+            {{"--allow-db-triggers"}, nullptr, kConnections,
+             "when the user may not attach SOURCE with its database triggers off (only SYSDBA and the owner may), "
+             "attach it with them active instead of failing (they may write into SOURCE on connect and on commit)",
+             [](S& p, V, V) { p.o.settings.allowSourceDbTriggers = true; return ""; }},
+        };
+        OptionRow choices{{}, "LIST", kCopied,
+                          "LIST is all, none, or names separated by commas (a name not found in SOURCE is an error)",
+                          [](S& p, V name, V v) {
+                              for (const auto& [option, member] : ChoiceOptions())
+                                  if (option == name) p.o.*member = ParseChoice(v);
+                              return "";
+                          }};
+        for (const auto& choice : ChoiceOptions()) choices.names.push_back(choice.first);
+        table.push_back(choices);
+        const std::vector<OptionRow> rest = {
+            {{"--data"}, "LIST", kCopied, "tables whose rows are copied (default all)",
+             [](S& p, V, V v) { p.o.data = ParseChoice(v); return ""; }},
+            {{"--roles"}, nullptr, kCopied, "copy the roles and the database's mappings (CREATE MAPPING)",
+             [](S& p, V, V) { p.o.settings.createRoles = true; return ""; }},
+            {{"--grants"}, nullptr, kCopied, "copy the granted privileges (implies --roles)",
+             [](S& p, V, V) {
+                 p.o.settings.createRoles = true;  // user rights go only together with roles
+                 p.o.settings.grant = true;
+                 return "";
+             }},
+            {{"--no-generator-values"}, nullptr, kCopied, "leave new generators at 0 instead of the source's value",
+             [](S& p, V, V) { p.o.settings.useGeneratorValues = false; return ""; }},
+            {{"--stop-on-error"}, nullptr, kCopied,
+             "end a table's copy at its first failing row (default: skip failing rows and count them)",
+             [](S& p, V, V) { p.o.settings.ignoreErrors = false; return ""; }},
+            {{"--commit-every"}, "N", kCopied, "rows between commits during the data copy, 1 to 32767 (default 500)",
+             [](S& p, V name, V v) { return WholeNumber(name, v, 1, 32767, p.o.settings.commitEvery); }},
+            {{"--no-verify"}, nullptr, kCopied,
+             "skip the comparison of DESTINATION with SOURCE that ends every finished clone (its \"Verification\" "
+             "lines: what was copied, catalogue with owners, and rows; each difference is an error line)",
+             [](S& p, V, V) { p.o.settings.verify = false; return ""; }},
+            {{"--list"}, nullptr, kOther,
+             "print what each selection page offers (each title, then its objects indented by a tab), then stop",
+             [](S& p, V, V) { p.o.list = true; return ""; }},
+            {{"--compare"}, nullptr, kOther,
+             "copy nothing: compare two existing databases, catalogue (owners and mappings included) and every "
+             "table's rows, and list each difference on a line of its own (the connection options apply; exit 0 "
+             "equal, 1 different, 2 one of them could not be read). Rows are compared by keyed 128-bit digests "
+             "(SipHash-2-4, BLAKE2b for blobs) under keys drawn at random for each comparison, so rows written to "
+             "fool it cannot make two databases compare equal",
+             [](S& p, V, V) { p.o.compare = true; return ""; }},
+            {{"--log"}, "FILE", kOther,
+             "write the whole run log (or what --list and --compare print) to FILE as well, every progress line "
+             "included (FILE is replaced); refused when FILE is SOURCE or DESTINATION under any spelling, or an "
+             "existing Firebird database",
+             [](S& p, V, V v) { p.o.logFile = v; return ""; }},
+            {{"--report"}, "FILE", kOther,
+             "when the run ends, however it ends, write to FILE a JSON report of it: version, databases and "
+             "options (no passwords), start and finish, outcome and exit status, objects created and failed per "
+             "kind, rows copied and refused per table, and the verification with each difference (also with "
+             "--compare and --list; FILE is replaced; refused as --log is)",
+             [](S& p, V, V v) { p.o.reportFile = v; return ""; }},
+            {{"-v", "--verbose"}, nullptr, kOther,
+             "print the job summary and each step to stderr, and under each red line of the run log the statement "
+             "that failed",
+             [](S& p, V, V) { p.o.verbose = true; return ""; }},
+            {{"-h", "--help"}, nullptr, kOther, "show this text", [](S& p, V, V) { p.o.help = true; return ""; }},
+            {{"--version"}, nullptr, kOther, "show the program's version",
+             [](S& p, V, V) { p.o.version = true; return ""; }},
+        };
+        table.insert(table.end(), rest.begin(), rest.end());
+        return table;
+    }();
+    return rows;
+}
+
+const OptionRow* FindOption(const std::string& name) {
+    for (const OptionRow& row : Options())
+        if (std::find(row.names.begin(), row.names.end(), name) != row.names.end()) return &row;
+    return nullptr;
+}
+
+}  // namespace
+
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
     CliOptions o;
     engine::JobSettings& s = o.settings;
     s.pageSize.clear();  // the source's, unless --page-size asks for another
-    bool userGiven = false, passwordGiven = false, dstUserGiven = false, dstPasswordGiven = false;
-    bool dstCharsetGiven = false;
+    ParseState state{o};
     std::vector<std::string> positional;
     bool optionsEnded = false;
 
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (optionsEnded) {
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
             positional.push_back(a);
             continue;
         }
@@ -92,133 +282,29 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
             optionsEnded = true;
             continue;
         }
-        std::string name = a, inlineValue;
+        // A long option may carry its value after "=".
+        std::string name = a, value;
         bool hasInline = false;
-        if (a.rfind("--", 0) == 0) {
-            if (const size_t eq = a.find('='); eq != std::string::npos) {
-                name = a.substr(0, eq);
-                inlineValue = a.substr(eq + 1);
-                hasInline = true;
-            }
+        if (const size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+            hasInline = true;
         }
-        auto value = [&](std::string& out) {
-            if (hasInline) {
-                out = inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                error = "option " + name + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (name == "-h" || name == "--help") {
-            o.help = true;
-        } else if (name == "--version") {
-            o.version = true;
-        } else if (name == "-v" || name == "--verbose") {
-            o.verbose = true;
-        } else if (name == "-u" || name == "--user") {
-            if (!value(s.srcUser)) return std::nullopt;
-            userGiven = true;
-        } else if (name == "-p" || name == "--password") {
-            if (!value(s.srcPassword)) return std::nullopt;
-            passwordGiven = true;
-        } else if (name == "--dst-user") {
-            if (!value(s.dstUser)) return std::nullopt;
-            dstUserGiven = true;
-        } else if (name == "--dst-password") {
-            if (!value(s.dstPassword)) return std::nullopt;
-            dstPasswordGiven = true;
-        } else if (name == "--password-file" || name == "--dst-password-file") {
-            if (!value(v)) return std::nullopt;
-            const bool destination = name == "--dst-password-file";
-            if (!ReadFirstLine(v, destination ? s.dstPassword : s.srcPassword)) {
-                error = "cannot read the password file '" + v + "'";
-                return std::nullopt;
-            }
-            (destination ? dstPasswordGiven : passwordGiven) = true;
-        } else if (name == "--allow-db-triggers") {
-            s.allowSourceDbTriggers = true;
-        } else if (name == "-c" || name == "--charset") {
-            if (!value(s.srcCodePage)) return std::nullopt;
-        } else if (name == "--default-charset") {
-            if (!value(s.defaultCharset)) return std::nullopt;
-        } else if (name == "--dst-charset") {
-            if (!value(s.dstCodePage)) return std::nullopt;
-            dstCharsetGiven = true;
-        } else if (name == "--page-size") {
-            if (!value(v)) return std::nullopt;
-            const std::vector<std::string>& allowed = engine::PageSizes();
-            if (std::find(allowed.begin(), allowed.end(), v) == allowed.end()) {
-                error = "--page-size takes one of " + JoinedList(allowed) + ", not '" + v + "'";
-                return std::nullopt;
-            }
-            s.pageSize = v;
-        } else if (name == "--dialect") {
-            if (!value(v)) return std::nullopt;
-            if (v != "1" && v != "3") {
-                error = "--dialect takes 1 or 3, not '" + v + "'";
-                return std::nullopt;
-            }
-            s.sqlDialect = std::stoi(v);
-        } else if (name == "--connect-timeout") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseWhole(v, 1, 3600, s.connectTimeout)) {
-                error = "--connect-timeout takes a whole number of seconds from 1 to 3600, not '" + v + "'";
-                return std::nullopt;
-            }
-        } else if (name == "--no-replace") {
-            s.dstReplace = false;
-        } else if (name == "--roles") {
-            s.createRoles = true;
-        } else if (name == "--grants") {
-            s.createRoles = true;  // user rights go only together with roles
-            s.grant = true;
-        } else if (name == "--no-generator-values") {
-            s.useGeneratorValues = false;
-        } else if (name == "--stop-on-error") {
-            s.ignoreErrors = false;
-        } else if (name == "--commit-every") {
-            if (!value(v)) return std::nullopt;
-            if (!ParseWhole(v, 1, 32767, s.commitEvery)) {
-                error = "--commit-every takes a whole number from 1 to 32767, not '" + v + "'";
-                return std::nullopt;
-            }
-        } else if (name == "--list") {
-            o.list = true;
-        } else if (name == "--log") {
-            if (!value(o.logFile)) return std::nullopt;
-        } else if (name == "--report") {
-            if (!value(o.reportFile)) return std::nullopt;
-        } else if (name == "--compare") {
-            o.compare = true;
-        } else if (name == "--no-verify") {
-            s.verify = false;
-        } else if (name == "--data" || name == "--udfs" || name == "--domains" || name == "--generators" ||
-                   name == "--exceptions" || name == "--procedures" || name == "--tables" || name == "--views" ||
-                   name == "--functions" || name == "--packages" || name == "--db-triggers") {
-            if (!value(v)) return std::nullopt;
-            const ObjectChoice choice = ParseChoice(v);
-            ObjectChoice* target = name == "--data"         ? &o.data
-                                   : name == "--udfs"       ? &o.udfs
-                                   : name == "--domains"    ? &o.domains
-                                   : name == "--generators" ? &o.generators
-                                   : name == "--exceptions" ? &o.exceptions
-                                   : name == "--procedures" ? &o.procedures
-                                   : name == "--tables"     ? &o.tables
-                                   : name == "--functions"  ? &o.functions
-                                   : name == "--packages"   ? &o.packages
-                                   : name == "--db-triggers" ? &o.dbTriggers
-                                                            : &o.views;
-            *target = choice;
-        } else if (a.size() > 1 && a[0] == '-') {
+        const OptionRow* option = FindOption(name);
+        if (!option) {
             error = "unknown option " + a;
             return std::nullopt;
-        } else {
-            positional.push_back(a);
+        }
+        if (option->argument && !hasInline) {
+            if (i + 1 >= args.size()) {
+                error = "option " + name + " needs a value";
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        if (std::string refused = option->set(state, name, value); !refused.empty()) {
+            error = std::move(refused);
+            return std::nullopt;
         }
     }
     if (o.help || o.version) return o;
@@ -226,11 +312,11 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     const char* envUser = std::getenv("ISC_USER");
     const char* envPassword = std::getenv("ISC_PASSWORD");
     const char* envDstPassword = std::getenv("DRAVIK_DST_PASSWORD");
-    if (!userGiven && envUser && *envUser) s.srcUser = envUser;
-    if (!passwordGiven && envPassword && *envPassword) s.srcPassword = envPassword;
-    if (!dstUserGiven) s.dstUser = s.srcUser;
-    if (!dstPasswordGiven) s.dstPassword = envDstPassword && *envDstPassword ? envDstPassword : s.srcPassword;
-    if (!dstCharsetGiven) s.dstCodePage = s.srcCodePage;
+    if (!state.userGiven && envUser && *envUser) s.srcUser = envUser;
+    if (!state.passwordGiven && envPassword && *envPassword) s.srcPassword = envPassword;
+    if (!state.dstUserGiven) s.dstUser = s.srcUser;
+    if (!state.dstPasswordGiven) s.dstPassword = envDstPassword && *envDstPassword ? envDstPassword : s.srcPassword;
+    if (!state.dstCharsetGiven) s.dstCodePage = s.srcCodePage;
 
     const size_t wanted = o.list ? 1 : 2;
     if (positional.size() < wanted || positional.size() > 2) {
@@ -251,8 +337,62 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     return o;
 }
 
+namespace {
+
+constexpr size_t kHelpWidth = 79;
+constexpr size_t kHelpColumn = 26;
+
+// Items (words, or an option's names) filled into lines of `width`, joined
+// by `separator`; each line after the first indented by `indent` (the first
+// goes on after what `out` holds).
+void Fill(std::string& out, const std::vector<std::string>& items, const std::string& separator, size_t indent,
+          size_t width) {
+    const size_t lineStart = out.rfind('\n');
+    size_t column = out.size() - (lineStart == std::string::npos ? 0 : lineStart + 1);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string item = items[i] + (i + 1 < items.size() ? separator.substr(0, separator.size() - 1) : "");
+        if (i > 0 && column + 1 + item.size() > width) {
+            out += "\n" + std::string(indent, ' ');
+            column = indent;
+        } else if (i > 0) {
+            out += ' ';
+            ++column;
+        }
+        out += item;
+        column += item.size();
+    }
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    for (size_t at = 0; at <= text.size();) {
+        const size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at) words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+// One option as the help shows it: its names (with its value's name) from
+// column 2, or 6 for a long name alone, and its meaning from column 26, on
+// the next line when the names reach that far.
+std::string OptionHelp(const OptionRow& row) {
+    std::vector<std::string> names;
+    for (const std::string& name : row.names)
+        names.push_back(name + (row.argument && name.rfind("--", 0) == 0 ? std::string(" ") + row.argument : ""));
+    std::string line = row.names.front().rfind("--", 0) == 0 ? "      " : "  ";
+    Fill(line, names, ", ", 6, kHelpWidth);
+    const size_t lineStart = line.rfind('\n');
+    const size_t column = line.size() - (lineStart == std::string::npos ? 0 : lineStart + 1);
+    line += column < kHelpColumn ? std::string(kHelpColumn - column, ' ') : "\n" + std::string(kHelpColumn, ' ');
+    Fill(line, Words(row.help), " ", kHelpColumn, kHelpWidth);
+    return line + "\n";
+}
+
+}  // namespace
+
 std::string HelpText() {
-    return R"(Usage: dravik-clone [OPTIONS] SOURCE DESTINATION
+    std::string text = R"(Usage: dravik-clone [OPTIONS] SOURCE DESTINATION
   or:  dravik-clone --list [OPTIONS] SOURCE
   or:  dravik-clone --compare [OPTIONS] SOURCE DESTINATION
 
@@ -263,10 +403,11 @@ primary keys, indices, triggers and foreign keys, views), copies the rows of
 the chosen tables, and can carry over roles and granted privileges. SOURCE is
 only read: attached with its database triggers off, in read-only
 transactions, and all its rows are read in one snapshot, so a source others
-write to gives a clone of one moment. The run log goes to stdout (in colour on a terminal, unless
-NO_COLOR is set); messages and errors go to stderr. On a terminal, a table's
-progress lines are replaced in place by one live line (rows copied of the
-table's total, rows per second, time left); the table's final count stays.
+write to gives a clone of one moment. The run log goes to stdout (in colour
+on a terminal, unless NO_COLOR is set); messages and errors go to stderr. On
+a terminal, a table's progress lines are replaced in place by one live line
+(rows copied of the table's total, rows per second, time left); the table's
+final count stays.
 
 A database is a local path (opened through the embedded engine, no server
 needed) or SERVER:PATH on a Firebird server (SERVER may be HOST/PORT). A name
@@ -276,96 +417,13 @@ the rows itself, reading SOURCE with EXECUTE STATEMENT ... ON EXTERNAL, and
 the run log says so; a table it cannot copy (a refused row) has its rows go
 through dravik-clone, and all tables do when one copied has an array column
 or SOURCE has an active database trigger.
-
-Connections:
-  -u, --user NAME         source user (default: ISC_USER, else SYSDBA)
-  -p, --password TEXT     source password (default: ISC_PASSWORD, else corbelfin)
-      --dst-user NAME     destination user (default: the source's)
-      --password-file FILE
-                          source password: the first line of FILE, exactly
-                          (only its LF or CR LF removed)
-      --dst-password TEXT destination password (default: DRAVIK_DST_PASSWORD,
-                          else the source's)
-      --dst-password-file FILE
-                          destination password: the first line of FILE
-                          (a password given as an option shows in the
-                          process list; a file or the environment does not)
-  -c, --charset NAME      source code page for reading rows (default NONE);
-                          this and the next two take a name or alias of the
-                          source's character sets, nothing else
-      --dst-charset NAME  destination code page (default: the source's)
-      --default-charset NAME
-                          the new database's default character set
-                          (default: the source database's own)
-      --page-size N       512, 1024, 2048, 4096, 8192 or 16384 (default: the
-                          source's page size; the server raises a size below
-                          its minimum)
-      --dialect N         the new database's SQL dialect, 1 or 3 (default: the
-                          source's). Every statement of the clone is written in
-                          it: in dialect 1 names are bare, double quotes
-                          delimit strings, NUMERIC and DECIMAL wider than 9
-                          digits stay DOUBLE PRECISION and DATE holds a time. A
-                          dialect 1 source is not cloned in dialect 3 (exit 2)
-      --connect-timeout N seconds an attach waits for a server that does not
-                          answer, 1 to 3600 (default 15); a stop signal during
-                          that wait ends the program at once
-      --no-replace        fail instead of replacing an existing DESTINATION
-      --allow-db-triggers when the user may not attach SOURCE with its database
-                          triggers off (only SYSDBA and the owner may), attach
-                          it with them active instead of failing (they may
-                          write into SOURCE on connect and on commit)
-
-What is copied (every object by default):
-      --udfs LIST, --domains LIST, --generators LIST, --exceptions LIST,
-      --procedures LIST, --functions LIST, --packages LIST, --db-triggers LIST,
-      --tables LIST, --views LIST
-                          LIST is all, none, or names separated by commas
-                          (a name not found in SOURCE is an error)
-      --data LIST         tables whose rows are copied (default all)
-      --roles             copy the roles and the database's mappings
-                          (CREATE MAPPING)
-      --grants            copy the granted privileges (implies --roles)
-      --no-generator-values
-                          leave new generators at 0 instead of the source's value
-      --stop-on-error     end a table's copy at its first failing row
-                          (default: skip failing rows and count them)
-      --commit-every N    rows between commits during the data copy,
-                          1 to 32767 (default 500)
-      --no-verify         skip the comparison of DESTINATION with SOURCE that
-                          ends every finished clone (its "Verification" lines:
-                          what was copied, catalogue with owners, and rows;
-                          each difference is an error line)
-
-Other:
-      --list              print what each selection page offers (each title,
-                          then its objects indented by a tab), then stop
-      --compare           copy nothing: compare two existing databases,
-                          catalogue (owners and mappings included) and every
-                          table's rows, and list each difference on a line
-                          of its own (the connection options apply; exit 0
-                          equal, 1 different, 2 one of them could not be
-                          read). Rows are compared by keyed 128-bit digests
-                          (SipHash-2-4, BLAKE2b for blobs) under keys drawn
-                          at random for each comparison, so rows written to
-                          fool it cannot make two databases compare equal)
-      --log FILE          write the whole run log (or what --list and
-                          --compare print) to FILE as well, every progress
-                          line included (FILE is replaced); refused when FILE
-                          is SOURCE or DESTINATION under any spelling, or an
-                          existing Firebird database
-      --report FILE       when the run ends, however it ends, write to FILE a
-                          JSON report of it: version, databases and options
-                          (no passwords), start and finish, outcome and exit
-                          status, objects created and failed per kind, rows
-                          copied and refused per table, and the verification
-                          with each difference (also with --compare and
-                          --list; FILE is replaced; refused as --log is)
-  -v, --verbose           print the job summary and each step to stderr,
-                          and under each red line of the run log the
-                          statement that failed
-  -h, --help              show this text
-      --version           show the program's version
-
+)";
+    for (const char* section : {kConnections, kCopied, kOther}) {
+        text += std::string("\n") + section + "\n";
+        for (const OptionRow& row : Options())
+            if (row.section == section) text += OptionHelp(row);
+    }
+    return text + R"(
 Ctrl-C (or SIGTERM) ends the job after the current object or row, also
 during the key build and the verification; what was done up to then stays in
 DESTINATION. A stop before DESTINATION is dropped or created leaves everything
