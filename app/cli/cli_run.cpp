@@ -75,8 +75,8 @@ int Outcome(const engine::JobReport& report, bool stopOnError, std::FILE* err, R
 
 // The database names the command line gives, as the job spells them.
 std::vector<std::string> NamedDatabases(const engine::JobSettings& s) {
-    std::vector<std::string> names = {(s.srcRemote ? s.srcServer + ":" : "") + s.srcPath};
-    if (!s.dstPath.empty()) names.push_back((s.dstRemote ? s.dstServer + ":" : "") + s.dstPath);
+    std::vector<std::string> names = {engine::DatabaseName(s.srcRemote, s.srcServer, s.srcPath)};
+    if (!s.dstPath.empty()) names.push_back(engine::DatabaseName(s.dstRemote, s.dstServer, s.dstPath));
     return names;
 }
 

@@ -16,7 +16,7 @@ namespace {
 // so that texts compare as their stored bytes.
 void Attach(db::DbConnection& connection, bool remote, const std::string& server, const std::string& path,
             const std::string& user, const std::string& password, int timeout) {
-    connection.SetDatabaseName(remote ? server + ":" + path : path);
+    connection.SetDatabaseName(engine::DatabaseName(remote, server, path));
     connection.Params().push_back("USER_NAME=" + user);
     connection.Params().push_back("PASSWORD=" + password);
     connection.Params().push_back("LC_CTYPE=NONE");
@@ -40,8 +40,8 @@ int Compare(const CliOptions& options, std::FILE* out, std::FILE* err, RunRecord
             if (stream) std::fprintf(stream, "%s\n", line.c_str());
     };
     const engine::JobSettings& s = options.settings;
-    const std::string sourceName = (s.srcRemote ? s.srcServer + ":" : "") + s.srcPath;
-    const std::string destinationName = (s.dstRemote ? s.dstServer + ":" : "") + s.dstPath;
+    const std::string sourceName = engine::DatabaseName(s.srcRemote, s.srcServer, s.srcPath);
+    const std::string destinationName = engine::DatabaseName(s.dstRemote, s.dstServer, s.dstPath);
     db::DbConnection source, destination;
     try {
         Attach(source, s.srcRemote, s.srcServer, s.srcPath, s.srcUser, s.srcPassword, s.connectTimeout);

@@ -28,7 +28,7 @@ json Moment(std::time_t t) {
 }
 
 json Database(bool remote, const std::string& server, const std::string& path, const std::string& user) {
-    return {{"database", remote ? server + ":" + path : path}, {"user", user}};
+    return {{"database", engine::DatabaseName(remote, server, path)}, {"user", user}};
 }
 
 json Choice(const ObjectChoice& choice) {

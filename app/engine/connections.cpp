@@ -33,7 +33,7 @@ void AppendAttachLines(DbConnection& connection, const std::string& user, const 
 }
 
 std::string ComposeName(bool remote, const std::string& server, const std::string& path) {
-    return remote ? server + ":" + Trim(path) : Trim(path);
+    return DatabaseName(remote, server, Trim(path));
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ const std::vector<std::string>& PageSizes() {
     return sizes;
 }
 
+std::string DatabaseName(bool remote, const std::string& server, const std::string& path) {
+    return remote ? server + ":" + path : path;
+}
+
 std::string PageSizeProblem(const std::string& pageSize) {
     const std::vector<std::string>& sizes = PageSizes();
     if (std::find(sizes.begin(), sizes.end(), pageSize) != sizes.end()) return "";

@@ -67,5 +67,8 @@ const std::vector<std::string>& CodePages();
 const std::vector<std::string>& PageSizes();
 // Why a page size typed in cannot be used ("" when it is one of PageSizes()).
 std::string PageSizeProblem(const std::string& pageSize);
+// A database's name as the client library takes it: "server:path", or the
+// path alone for a local database.
+std::string DatabaseName(bool remote, const std::string& server, const std::string& path);
 
 }  // namespace dravik::engine
