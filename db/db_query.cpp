@@ -25,6 +25,13 @@ void DbStatement::ExecQuery() {
     statement_.CloseCursor();
 }
 
+void ForEachRow(DbConnection& connection, const std::string& sql, const std::function<void(DbCursorSet&)>& visit,
+                std::vector<std::string> params) {
+    DbQuery query(connection, sql);
+    query.SetParams(std::move(params));
+    for (query.Open(); !query.Eof(); query.Next()) visit(query);
+}
+
 KeptQuery::KeptQuery(DbConnection& connection, const std::string& sql, std::vector<std::string> params) {
     std::unique_ptr<DbQuery>& kept = connection.KeptQuerySlot(sql);
     if (!kept) {

@@ -4,6 +4,8 @@
 
 #include "db/db_cursor_set.h"
 
+#include <functional>
+
 namespace dravik::db {
 
 class DbQuery : public DbCursorSet {
@@ -50,6 +52,11 @@ private:
     std::unique_ptr<DbQuery> own_;
     DbQuery* query_ = nullptr;
 };
+
+// Runs a select and calls visit for each of its rows, in order; the query is
+// closed on every path. Texts for '?' are bound as in DbQuery::SetParams.
+void ForEachRow(DbConnection& connection, const std::string& sql, const std::function<void(DbCursorSet&)>& visit,
+                std::vector<std::string> params = {});
 
 class DbStatement : public DbDataSet {
 public:

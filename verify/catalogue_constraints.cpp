@@ -10,7 +10,7 @@ namespace dravik::verify {
 
 void ReadConstraintItems(db::DbConnection& connection, CatalogueItems& items) {
     const IndexColumns indexColumns = ReadIndexColumns(connection);
-    ForEachRow(
+    ForEachCatalogueRow(
         connection,
         "SELECT rc.RDB$CONSTRAINT_NAME AS NAME, rc.RDB$CONSTRAINT_TYPE AS CTYPE, rc.RDB$RELATION_NAME AS REL, "
         "rc.RDB$INDEX_NAME AS IDX, uq.RDB$RELATION_NAME AS REF_REL, uq.RDB$INDEX_NAME AS REF_IDX, "
@@ -27,7 +27,7 @@ void ReadConstraintItems(db::DbConnection& connection, CatalogueItems& items) {
         "LEFT JOIN RDB$REF_CONSTRAINTS ref ON ref.RDB$CONSTRAINT_NAME = rc.RDB$CONSTRAINT_NAME "
         "LEFT JOIN RDB$RELATION_CONSTRAINTS uq ON uq.RDB$CONSTRAINT_NAME = ref.RDB$CONST_NAME_UQ WHERE " +
             IsUserRelation("rc.RDB$RELATION_NAME"),
-        [&](db::DbQuery& row) {
+        [&](db::DbCursorSet& row) {
             const std::string name = FieldName(row, "NAME");
             const std::string type = FieldName(row, "CTYPE");
             const std::string table = FieldName(row, "REL");

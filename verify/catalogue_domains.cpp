@@ -9,7 +9,7 @@ namespace dravik::verify {
 
 void ReadDomainItems(db::DbConnection& connection, CatalogueItems& items) {
     const FieldDimensions dimensions = ReadFieldDimensions(connection);
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT " + FieldTypeColumns("f") + ", " +
                    CollationNameSql("f.RDB$COLLATION_ID", "f.RDB$CHARACTER_SET_ID") +
                    " AS \"collation\", COALESCE(f.RDB$NULL_FLAG, 0) AS \"not null\", "
@@ -17,7 +17,7 @@ void ReadDomainItems(db::DbConnection& connection, CatalogueItems& items) {
                    "f.RDB$COMPUTED_SOURCE AS \"computed\", f.RDB$OWNER_NAME AS \"owner\", "
                    "f.RDB$DESCRIPTION AS \"description\" "
                    "FROM RDB$FIELDS f WHERE COALESCE(f.RDB$SYSTEM_FLAG, 0) = 0",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    const std::string name = FieldName(row, "FT_NAME");
                    if (db::IsEngineMadeName(name)) return;
                    ItemDefinition definition;

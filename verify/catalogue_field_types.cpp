@@ -49,7 +49,7 @@ std::string TypeName(int type) {
     }
 }
 
-std::string IntegerOrZero(db::DbQuery& row, const std::string& column) {
+std::string IntegerOrZero(db::DbCursorSet& row, const std::string& column) {
     db::DbField& field = row.FieldByName(column);
     return field.IsNull() ? "0" : field.AsString();
 }
@@ -76,10 +76,10 @@ std::string CollationNameSql(const std::string& collationId, const std::string& 
 
 FieldDimensions ReadFieldDimensions(db::DbConnection& connection) {
     FieldDimensions dimensions;
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT RDB$FIELD_NAME, RDB$LOWER_BOUND, RDB$UPPER_BOUND FROM RDB$FIELD_DIMENSIONS "
                "ORDER BY RDB$FIELD_NAME, RDB$DIMENSION",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    std::string& bounds = dimensions[FieldText(row.Fields(0)).value_or("")];
                    bounds += bounds.empty() ? "[" : ", ";
                    bounds += row.Fields(1).AsString() + ":" + row.Fields(2).AsString();
@@ -88,7 +88,7 @@ FieldDimensions ReadFieldDimensions(db::DbConnection& connection) {
     return dimensions;
 }
 
-void AddFieldType(ItemDefinition& definition, db::DbQuery& row, const FieldDimensions& dimensions) {
+void AddFieldType(ItemDefinition& definition, db::DbCursorSet& row, const FieldDimensions& dimensions) {
     db::DbField& typeField = row.FieldByName("FT_TYPE");
     if (typeField.IsNull()) return;
     const int type = typeField.AsInteger();
@@ -110,7 +110,7 @@ void AddFieldType(ItemDefinition& definition, db::DbQuery& row, const FieldDimen
     if (bounds != dimensions.end()) definition.Add("dimensions", bounds->second);
 }
 
-void AddDomainOrType(ItemDefinition& definition, db::DbQuery& row, const FieldDimensions& dimensions) {
+void AddDomainOrType(ItemDefinition& definition, db::DbCursorSet& row, const FieldDimensions& dimensions) {
     const std::string source = FieldName(row, "SRC");
     if (source.empty() || db::IsEngineMadeName(source))
         AddFieldType(definition, row, dimensions);

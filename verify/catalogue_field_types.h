@@ -28,11 +28,11 @@ using FieldDimensions = std::map<std::string, std::string>;
 FieldDimensions ReadFieldDimensions(db::DbConnection& connection);
 
 // Adds the type of the current row (selected with FieldTypeColumns).
-void AddFieldType(ItemDefinition& definition, db::DbQuery& row, const FieldDimensions& dimensions);
+void AddFieldType(ItemDefinition& definition, db::DbCursorSet& row, const FieldDimensions& dimensions);
 
 // Adds "domain: NAME" when the row's field source (column SRC) is a user
 // domain, else the type of its implicit domain (selected with FieldTypeColumns).
-void AddDomainOrType(ItemDefinition& definition, db::DbQuery& row, const FieldDimensions& dimensions);
+void AddDomainOrType(ItemDefinition& definition, db::DbCursorSet& row, const FieldDimensions& dimensions);
 
 // Select-list text of what a procedure parameter or function argument row
 // (alias) holds besides its type: SRC, and the described "type of",

@@ -26,7 +26,7 @@ constexpr std::pair<const char*, const char*> kExternalArgumentColumns[] = {
 }  // namespace
 
 void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT fn.RDB$PACKAGE_NAME AS PKG, fn.RDB$FUNCTION_NAME AS NAME, "
                "fn.RDB$MODULE_NAME AS \"module\", fn.RDB$ENTRYPOINT AS \"entry point\", "
                "fn.RDB$ENGINE_NAME AS \"engine\", fn.RDB$FUNCTION_SOURCE AS \"source\", "
@@ -34,7 +34,7 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
                "COALESCE(fn.RDB$DETERMINISTIC_FLAG, 0) AS \"deterministic\", "
                "COALESCE(fn.RDB$PRIVATE_FLAG, 0) AS \"private\", fn.RDB$LEGACY_FLAG AS \"legacy\", "
                "fn.RDB$OWNER_NAME AS \"owner\", fn.RDB$DESCRIPTION AS \"description\" FROM RDB$FUNCTIONS fn WHERE COALESCE(fn.RDB$SYSTEM_FLAG, 0) = 0",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);
                    items.push_back({"function", RoutineName(row, "NAME"), definition.Text()});
@@ -46,7 +46,7 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
     // Those columns mean nothing for a PSQL argument (a restore fills them
     // with zeros), so they are read only for arguments without a field.
     const FieldDimensions dimensions = ReadFieldDimensions(connection);
-    ForEachRow(
+    ForEachCatalogueRow(
         connection,
         "SELECT a.RDB$PACKAGE_NAME AS PKG, a.RDB$FUNCTION_NAME AS FUNC, a.RDB$ARGUMENT_NAME AS NAME, "
         "a.RDB$ARGUMENT_POSITION AS \"position\", a.RDB$ARGUMENT_POSITION AS POS, " +
@@ -59,7 +59,7 @@ void ReadFunctionItems(db::DbConnection& connection, CatalogueItems& items) {
             " AS UDF_CHARACTER_SET FROM RDB$FUNCTION_ARGUMENTS a "
             "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = a.RDB$FIELD_SOURCE "
             "WHERE COALESCE(a.RDB$SYSTEM_FLAG, 0) = 0",
-        [&](db::DbQuery& row) {
+        [&](db::DbCursorSet& row) {
             const std::string function = RoutineName(row, "FUNC");
             // The return value of a PSQL function and every argument of an
             // external one have no name: their position names them.

@@ -6,10 +6,10 @@ namespace dravik::verify {
 
 IndexColumns ReadIndexColumns(db::DbConnection& connection) {
     IndexColumns columns;
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT s.RDB$INDEX_NAME, s.RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS s "
                "ORDER BY s.RDB$INDEX_NAME, s.RDB$FIELD_POSITION",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    std::string& list = columns[FieldText(row.Fields(0)).value_or("")];
                    if (!list.empty()) list += ", ";
                    list += FieldText(row.Fields(1)).value_or("");

@@ -9,7 +9,7 @@ namespace dravik::verify {
 
 void ReadIndexItems(db::DbConnection& connection, CatalogueItems& items) {
     const IndexColumns indexColumns = ReadIndexColumns(connection);
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT i.RDB$INDEX_NAME AS NAME, i.RDB$RELATION_NAME AS REL, rc.RDB$CONSTRAINT_TYPE AS CTYPE, "
                "(SELECT ri.RDB$RELATION_NAME FROM RDB$INDICES ri WHERE ri.RDB$INDEX_NAME = i.RDB$FOREIGN_KEY) "
                "AS REF_REL, COALESCE(i.RDB$UNIQUE_FLAG, 0) AS \"unique\", "
@@ -19,7 +19,7 @@ void ReadIndexItems(db::DbConnection& connection, CatalogueItems& items) {
                "LEFT JOIN RDB$RELATION_CONSTRAINTS rc ON rc.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
                "WHERE COALESCE(i.RDB$SYSTEM_FLAG, 0) = 0 AND " +
                    IsUserRelation("i.RDB$RELATION_NAME"),
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    const std::string name = FieldName(row, "NAME");
                    const std::string table = FieldName(row, "REL");
                    const std::string columns = ColumnsOf(indexColumns, name);

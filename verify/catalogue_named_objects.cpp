@@ -13,13 +13,13 @@ void ReadNamedObjectItems(db::DbConnection& connection, CatalogueItems& items) {
                    "pk.RDB$DESCRIPTION AS \"description\" "
                    "FROM RDB$PACKAGES pk WHERE COALESCE(pk.RDB$SYSTEM_FLAG, 0) = 0");
     // The generators behind identity columns are described with their column.
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT g.RDB$GENERATOR_NAME AS NAME, g.RDB$INITIAL_VALUE AS \"initial value\", "
                "g.RDB$GENERATOR_INCREMENT AS \"increment\", g.RDB$OWNER_NAME AS \"owner\", "
                "g.RDB$DESCRIPTION AS \"description\" "
                "FROM RDB$GENERATORS g WHERE COALESCE(g.RDB$SYSTEM_FLAG, 0) = 0 AND NOT EXISTS "
                "(SELECT 1 FROM RDB$RELATION_FIELDS rf WHERE rf.RDB$GENERATOR_NAME = g.RDB$GENERATOR_NAME)",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    const std::string name = FieldName(row, "NAME");
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);

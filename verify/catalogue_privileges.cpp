@@ -76,7 +76,7 @@ constexpr const char* kListedObjectTypes = "(0, 1, 5, 7, 9, 11, 13, 14, 15, 17, 
 }  // namespace
 
 void ReadPrivilegeItems(db::DbConnection& connection, CatalogueItems& items) {
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                std::string("SELECT p.RDB$USER AS U, p.RDB$USER_TYPE AS UT, p.RDB$PRIVILEGE AS PRIV, "
                            "p.RDB$RELATION_NAME AS OBJ, p.RDB$OBJECT_TYPE AS OT, p.RDB$FIELD_NAME AS FLD, "
                            "COALESCE(p.RDB$GRANT_OPTION, 0) AS \"grant option\" FROM RDB$USER_PRIVILEGES p "
@@ -86,7 +86,7 @@ void ReadPrivilegeItems(db::DbConnection& connection, CatalogueItems& items) {
                    "WHERE p.RDB$GRANTOR IS NOT NULL AND (o.N IS NOT NULL OR p.RDB$OBJECT_TYPE NOT IN " +
                    kListedObjectTypes + ") "
                    "AND (p.RDB$USER_TYPE <> 8 OR p.RDB$USER IS DISTINCT FROM o.O)",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    const int objectType = row.FieldByName("OT").AsInteger();
                    const std::string object = FieldName(row, "OBJ");
                    if ((objectType == kDomainObject || objectType == kGeneratorObject) &&

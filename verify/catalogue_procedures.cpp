@@ -6,28 +6,28 @@
 namespace dravik::verify {
 
 void ReadProcedureItems(db::DbConnection& connection, CatalogueItems& items) {
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT p.RDB$PACKAGE_NAME AS PKG, p.RDB$PROCEDURE_NAME AS NAME, "
                "p.RDB$PROCEDURE_TYPE AS \"type\", p.RDB$PROCEDURE_SOURCE AS \"source\", "
                "p.RDB$ENGINE_NAME AS \"engine\", p.RDB$ENTRYPOINT AS \"entry point\", "
                "COALESCE(p.RDB$PRIVATE_FLAG, 0) AS \"private\", p.RDB$OWNER_NAME AS \"owner\", "
                "p.RDB$DESCRIPTION AS \"description\" "
                "FROM RDB$PROCEDURES p WHERE COALESCE(p.RDB$SYSTEM_FLAG, 0) = 0",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);
                    items.push_back({"procedure", RoutineName(row, "NAME"), definition.Text()});
                });
 
     const FieldDimensions dimensions = ReadFieldDimensions(connection);
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT pp.RDB$PACKAGE_NAME AS PKG, pp.RDB$PROCEDURE_NAME AS PROC, pp.RDB$PARAMETER_NAME AS NAME, "
                "pp.RDB$PARAMETER_NUMBER AS \"number\", IIF(pp.RDB$PARAMETER_TYPE = 0, 'input', 'output') "
                "AS \"direction\", " +
                    ParameterColumns("pp", "RDB$PARAMETER_MECHANISM") +
                    " FROM RDB$PROCEDURE_PARAMETERS pp LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = pp.RDB$FIELD_SOURCE "
                    "WHERE COALESCE(pp.RDB$SYSTEM_FLAG, 0) = 0",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    const std::string procedure = RoutineName(row, "PROC");
                    ItemDefinition definition;
                    definition.Add("procedure", procedure);

@@ -23,13 +23,13 @@ std::string RelationType(int type) {
 
 void ReadRelationItems(db::DbConnection& connection, CatalogueItems& items) {
     // Databases made before relation types existed leave the type NULL.
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT r.RDB$RELATION_NAME AS NAME, COALESCE(r.RDB$RELATION_TYPE, IIF(r.RDB$VIEW_BLR IS NOT NULL, 1, "
                "IIF(r.RDB$EXTERNAL_FILE IS NOT NULL, 2, 0))) AS RTYPE, r.RDB$VIEW_SOURCE AS \"view source\", "
                "r.RDB$EXTERNAL_FILE AS \"external file\", r.RDB$OWNER_NAME AS \"owner\", "
                "r.RDB$DESCRIPTION AS \"description\" "
                "FROM RDB$RELATIONS r WHERE COALESCE(r.RDB$SYSTEM_FLAG, 0) = 0",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    const int type = row.FieldByName("RTYPE").AsInteger();
                    ItemDefinition definition;
                    definition.Add("type", RelationType(type));
@@ -42,7 +42,7 @@ void ReadColumnItems(db::DbConnection& connection, CatalogueItems& items) {
     const FieldDimensions dimensions = ReadFieldDimensions(connection);
     std::string relation;
     int position = 0;
-    ForEachRow(
+    ForEachCatalogueRow(
         connection,
         "SELECT rf.RDB$RELATION_NAME AS REL, rf.RDB$FIELD_NAME AS NAME, rf.RDB$FIELD_SOURCE AS SRC, "
         "rf.RDB$GENERATOR_NAME AS GEN, " +
@@ -56,7 +56,7 @@ void ReadColumnItems(db::DbConnection& connection, CatalogueItems& items) {
             "LEFT JOIN RDB$GENERATORS g ON g.RDB$GENERATOR_NAME = rf.RDB$GENERATOR_NAME WHERE " +
             IsUserRelation("rf.RDB$RELATION_NAME") +
             " ORDER BY rf.RDB$RELATION_NAME, rf.RDB$FIELD_POSITION, rf.RDB$FIELD_NAME",
-        [&](db::DbQuery& row) {
+        [&](db::DbCursorSet& row) {
             const std::string table = FieldName(row, "REL");
             // The position is the column's rank in its table: the stored numbers
             // may keep gaps left by dropped columns that a copy closes.

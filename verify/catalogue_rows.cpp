@@ -33,10 +33,9 @@ std::string ForDialect(const std::string& sql, int dialect) {
 
 }  // namespace
 
-void ForEachRow(db::DbConnection& connection, const std::string& sql, const std::function<void(db::DbQuery&)>& row) {
-    db::DbQuery query(connection, ForDialect(sql, connection.SQLDialect()));
-    query.Open();
-    for (; !query.Eof(); query.Next()) row(query);
+void ForEachCatalogueRow(db::DbConnection& connection, const std::string& sql,
+                         const std::function<void(db::DbCursorSet&)>& row) {
+    db::ForEachRow(connection, ForDialect(sql, connection.SQLDialect()), row);
 }
 
 std::optional<std::string> FieldText(db::DbField& field) {
@@ -47,11 +46,11 @@ std::optional<std::string> FieldText(db::DbField& field) {
     return text;
 }
 
-std::string FieldName(db::DbQuery& row, const std::string& column) {
+std::string FieldName(db::DbCursorSet& row, const std::string& column) {
     return FieldText(row.FieldByName(column)).value_or(std::string());
 }
 
-std::string RoutineName(db::DbQuery& row, const std::string& nameColumn) {
+std::string RoutineName(db::DbCursorSet& row, const std::string& nameColumn) {
     const std::string package = FieldName(row, "PKG");
     return (package.empty() ? "" : package + ".") + FieldName(row, nameColumn);
 }
@@ -63,7 +62,7 @@ std::string IsUserRelation(const std::string& relationColumn) {
 
 void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& items, const std::string& kind,
                     const std::string& sql) {
-    ForEachRow(connection, sql, [&](db::DbQuery& row) {
+    ForEachCatalogueRow(connection, sql, [&](db::DbCursorSet& row) {
         ItemDefinition definition;
         definition.AddDescribedFields(row);
         items.push_back({kind, FieldName(row, "NAME"), definition.Text()});
@@ -73,8 +72,8 @@ void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& it
 std::string GeneratorValue(db::DbConnection& connection, const std::string& generator) {
     std::string value;
     const std::string quoted = QuoteIdentifier(generator, connection.SQLDialect());
-    ForEachRow(connection, "SELECT GEN_ID(" + quoted + ", 0) FROM RDB$DATABASE",
-               [&](db::DbQuery& row) { value = row.Fields(0).AsString(); });
+    ForEachCatalogueRow(connection, "SELECT GEN_ID(" + quoted + ", 0) FROM RDB$DATABASE",
+               [&](db::DbCursorSet& row) { value = row.Fields(0).AsString(); });
     return value;
 }
 

@@ -12,9 +12,9 @@
 
 namespace dravik::verify {
 
-// Runs a select in the connection's default transaction and calls the
-// function on every row.
-void ForEachRow(db::DbConnection& connection, const std::string& sql, const std::function<void(db::DbQuery&)>& row);
+// db::ForEachRow with the attribute aliases written for the connection's dialect.
+void ForEachCatalogueRow(db::DbConnection& connection, const std::string& sql,
+                         const std::function<void(db::DbCursorSet&)>& row);
 
 // The value as stored, absent for NULL. Only CHAR columns (the catalogue's
 // names and flags) lose their trailing blanks; sources, descriptions and
@@ -22,7 +22,7 @@ void ForEachRow(db::DbConnection& connection, const std::string& sql, const std:
 std::optional<std::string> FieldText(db::DbField& field);
 
 // The same, NULL giving the empty text: for names.
-std::string FieldName(db::DbQuery& row, const std::string& column);
+std::string FieldName(db::DbCursorSet& row, const std::string& column);
 
 // SQL condition: the relation named by the column is a user relation.
 std::string IsUserRelation(const std::string& relationColumn);
@@ -33,7 +33,7 @@ void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& it
                     const std::string& sql);
 
 // "NAME", or "PACKAGE.NAME" for a routine in a package (column PKG).
-std::string RoutineName(db::DbQuery& row, const std::string& nameColumn);
+std::string RoutineName(db::DbCursorSet& row, const std::string& nameColumn);
 
 // The current value of a generator, as GEN_ID(name, 0) gives it.
 std::string GeneratorValue(db::DbConnection& connection, const std::string& generator);

@@ -22,9 +22,9 @@ namespace {
 // transliterate them.
 void RequireCharacterSetNone(db::DbConnection& connection) {
     std::string charset;
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT MON$CHARACTER_SET_ID FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION",
-               [&](db::DbQuery& row) { charset = row.Fields(0).AsString(); });
+               [&](db::DbCursorSet& row) { charset = row.Fields(0).AsString(); });
     if (charset != "0")
         throw std::invalid_argument("Compare needs an attachment with character set NONE: " +
                                     connection.DatabaseName());

@@ -41,12 +41,12 @@ struct StoredColumn {
 
 std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table) {
     std::vector<StoredColumn> columns;
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE "
                "FROM RDB$RELATION_FIELDS rf "
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE WHERE rf.RDB$RELATION_NAME = " +
                    QuoteLiteral(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
-               [&](db::DbQuery& row) {
+               [&](db::DbCursorSet& row) {
                    columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
                                       row.Fields(2).IsNull() ? 0 : row.Fields(2).AsInteger(),
                                       row.Fields(3).AsInteger() == blr_blob}); 
@@ -76,9 +76,9 @@ std::optional<std::uint64_t> BlobLength(isc_blob_handle& blob) {
 // where every blob call is a round trip; the embedded engine gives none.
 bool ThroughServer(db::DbConnection& connection) {
     bool server = false;
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION",
-               [&](db::DbQuery& row) { server = !row.Fields(0).IsNull(); });
+               [&](db::DbCursorSet& row) { server = !row.Fields(0).IsNull(); });
     return server;
 }
 
@@ -297,11 +297,11 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
 std::vector<std::string> ReadStoredTables(db::DbConnection& connection) {
     ReadSnapshot snapshot(connection);
     std::vector<std::string> tables;
-    ForEachRow(connection,
+    ForEachCatalogueRow(connection,
                "SELECT r.RDB$RELATION_NAME FROM RDB$RELATIONS r WHERE COALESCE(r.RDB$SYSTEM_FLAG, 0) = 0 "
                "AND r.RDB$VIEW_BLR IS NULL AND r.RDB$EXTERNAL_FILE IS NULL "
                "AND COALESCE(r.RDB$RELATION_TYPE, 0) = 0 ORDER BY r.RDB$RELATION_NAME",
-               [&](db::DbQuery& row) { tables.push_back(FieldText(row.Fields(0)).value_or("")); });
+               [&](db::DbCursorSet& row) { tables.push_back(FieldText(row.Fields(0)).value_or("")); });
     return tables;
 }
 

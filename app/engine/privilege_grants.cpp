@@ -81,13 +81,6 @@ std::string PrivilegeClause(const PrivilegeRow& row) {
     return {};
 }
 
-void ForEachRow(db::DbConnection& connection, const std::string& sql,
-                const std::function<void(db::DbCursorSet&)>& visit) {
-    auto query = frames::NewQuery(connection, sql);
-    query->Open();
-    for (; !query->Eof(); query->Next()) visit(*query);
-}
-
 }  // namespace
 
 PrivilegeRow ReadPrivilegeRow(db::DbCursorSet& row) {
@@ -142,8 +135,8 @@ ObjectNames::ObjectNames(db::DbConnection& connection) {
         {kCollation, "select RDB$COLLATION_NAME from RDB$COLLATIONS"},
     };
     for (const auto& [kind, sql] : lists)
-        ForEachRow(connection, sql, [&](db::DbCursorSet& row) { names_[kind].insert(Trim(row.Fields(0).AsString())); });
-    ForEachRow(connection, "select RDB$RELATION_NAME, RDB$FIELD_NAME from RDB$RELATION_FIELDS",
+        db::ForEachRow(connection, sql, [&](db::DbCursorSet& row) { names_[kind].insert(Trim(row.Fields(0).AsString())); });
+    db::ForEachRow(connection, "select RDB$RELATION_NAME, RDB$FIELD_NAME from RDB$RELATION_FIELDS",
                [&](db::DbCursorSet& row) {
                    columns_.insert(Trim(row.Fields(0).AsString()) + '\n' + Trim(row.Fields(1).AsString()));
                });
@@ -165,12 +158,12 @@ bool ObjectNames::ObjectsExist(const PrivilegeRow& row) const {
 }
 
 DestinationCatalogue::DestinationCatalogue(db::DbConnection& destination) : ObjectNames(destination) {
-    ForEachRow(destination, "select * from RDB$USER_PRIVILEGES", [&](db::DbCursorSet& row) {
+    db::ForEachRow(destination, "select * from RDB$USER_PRIVILEGES", [&](db::DbCursorSet& row) {
         const PrivilegeRow p = ReadPrivilegeRow(row);
         int& option = privileges_[Key(p)];
         option = std::max(option, p.grantOption);
     });
-    ForEachRow(destination, "select CURRENT_USER from RDB$DATABASE",
+    db::ForEachRow(destination, "select CURRENT_USER from RDB$DATABASE",
                [&](db::DbCursorSet& row) { currentUser_ = Trim(row.Fields(0).AsString()); });
 }
 
