@@ -1,5 +1,7 @@
 #include "db/sql_text.h"
 
+#include "db/dialect_migration.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -109,7 +111,8 @@ TextState StateAtEnd(const std::string& text) {
 
 }  // namespace
 
-std::string EmbedStoredText(const std::string& text) {
+std::string EmbedStoredText(const std::string& stored) {
+    const std::string text = MigratingDialect1() ? Dialect3Text(stored) : stored;
     return StateAtEnd(text) == TextState::LineComment ? text + "\n" : text;
 }
 

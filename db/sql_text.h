@@ -34,6 +34,8 @@ std::string QuoteIdentifier(const std::string& name);
 // inside a "--" comment (the engine keeps a comment that follows the clause),
 // so that nothing written after it falls into that comment. Strings, quoted
 // names and block comments are read over, so "--" inside them is no comment.
+// While a dialect 1 database becomes a dialect 3 one, the text is first
+// rewritten by Dialect3Text (db/dialect_migration.h).
 std::string EmbedStoredText(const std::string& text);
 
 // True for a name the engine makes up itself: one of its prefixes (INTEG_,

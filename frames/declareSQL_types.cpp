@@ -2,6 +2,8 @@
 // parameters and external-function arguments.
 #include "frames/declareSQL.h"
 
+#include "db/dialect_migration.h"
+
 #include <ibase.h>
 
 namespace dravik::frames {
@@ -63,7 +65,11 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
             else
                 d = TypeName(t.type);
             break;
-        case blr_double: d = t.scale < 0 ? Exact("NUMERIC", t) : TypeName(t.type); break;
+        case blr_double:
+            // A dialect 1 NUMERIC wider than 9 digits; dialect 3 would store
+            // NUMERIC(p,s) as a scaled BIGINT, so a migration keeps the double.
+            d = t.scale < 0 && !db::MigratingDialect1() ? Exact("NUMERIC", t) : TypeName(t.type);
+            break;
         case blr_text:
         case blr_varying:
         case blr_cstring: {

@@ -2,6 +2,7 @@
 
 #include "verify/catalogue_items.h"
 #include "verify/catalogue_rows.h"
+#include "verify/dialect_migration.h"
 #include "verify/item_definition.h"
 #include "verify/read_snapshot.h"
 
@@ -164,6 +165,7 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         if (options.rows) catalogue.tables = ReadStoredTables(side);
         return catalogue;
     });
+    if (options.migratedToDialect3) AsMigratedToDialect3(catalogueA.items);
     Comparison comparison;
     comparison.kinds = CompareItems(ByKind(catalogueA.items), ByKind(catalogueB.items));
     if (!options.rows) return comparison;

@@ -25,6 +25,10 @@ struct CompareOptions {
     std::vector<std::string> tables;
     // The catalogue items compared (every one by default).
     CompareScope scope;
+    // Side a is a dialect 1 database and side b its migration to dialect 3:
+    // a's items are compared as the migration declares them
+    // (AsMigratedToDialect3).
+    bool migratedToDialect3 = false;
     // Asked on the caller's thread before each table's rows: true ends the
     // comparison with ComparisonStopped (both sides stop).
     std::function<bool()> stopRequested;

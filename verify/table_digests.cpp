@@ -195,8 +195,11 @@ private:
             }
             default:
                 // Fixed-size values as the server stores them: integers with
-                // their scale, float bit patterns, date and time encodings, booleans.
-                AppendValue(out, var.sqlscale);
+                // their scale, float bit patterns, date and time encodings,
+                // booleans. A double's scale (a dialect 1 NUMERIC) only says
+                // how to show it, and its migration to dialect 3 drops it.
+                const ISC_SHORT scale = (var.sqltype & ~1) == SQL_DOUBLE ? ISC_SHORT{0} : var.sqlscale;
+                AppendValue(out, scale);
                 Append(out, var.sqldata, static_cast<size_t>(var.sqllen));
                 return;
         }

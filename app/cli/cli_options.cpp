@@ -170,8 +170,11 @@ const std::vector<OptionRow>& Options() {
             {{"--dialect"}, "N", kConnections,
              "the new database's SQL dialect, 1 or 3 (default: the source's). Every statement of the clone is "
              "written in it: in dialect 1 names are bare, double quotes delimit strings, NUMERIC and DECIMAL wider "
-             "than 9 digits stay DOUBLE PRECISION and DATE holds a time. A dialect 1 source is not cloned in "
-             "dialect 3 (exit 2)",
+             "than 9 digits stay DOUBLE PRECISION and DATE holds a time. A dialect 1 source given 3 is migrated, "
+             "every value kept: its NUMERIC and DECIMAL wider than 9 digits become DOUBLE PRECISION (always, "
+             "not a scaled BIGINT), DATE becomes TIMESTAMP (in PSQL declarations and casts too), double-quoted "
+             "strings in stored texts become single-quoted; a stored text dialect 3 still refuses is a red line. "
+             "Integer division is not rewritten (dialect 3 truncates it)",
              [](S& p, V, V v) -> std::string {
                  if (v != "1" && v != "3") return "--dialect takes 1 or 3, not '" + v + "'";
                  p.o.settings.sqlDialect = std::stoi(v);

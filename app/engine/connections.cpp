@@ -235,14 +235,11 @@ bool TCloneJob::CreateDestination() {
         LogNote("DB " + settings.srcPath, "its database triggers are active: user " + Trim(settings.srcUser) +
                                               " may not turn them off");
 
-    // Refused before anything is dropped: dialect 1 numerics, dates and
-    // stored texts would have to be rewritten for dialect 3.
-    if (DestinationDialect() > sourceDialect_) {
-        LogError("SQL dialect", "a dialect " + std::to_string(sourceDialect_) +
-                                    " database is cloned in its own dialect, not in dialect " +
-                                    std::to_string(DestinationDialect()));
-        return false;
-    }
+    if (DestinationDialect() > sourceDialect_)
+        LogNote("SQL dialect", "dialect " + std::to_string(sourceDialect_) + " migrated to dialect " +
+                                   std::to_string(DestinationDialect()) +
+                                   ": scaled doubles stay DOUBLE PRECISION, DATE becomes TIMESTAMP, "
+                                   "double-quoted strings in stored texts become single-quoted");
     // A stop asked for until now leaves the destination as it is.
     ProcessEvents();
     if (stopRequested_) return false;

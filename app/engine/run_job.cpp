@@ -5,6 +5,7 @@
 #include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
 #include "app/engine/object_owners.h"
+#include "db/dialect_migration.h"
 #include "db/sql_text.h"
 #include "frames/catalogue_comments.h"
 #include "frames/declareSQL.h"
@@ -88,6 +89,9 @@ JobReport TCloneJob::RunJob() {
     }
     // Names are written for the destination's dialect (bare in dialect 1).
     const db::NamesForDialect names(dstDb.SQLDialect());
+    // A dialect 1 source asked to become dialect 3: its types and stored
+    // texts are rewritten to mean the same there (db/dialect_migration.h).
+    const db::Dialect1IntoDialect3 migration(sourceDialect_ == 1 && dstDb.SQLDialect() == 3);
     try {
         return FillDestination(start);
     } catch (const std::exception& e) {
