@@ -111,5 +111,48 @@ TEST_F(VerificationTest, CompareOfAnUnreadableDatabaseExitsTwo) {
     EXPECT_EQ(missing.out, "");
 }
 
+// Every value of a select, row by row, as typed values.
+std::vector<std::vector<db::DbValue>> Values(const std::string& database, const std::string& select) {
+    db::DbConnection connection;
+    Attach(connection, database);
+    std::vector<std::vector<db::DbValue>> rows;
+    db::DbQuery query(connection, select);
+    for (query.Open(); !query.Eof(); query.Next()) {
+        rows.emplace_back();
+        for (int i = 0; i < query.FieldCount(); ++i) rows.back().push_back(query.Fields(i).AsVariant());
+    }
+    return rows;
+}
+
+// A dialect 1 source migrated to dialect 3 verifies equal and reads back the
+// same values; a stored text dialect 3 still refuses is a red line of its own.
+TEST_F(VerificationTest, Dialect1SourceMigratedToDialect3KeepsEveryValue) {
+    CreateDatabase(src, "ISO8859_1", 8192, 1);
+    RunIsqlScript(src, std::string(DRAVIK_SOURCE_DIR) + "/tests/fidelity/sources/dialect1_migration.sql");
+    const CloneRun run = RunClone({"--dialect", "3", src, dst});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(HasLine(run.out, "LEDGER: 4 rows, equal")) << run.out;
+    EXPECT_EQ(Scalar(dst, "select mon$sql_dialect from mon$database"), "3");
+    EXPECT_EQ(Scalar(dst, "select rdb$field_type || ' ' || rdb$field_scale from rdb$fields "
+                          "where rdb$field_name = 'MONEY'"),
+              "27 0");
+    for (const char* select : {"select * from LEDGER order by ENTRY_ID", "select * from OPEN_ENTRIES order by 1",
+                               "select TOTAL, FIRST_BOOKED from ACCOUNT_TOTAL"})
+        EXPECT_EQ(Values(src, select), Values(dst, select)) << select;
+    // The trigger's DATE variable holds a time in dialect 3 too; the column
+    // default keeps its quotes.
+    Exec(dst, "insert into LEDGER (ENTRY_ID, AMOUNT, BOOKED) values (20, 1, NULL)");
+    EXPECT_EQ(Scalar(dst, "select BOOKED || ' ' || ACCOUNT from LEDGER where ENTRY_ID = 20"),
+              "1999-12-31 23:59:59.0000 it's \"cash\"");
+
+    Isql(src, "SET SQL DIALECT 1;\nCREATE VIEW TWICE AS SELECT ACCOUNT * 2 AS N FROM LEDGER;\nCOMMIT;\n");
+    const CloneRun refused = RunClone({"--dialect", "3", src, dst});
+    EXPECT_EQ(refused.status, 1) << refused.out << refused.err;
+    EXPECT_TRUE(HasLine(refused.out, "CREATE VIEW TWICE: unsuccessful metadata update")) << refused.out;
+    EXPECT_TRUE(HasLine(refused.out, "  Strings cannot be multiplied in dialect 3")) << refused.out;
+    EXPECT_TRUE(HasLine(refused.out, "Verification: view TWICE: only in source")) << refused.out;
+    EXPECT_EQ(Count(dst, "OPEN_ENTRIES"), "3");
+}
+
 }  // namespace
 }  // namespace dravik::test
