@@ -1,14 +1,8 @@
 -- charset: ISO8859_1
 -- page_size: 8192
 -- dialect: 1
-/*
- * A dialect 1 database that dialect 3 can hold: NUMERIC and DECIMAL wider
- * than nine digits stored as DOUBLE PRECISION with a scale, DATE holding a
- * time of day (also in PSQL declarations and casts), and double-quoted
- * strings, one holding a ' and a doubled ", in a default, checks, a computed
- * column, an expression index, a view, a trigger and a procedure. Cloned
- * as it is and migrated to dialect 3, which must keep every value.
- */
+/* Dialect 1 that dialect 3 can hold: scaled doubles, DATE with times, double-
+   quoted strings in every kind of stored text. Also migrated to dialect 3. */
 SET SQL DIALECT 1;
 
 CREATE DOMAIN MONEY AS NUMERIC(15,2) DEFAULT 0 NOT NULL;
