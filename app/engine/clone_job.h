@@ -79,6 +79,8 @@ public:
     // The dialect and page size of the source attached last (3 and "" before any).
     int SourceDialect() const { return sourceDialect_; }
     const std::string& SourcePageSize() const { return sourcePageSize_; }
+    // A dialect 1 source becoming a dialect 3 database (db/dialect_migration.h).
+    bool MigratesToDialect3() const { return sourceDialect_ == 1 && DestinationDialect() == 3; }
     // "No database file defined" when the source has no path (the attempt
     // still follows, and fails with the server's words).
     void WarnWithoutSourcePath();

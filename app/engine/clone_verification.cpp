@@ -110,7 +110,7 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     scope.defaultCharacterSet = frames::Trim(job.settings.defaultCharset).empty();
     scope.generatorValues = job.settings.useGeneratorValues;
     scope.dialect = job.DestinationDialect() == job.SourceDialect();
-    options.migratedToDialect3 = job.SourceDialect() == 1 && job.DestinationDialect() == 3;
+    options.migratedToDialect3 = job.MigratesToDialect3();
     scope.pageSize = job.DestinationPageSize() == job.SourcePageSize();
     if (!EveryObjectPicked(job)) {
         scope.picked = true;

@@ -235,11 +235,9 @@ bool TCloneJob::CreateDestination() {
         LogNote("DB " + settings.srcPath, "its database triggers are active: user " + Trim(settings.srcUser) +
                                               " may not turn them off");
 
-    if (DestinationDialect() > sourceDialect_)
-        LogNote("SQL dialect", "dialect " + std::to_string(sourceDialect_) + " migrated to dialect " +
-                                   std::to_string(DestinationDialect()) +
-                                   ": scaled doubles stay DOUBLE PRECISION, DATE becomes TIMESTAMP, "
-                                   "double-quoted strings in stored texts become single-quoted");
+    if (MigratesToDialect3())
+        LogNote("SQL dialect", "dialect 1 migrated to dialect 3: scaled doubles stay DOUBLE PRECISION, DATE becomes "
+                               "TIMESTAMP, double-quoted strings in stored texts become single-quoted");
     // A stop asked for until now leaves the destination as it is.
     ProcessEvents();
     if (stopRequested_) return false;

@@ -26,8 +26,8 @@ void TCloneJob::WriteJobSummary(const std::string& initialSummaryText) {
     SummaryPlain("User name", settings.dstUser);
     SummaryPlain("Codepage", settings.dstCodePage);
     SummaryPlain("Default character set", DefaultCharacterSet());
-    const bool migrated = sourceDialect_ == 1 && DestinationDialect() == 3;
-    SummaryPlain("SQL dialect", std::to_string(DestinationDialect()) + (migrated ? ", migrated from dialect 1" : ""));
+    SummaryPlain("SQL dialect",
+                 std::to_string(DestinationDialect()) + (MigratesToDialect3() ? ", migrated from dialect 1" : ""));
     SummaryPlain("Options", "");
     if (settings.dstReplace) SummaryPlain("", "\tReplase the database if it does exist");
     if (settings.createRoles) SummaryPlain("", "\tInherite the roles");

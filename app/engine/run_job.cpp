@@ -91,7 +91,7 @@ JobReport TCloneJob::RunJob() {
     const db::NamesForDialect names(dstDb.SQLDialect());
     // A dialect 1 source asked to become dialect 3: its types and stored
     // texts are rewritten to mean the same there (db/dialect_migration.h).
-    const db::Dialect1IntoDialect3 migration(sourceDialect_ == 1 && dstDb.SQLDialect() == 3);
+    const db::Dialect1IntoDialect3 migration(MigratesToDialect3());
     try {
         return FillDestination(start);
     } catch (const std::exception& e) {
