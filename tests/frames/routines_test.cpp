@@ -6,6 +6,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_procedure.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -64,8 +65,7 @@ TEST_F(Routines, FunctionsPackagesAndDatabaseTriggersAreListedWithTheirKindAndRe
     EXPECT_EQ(captions, (std::vector<std::string>{"FUNCTION F_TWICE", "FUNCTION SAME", "LIST_IT", "PACKAGE PKG_A",
                                                   "PACKAGE PKG_B", "TRIGGER TR_ANY", "TRIGGER TR_CONNECT",
                                                   "TRIGGER TR_DDL"}));
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(Rows(dst, kFacts), Rows(src, kFacts));
     EXPECT_EQ(Scalar(dst, "select R from PKG_A.LIST_IT(1)"), "8");
