@@ -4,6 +4,7 @@
 
 #include "frames/declareSQL.h"
 #include "schema/node_keys.h"
+#include "schema/node_kinds.h"
 
 #include <initializer_list>
 #include <set>
@@ -249,17 +250,12 @@ void PlanComments(schema::SchemaPlan& plan, PlanContext& context, FrameHost& log
         for (Comment& comment : ReadComments(s, from, log)) {
             const schema::PlanNode* object = comment.objectKey.empty() ? nullptr : plan.Find(comment.objectKey);
             if (!comment.objectKey.empty() && !object) continue;
-            schema::PlanNode node;
-            // The caption (kind and whole name) tells the comments apart.
-            node.key = key::Comment(comment.caption);
-            // After the rows, or last of all with an object made last of all.
-            node.phase = object && object->phase == schema::Phase::Final ? schema::Phase::Final
-                                                                          : schema::Phase::AfterData;
-            node.rank = schema::rank::kComment;
-            node.stepCode = "A_TRG";
-            node.dependsOn = comment.dependsOn;
-            node.run = [&s, &d, host, comment] { WriteComment(s, d, *host, comment); };
-            plan.Add(std::move(node));
+            // After the rows, or last of all with an object made last of all;
+            // the caption (kind and whole name) tells the comments apart.
+            const bool late = object && object->phase == schema::Phase::Final;
+            plan.Add(schema::Node(late ? schema::NodeKind::LateComment : schema::NodeKind::Comment,
+                                  key::Comment(comment.caption), comment.dependsOn,
+                                  [&s, &d, host, comment] { WriteComment(s, d, *host, comment); }));
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "frames/declareSQL.h"
 #include "schema/node_keys.h"
+#include "schema/node_kinds.h"
 
 #include <stdexcept>
 
@@ -70,12 +71,8 @@ void PlanCollations(FrameHost& log, schema::SchemaPlan& plan, PlanContext& conte
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
     for (const std::string& name : names) {
-        schema::PlanNode node;
-        node.key = schema::key::Collation(name);
-        node.rank = schema::rank::kCollation;
-        node.stepCode = "M_DOM";
-        node.run = [&log, &s, &d, name] { CreateCollation(log, s, d, name); };
-        plan.Add(std::move(node));
+        plan.Add(schema::Node(schema::NodeKind::Collation, schema::key::Collation(name), {},
+                              [&log, &s, &d, name] { CreateCollation(log, s, d, name); }));
     }
 }
 

@@ -80,9 +80,8 @@ void PlanDatabaseTrigger(TFrame_select& frame, schema::SchemaPlan& plan, PlanCon
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
     const std::string key = schema::key::Trigger(name);
-    plan.Add(TFrame_select::Node(key, schema::Phase::Final, schema::rank::kDatabaseTrigger, "A_TRG",
-                                 context.Links().Of(key),
-                                 [&frame, &s, &d, name] { CreateDatabaseTrigger(frame, s, d, name); }));
+    plan.Add(Node(NodeKind::DatabaseTrigger, key, context.Links().Of(key),
+                  [&frame, &s, &d, name] { CreateDatabaseTrigger(frame, s, d, name); }));
 }
 
 }  // namespace dravik::frames

@@ -9,8 +9,6 @@
 
 namespace dravik::frames {
 
-constexpr const char* kTriggerPrefix = "TRIGGER:";
-
 void PlanDatabaseTrigger(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context,
                          const std::string& name);
 

@@ -102,7 +102,10 @@ void TFrame_select_data::CopySelectedData(DbConnection& source, DbConnection& de
     uncommittedTables_.clear();
     if (serverSource)
         LogNote("COPY DATA", "the rows are copied by the destination's server, which reads the source itself");
-    TFrame_select::CopySelectedData(source, destination);
+    for (int i = 0; i < SelectedCount(); ++i) {
+        CopyObjectData(source, destination, SelectedName(i));
+        if (CheckStop()) break;
+    }
     if (serverSource) EndServerTransaction(destination);
 }
 

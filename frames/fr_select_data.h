@@ -43,6 +43,7 @@ public:
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }
     std::string ListingSql() const override;
+    ObjectKind ListedKind() const override { return ObjectKind::Table; }
     std::string CopyStepCode() const override { return "M_DAT"; }
     // No table starts picked for data copy, whatever the caller asks.
     void LoadList(DbConnection& connection, bool toSelected) override;
@@ -50,7 +51,7 @@ public:
     // One table through a TableRowCopier. A table that cannot be opened is
     // a red line; refused rows are one red line with their number and the
     // first refusal; a failure that is not a row's own ends the job.
-    void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    void CopyObjectData(DbConnection& source, DbConnection& destination, const std::string& name);
 
     // Offers only the tables in `created` (object names): the others leave
     // both lists and come back, offered or picked as they were, once they are

@@ -28,10 +28,10 @@ void TFrame_select_domain::PlanObject(schema::SchemaPlan& plan, PlanContext& con
     const std::string name = TrimRight(listed);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(schema::key::Domain(name), schema::Phase::BeforeData, schema::rank::kDomain, "M_DOM", {},
+    plan.Add(Node(NodeKind::Domain, schema::key::Domain(name), {},
                   [this, &s, &d, name] { CreateDomain(s, d, name); }));
-    plan.Add(Node("DCK:" + name, schema::Phase::AfterData, schema::rank::kDomainCheck, "A_TRG",
-                  {schema::key::Domain(name)}, [this, &s, &d, name] { AddCheck(s, d, name); }));
+    plan.Add(Node(NodeKind::DomainCheck, schema::key::DomainCheck(name), {schema::key::Domain(name)},
+                  [this, &s, &d, name] { AddCheck(s, d, name); }));
 }
 
 void TFrame_select_domain::CreateDomain(DbConnection& source, DbConnection& destination, const std::string& name) {

@@ -13,7 +13,8 @@ public:
     std::string Title() const override { return "Domain"; }
     std::string SummaryHeading() const override { return "\r\nDomains"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_DOM"; }
+    ObjectKind ListedKind() const override { return ObjectKind::Domain; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::Domain); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // What follows " AS " in the statement, without the collation and the check.

@@ -13,8 +13,8 @@ std::string TFrame_select_exception::ListingSql() const {
 void TFrame_select_exception::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(schema::key::Exception(TrimRight(name)), schema::Phase::BeforeData, schema::rank::kException,
-                  "M_EXC", {}, [this, &s, &d, name] { CreateObject(s, d, name); }));
+    plan.Add(Node(NodeKind::Exception, schema::key::Exception(TrimRight(name)), {},
+                  [this, &s, &d, name] { CreateObject(s, d, name); }));
 }
 
 void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {

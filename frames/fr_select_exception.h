@@ -10,9 +10,10 @@ public:
     std::string Title() const override { return "Exceptions"; }
     std::string SummaryHeading() const override { return "\r\nExceptions"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_EXC"; }
+    ObjectKind ListedKind() const override { return ObjectKind::Exception; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::Exception); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

@@ -30,7 +30,7 @@ void TFrame_select_generator::PlanObject(schema::SchemaPlan& plan, PlanContext& 
     const std::string name = TrimRight(listed);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(schema::key::Generator(name), schema::Phase::BeforeData, schema::rank::kGenerator, "M_GEN", {},
+    plan.Add(Node(NodeKind::Generator, schema::key::Generator(name), {},
                   [this, &s, &d, name] { CreateGenerator(s, d, name); }));
 }
 

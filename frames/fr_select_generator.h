@@ -15,7 +15,8 @@ public:
     std::string Title() const override { return "GENERATORS"; }
     std::string SummaryHeading() const override { return "\r\nGenerators"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_GEN"; }
+    ObjectKind ListedKind() const override { return ObjectKind::Generator; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::Generator); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The generator's current value in the source, or "1" when it cannot be read.

@@ -6,7 +6,6 @@
 #include "frames/routine_parameters.h"
 #include "schema/node_keys.h"
 
-#include <cstring>
 #include <stdexcept>
 
 namespace dravik::frames {
@@ -25,22 +24,27 @@ std::string StubBody(DbConnection& source, const std::string& name) {
     return selectable ? "\r\nAS\r\nbegin\r\n\texit;\r\n\tsuspend;\r\nend;" : "\r\nAS\r\nbegin\r\n\texit;\r\nend;";
 }
 
+// The KIND column of a listing row: the kind's number.
+std::string KindColumn(ObjectKind kind) { return std::to_string(static_cast<int>(kind)); }
+
 }  // namespace
 
 std::string TFrame_select_procedure::ListingSql() const {
     // Stand-alone procedures by their names, then PSQL functions, packages and
     // database and DDL triggers with their kind in the caption; packaged
     // routines come with their package.
-    return "select cast(RDB$PROCEDURE_NAME as varchar(80)) as NAME, cast(RDB$PROCEDURE_NAME as varchar(80)) as OBJ "
+    return "select cast(RDB$PROCEDURE_NAME as varchar(80)) as NAME, cast(RDB$PROCEDURE_NAME as varchar(80)) as OBJ, " +
+           KindColumn(ObjectKind::Procedure) + " as KIND "
            "FROM RDB$PROCEDURES where RDB$SYSTEM_FLAG=0 and RDB$PACKAGE_NAME is null "
            "union all select 'FUNCTION ' || trim(trailing from RDB$FUNCTION_NAME), "
-           "'FUNCTION:' || trim(trailing from RDB$FUNCTION_NAME) from RDB$FUNCTIONS where RDB$MODULE_NAME is null "
+           "trim(trailing from RDB$FUNCTION_NAME), " + KindColumn(ObjectKind::Function) +
+           " from RDB$FUNCTIONS where RDB$MODULE_NAME is null "
            "and RDB$PACKAGE_NAME is null and coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
            "union all select 'PACKAGE ' || trim(trailing from RDB$PACKAGE_NAME), "
-           "'PACKAGE:' || trim(trailing from RDB$PACKAGE_NAME) from RDB$PACKAGES "
+           "trim(trailing from RDB$PACKAGE_NAME), " + KindColumn(ObjectKind::Package) + " from RDB$PACKAGES "
            "where coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
            "union all select 'TRIGGER ' || trim(trailing from RDB$TRIGGER_NAME), "
-           "'TRIGGER:' || trim(trailing from RDB$TRIGGER_NAME) from RDB$TRIGGERS "
+           "trim(trailing from RDB$TRIGGER_NAME), " + KindColumn(ObjectKind::DatabaseTrigger) + " from RDB$TRIGGERS "
            "where RDB$RELATION_NAME is null and coalesce(RDB$SYSTEM_FLAG, 0) = 0;";
 }
 
@@ -63,12 +67,18 @@ std::string TFrame_select_procedure::ParameterList(DbConnection& source, const s
     return result;
 }
 
+void TFrame_select_procedure::PlanItem(schema::SchemaPlan& plan, PlanContext& context, const TQorListItem& item) {
+    const std::string name = TrimRight(item.ObjectName);
+    switch (item.Kind) {
+        case ObjectKind::Function: return PlanFunction(*this, plan, context, name);
+        case ObjectKind::Package: return PlanPackage(*this, plan, context, name);
+        case ObjectKind::DatabaseTrigger: return PlanDatabaseTrigger(*this, plan, context, name);
+        default: return PlanObject(plan, context, name);
+    }
+}
+
 void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
     const std::string name = TrimRight(listed);
-    if (name.rfind(kFunctionPrefix, 0) == 0) return PlanFunction(*this, plan, context, name.substr(std::strlen(kFunctionPrefix)));
-    if (name.rfind(kTriggerPrefix, 0) == 0)
-        return PlanDatabaseTrigger(*this, plan, context, name.substr(std::strlen(kTriggerPrefix)));
-    if (name.rfind(kPackagePrefix, 0) == 0) return PlanPackage(*this, plan, context, name.substr(std::strlen(kPackagePrefix)));
     const std::string key = schema::key::Procedure(name);
     // The stub's header names the tables of its TYPE OF COLUMN parameters.
     std::vector<std::string> headerNeeds;
@@ -81,9 +91,9 @@ void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& 
     }
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kRoutineStub, "M_PRC", std::move(headerNeeds),
+    plan.Add(Node(NodeKind::ProcedureStub, key, std::move(headerNeeds),
                   [this, &s, &d, name] { CreateStub(s, d, name); }));
-    plan.Add(Node(schema::key::Body(key), schema::Phase::AfterData, schema::rank::kRoutineBody, "A_PRC", {key},
+    plan.Add(Node(NodeKind::RoutineBody, schema::key::Body(key), {key},
                   [this, &s, &d, name] { CreateBody(s, d, name); }));
 }
 

@@ -12,8 +12,11 @@ public:
     std::string Title() const override { return "Procedures"; }
     std::string SummaryHeading() const override { return "\r\nProcedures"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_PRC"; }
-    std::string CompleteStepCode() const override { return "A_PRC"; }
+    ObjectKind ListedKind() const override { return ObjectKind::Procedure; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::ProcedureStub); }
+    std::string CompleteStepCode() const override { return StepOf(NodeKind::RoutineBody); }
+    // Procedures through PlanObject; the page's other kinds through their own planners.
+    void PlanItem(schema::SchemaPlan& plan, PlanContext& context, const TQorListItem& item) override;
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The header from right after the name up to AS: inputs, then RETURNS(outputs).

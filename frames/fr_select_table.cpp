@@ -124,14 +124,14 @@ void TFrame_select_table::PlanObject(schema::SchemaPlan& plan, PlanContext& cont
         }
     }
     const KeyOfCreateTable key = PrimaryKeyOfCreateTable(s, t);
-    plan.Add(Node(tableKey, schema::Phase::BeforeData, schema::rank::kTable, "M_TAB", {},
+    plan.Add(Node(NodeKind::Table, tableKey, {},
                   [this, &s, &d, t, deferred, key] { CreateTable(s, d, t, deferred, key); }));
     for (const std::string& column : deferred) {
         const std::string columnKey = schema::key::Column(t, column);
         std::vector<std::string> dependsOn = context.Links().Of(columnKey);
         dependsOn.push_back(tableKey);
-        plan.Add(Node(columnKey, schema::Phase::BeforeData, schema::rank::kComputedColumn, "M_TAB",
-                      std::move(dependsOn), [this, &s, &d, t, column] { AddComputedColumn(s, d, t, column); }));
+        plan.Add(Node(NodeKind::ComputedColumn, columnKey, std::move(dependsOn),
+                      [this, &s, &d, t, column] { AddComputedColumn(s, d, t, column); }));
     }
     PlanConstraints(plan, context, t, key.constraint);
     PlanIndices(plan, context, t);

@@ -25,8 +25,9 @@ public:
     std::string Title() const override { return "Tables"; }
     std::string SummaryHeading() const override { return "\r\nTables"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_TAB"; }
-    std::string CompleteStepCode() const override { return "A_TRG"; }
+    ObjectKind ListedKind() const override { return ObjectKind::Table; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::Table); }
+    std::string CompleteStepCode() const override { return StepOf(NodeKind::ForeignKey); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The declaration of one column row (RDB$RELATION_FIELDS f joined with

@@ -40,8 +40,7 @@ void TFrame_select_table::PlanIndices(schema::SchemaPlan& plan, PlanContext& con
         const std::string key = schema::key::Index(index);
         std::vector<std::string> dependsOn = context.Links().Of(key);
         dependsOn.push_back(schema::key::Relation(t));
-        plan.Add(Node(key, found.inactive ? schema::Phase::BeforeData : schema::Phase::AfterData, schema::rank::kIndex,
-                      found.inactive ? "M_TAB" : "A_TRG", std::move(dependsOn),
+        plan.Add(Node(found.inactive ? NodeKind::InactiveIndex : NodeKind::Index, key, std::move(dependsOn),
                       [this, &s, &d, t, index] { CreateIndex(s, d, t, index); }));
     }
 }

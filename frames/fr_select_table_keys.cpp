@@ -115,19 +115,18 @@ void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext&
         if (c.name == keyOfCreateTable) {
             // Made with the table already; its node stays for the run log's
             // line and for what depends on the key.
-            plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kPrimaryKey, "M_TAB", {tableKey},
+            plan.Add(Node(NodeKind::KeyOfCreateTable, key, {tableKey},
                           [this, &d, t, n] { ConfirmKeyOfCreateTable(d, t, n); }));
         } else if (c.type == "PRIMARY KEY" || c.type == "UNIQUE") {
             // Built after the rows, by one sort of the whole table rather
             // than an update of its index for every row.
-            plan.Add(Node(key, schema::Phase::AfterData,
-                          c.type == "UNIQUE" ? schema::rank::kUniqueKey : schema::rank::kPrimaryKey, "A_TRG",
-                          {tableKey}, [this, &s, &d, t, n] { CreateKey(s, d, t, n); }));
+            plan.Add(Node(c.type == "UNIQUE" ? NodeKind::UniqueKey : NodeKind::PrimaryKey, key, {tableKey},
+                          [this, &s, &d, t, n] { CreateKey(s, d, t, n); }));
         } else if (c.type == "FOREIGN KEY") {
-            plan.Add(Node(key, schema::Phase::AfterData, schema::rank::kForeignKey, "A_TRG", {tableKey},
+            plan.Add(Node(NodeKind::ForeignKey, key, {tableKey},
                           [this, &s, &d, t, n] { CreateForeignKey(s, d, t, n); }));
         } else {
-            plan.Add(Node(key, schema::Phase::AfterData, schema::rank::kTableCheck, "A_TRG", {tableKey},
+            plan.Add(Node(NodeKind::TableCheck, key, {tableKey},
                           [this, &s, &d, t, n] { CreateCheck(s, d, t, n); }));
         }
     }

@@ -31,8 +31,8 @@ std::string TFrame_select_udf::ListingSql() const {
 void TFrame_select_udf::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(schema::key::Function(TrimRight(name)), schema::Phase::BeforeData,
-                  schema::rank::kExternalFunction, "M_UDF", {}, [this, &s, &d, name] { CreateObject(s, d, name); }));
+    plan.Add(Node(NodeKind::ExternalFunction, schema::key::Function(TrimRight(name)), {},
+                  [this, &s, &d, name] { CreateObject(s, d, name); }));
 }
 
 std::string TFrame_select_udf::ArgumentType(DbConnection& source, db::DbCursorSet& argument) {

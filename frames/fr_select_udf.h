@@ -12,9 +12,10 @@ public:
     std::string Title() const override { return "UDF"; }
     std::string SummaryHeading() const override { return "\r\nUser Defined Functions (UDF)"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_UDF"; }
+    ObjectKind ListedKind() const override { return ObjectKind::ExternalFunction; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::ExternalFunction); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name);
 
     // The declaration of one argument row (type and passing mechanism).
     static std::string ArgumentType(DbConnection& source, db::DbCursorSet& argument);

@@ -18,7 +18,7 @@ void TFrame_select_view::PlanObject(schema::SchemaPlan& plan, PlanContext& conte
     const std::string key = schema::key::Relation(name);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(key, schema::Phase::BeforeData, schema::rank::kView, "M_VIW", context.Links().Of(key),
+    plan.Add(Node(NodeKind::View, key, context.Links().Of(key),
                   [this, &s, &d, name] { CreateObject(s, d, name); }));
     PlanRelationTriggers(*this, plan, context, name);
 }

@@ -10,9 +10,10 @@ public:
     std::string Title() const override { return "Views"; }
     std::string SummaryHeading() const override { return "\r\nViews"; }
     std::string ListingSql() const override;
-    std::string CreateStepCode() const override { return "M_VIW"; }
+    ObjectKind ListedKind() const override { return ObjectKind::View; }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::View); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

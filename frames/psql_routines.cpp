@@ -110,22 +110,20 @@ void PlanFunction(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& c
     const std::string key = schema::key::Function(name);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(TFrame_select::Node(key, schema::Phase::BeforeData, schema::rank::kRoutineStub, "M_PRC",
-                                 HeaderNeeds(s, name, false),
-                                 [&frame, &s, &d, name] { CreateFunction(frame, s, d, name, true); }));
-    plan.Add(TFrame_select::Node(schema::key::Body(key), schema::Phase::AfterData, schema::rank::kRoutineBody,
-                                 "A_PRC", {key}, [&frame, &s, &d, name] { CreateFunction(frame, s, d, name, false); }));
+    plan.Add(Node(NodeKind::FunctionStub, key, HeaderNeeds(s, name, false),
+                  [&frame, &s, &d, name] { CreateFunction(frame, s, d, name, true); }));
+    plan.Add(Node(NodeKind::RoutineBody, schema::key::Body(key), {key},
+                  [&frame, &s, &d, name] { CreateFunction(frame, s, d, name, false); }));
 }
 
 void PlanPackage(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
     const std::string key = schema::key::Package(name);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(TFrame_select::Node(key, schema::Phase::BeforeData, schema::rank::kRoutineStub, "M_PRC",
-                                 HeaderNeeds(s, name, true),
-                                 [&frame, &s, &d, name] { CreatePackagePart(frame, s, d, name, false); }));
-    plan.Add(TFrame_select::Node(schema::key::Body(key), schema::Phase::AfterData, schema::rank::kRoutineBody,
-                                 "A_PRC", {key}, [&frame, &s, &d, name] { CreatePackagePart(frame, s, d, name, true); }));
+    plan.Add(Node(NodeKind::PackageHeader, key, HeaderNeeds(s, name, true),
+                  [&frame, &s, &d, name] { CreatePackagePart(frame, s, d, name, false); }));
+    plan.Add(Node(NodeKind::RoutineBody, schema::key::Body(key), {key},
+                  [&frame, &s, &d, name] { CreatePackagePart(frame, s, d, name, true); }));
 }
 
 }  // namespace dravik::frames

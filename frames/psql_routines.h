@@ -8,10 +8,6 @@
 
 namespace dravik::frames {
 
-// The object names the procedures page gives functions and packages.
-constexpr const char* kFunctionPrefix = "FUNCTION:";
-constexpr const char* kPackagePrefix = "PACKAGE:";
-
 void PlanFunction(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name);
 void PlanPackage(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name);
 

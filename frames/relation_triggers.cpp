@@ -70,10 +70,8 @@ void PlanRelationTriggers(TFrame_select& frame, schema::SchemaPlan& plan, PlanCo
         const std::string key = schema::key::Trigger(name);
         std::vector<std::string> dependsOn = context.Links().Of(key);
         dependsOn.push_back(schema::key::Relation(relation));
-        plan.Add(TFrame_select::Node(key, schema::Phase::AfterData, schema::rank::kTrigger, "A_TRG",
-                                     std::move(dependsOn), [&frame, &s, &d, relation, name] {
-                                         CreateTrigger(frame, s, d, relation, name);
-                                     }));
+        plan.Add(Node(NodeKind::Trigger, key, std::move(dependsOn),
+                      [&frame, &s, &d, relation, name] { CreateTrigger(frame, s, d, relation, name); }));
     }
 }
 

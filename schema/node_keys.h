@@ -20,12 +20,11 @@ inline std::string Column(const std::string& table, const std::string& column) {
 inline std::string Constraint(const std::string& name) { return "CON:" + name; }
 inline std::string Index(const std::string& name) { return "IDX:" + name; }
 inline std::string Trigger(const std::string& name) { return "TRG:" + name; }
+inline std::string DomainCheck(const std::string& domain) { return "DCK:" + domain; }
 inline std::string Body(const std::string& routineKey) { return "BODY:" + routineKey; }
 inline std::string Comment(const std::string& objectKey) { return "CMT:" + objectKey; }
 
-// The kind of object a key stands for, as reports name it ("table or view",
-// "procedure" ...), and the object's name: the key without its prefixes.
-std::string KindOf(const std::string& key);
+// The object's name a key stands for: the key without its prefixes.
 std::string NameOf(const std::string& key);
 
 }  // namespace dravik::schema::key

@@ -17,7 +17,12 @@ namespace dravik::schema {
 // would fire on the clone's own statements and commits).
 enum class Phase { BeforeData, AfterData, Final };
 
-// The ranks of the kinds, in the order they run when nothing forces another.
+// What a node makes (see node_kinds.h, which also gives each kind its phase,
+// rank and step code).
+enum class NodeKind;
+
+// The ranks of the kinds, in the order they run when nothing forces another
+// (node_kinds.cpp gives them to the kinds).
 namespace rank {
 constexpr int kExternalFunction = 10;
 constexpr int kCollation = 15;
@@ -43,6 +48,7 @@ constexpr int kDatabaseTrigger = 200;
 }  // namespace rank
 
 struct PlanNode {
+    NodeKind kind{};
     std::string key;                     // unique, e.g. "REL:CUSTOMER", "CMP:T.C"
     Phase phase = Phase::BeforeData;
     int rank = 0;

@@ -1,9 +1,7 @@
 #include "app/cli/selection.h"
 
 #include "db/sql_text.h"
-#include "frames/database_triggers.h"
 #include "frames/declareSQL.h"
-#include "frames/psql_routines.h"
 
 #include <algorithm>
 
@@ -15,51 +13,41 @@ struct FrameChoice {
     frames::TFrame_select& frame;
     const ObjectChoice& choice;
     const char* option;  // the option that narrows it
-    const char* kind;    // what its objects are, for messages
-    // The procedures page holds several kinds, told apart by the prefix of
-    // their object names; "" for the page's own kind (no prefix).
-    const char* prefix = "";
+    const char* noun;    // what its objects are, for messages
+    // The kind of its objects: the procedures page holds several.
+    schema::ObjectKind kind;
 };
-
-const char* const kKindPrefixes[] = {frames::kFunctionPrefix, frames::kPackagePrefix, frames::kTriggerPrefix};
-
-// Whether an object name belongs to the choice's kind.
-bool OfKind(const FrameChoice& c, const std::string& objectName) {
-    if (*c.prefix) return objectName.rfind(c.prefix, 0) == 0;
-    for (const char* prefix : kKindPrefixes)
-        if (objectName.rfind(prefix, 0) == 0) return false;
-    return true;
-}
 
 // Picks (or unpicks) every object of the choice's kind.
 void SelectKind(const FrameChoice& c, bool select) {
     std::vector<std::string> names;
     for (const frames::TQorListItems* list : {&c.frame.srcList, &c.frame.dstList})
         for (int i = 0; i < list->Count(); ++i)
-            if (OfKind(c, list->Item(i).ObjectName)) names.push_back(list->Item(i).ObjectName);
-    for (const std::string& name : names) select ? c.frame.Select(name) : c.frame.Deselect(name);
+            if (list->Item(i).Kind == c.kind) names.push_back(list->Item(i).ObjectName);
+    for (const std::string& name : names) select ? c.frame.Select(name, c.kind) : c.frame.Deselect(name, c.kind);
 }
 
 std::vector<FrameChoice> Choices(engine::TCloneJob& job, const CliOptions& o) {
+    using schema::ObjectKind;
     return {
-        {job.Frame_select_udf, o.udfs, "--udfs", "external function"},
-        {job.Frame_select_domain, o.domains, "--domains", "domain"},
-        {job.Frame_select_generator, o.generators, "--generators", "generator"},
-        {job.Frame_select_exception, o.exceptions, "--exceptions", "exception"},
-        {job.Frame_select_procedure, o.procedures, "--procedures", "procedure"},
-        {job.Frame_select_procedure, o.functions, "--functions", "function", frames::kFunctionPrefix},
-        {job.Frame_select_procedure, o.packages, "--packages", "package", frames::kPackagePrefix},
-        {job.Frame_select_procedure, o.dbTriggers, "--db-triggers", "database trigger", frames::kTriggerPrefix},
-        {job.Frame_select_table1, o.tables, "--tables", "table"},
-        {job.Frame_select_view, o.views, "--views", "view"},
-        {job.Frame_select_data, o.data, "--data", "table"},
+        {job.Frame_select_udf, o.udfs, "--udfs", "external function", ObjectKind::ExternalFunction},
+        {job.Frame_select_domain, o.domains, "--domains", "domain", ObjectKind::Domain},
+        {job.Frame_select_generator, o.generators, "--generators", "generator", ObjectKind::Generator},
+        {job.Frame_select_exception, o.exceptions, "--exceptions", "exception", ObjectKind::Exception},
+        {job.Frame_select_procedure, o.procedures, "--procedures", "procedure", ObjectKind::Procedure},
+        {job.Frame_select_procedure, o.functions, "--functions", "function", ObjectKind::Function},
+        {job.Frame_select_procedure, o.packages, "--packages", "package", ObjectKind::Package},
+        {job.Frame_select_procedure, o.dbTriggers, "--db-triggers", "database trigger", ObjectKind::DatabaseTrigger},
+        {job.Frame_select_table1, o.tables, "--tables", "table", ObjectKind::Table},
+        {job.Frame_select_view, o.views, "--views", "view", ObjectKind::View},
+        {job.Frame_select_data, o.data, "--data", "table", ObjectKind::Table},
     };
 }
 
 // Picks one object by its name as given, else by its upper-case form (the
 // form the server stores unquoted names in).
-bool Pick(frames::TFrame_select& frame, const std::string& name) {
-    return frame.Select(name) || frame.Select(frames::UpperCase(name));
+bool Pick(const FrameChoice& c, const std::string& name) {
+    return c.frame.Select(name, c.kind) || c.frame.Select(frames::UpperCase(name), c.kind);
 }
 
 }  // namespace
@@ -71,10 +59,10 @@ std::string ApplyChoices(engine::TCloneJob& job, const CliOptions& options) {
         if (c.choice.all) continue;
         std::vector<std::string> missing;
         for (const std::string& name : c.choice.names)
-            if (!Pick(c.frame, c.prefix + name)) missing.push_back(name);
+            if (!Pick(c, name)) missing.push_back(name);
         if (missing.empty()) continue;
         if (!message.empty()) message += "\n";
-        message += std::string(c.option) + ": the source has no " + c.kind + (missing.size() > 1 ? "s" : "") +
+        message += std::string(c.option) + ": the source has no " + c.noun + (missing.size() > 1 ? "s" : "") +
                    " named ";
         for (size_t i = 0; i < missing.size(); ++i) message += (i ? ", " : "") + missing[i];
     }

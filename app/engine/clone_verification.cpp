@@ -1,9 +1,7 @@
 #include "app/engine/clone_verification.h"
 
 #include "app/engine/clone_job.h"
-#include "frames/database_triggers.h"
 #include "frames/declareSQL.h"
-#include "frames/psql_routines.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,21 +16,15 @@ constexpr size_t kTablesListed = 20;
 
 // The picked names of a frame, as stored (no trailing blanks); the
 // procedures page's functions, packages and database triggers go to their
-// own sets by the prefix of their object names.
+// own sets by their kind.
 void AddPicked(const frames::TFrame_select& frame, std::set<std::string>& names, verify::CompareScope* routines = nullptr) {
     for (int i = 0; i < frame.SelectedCount(); ++i) {
-        const std::string name = frames::TrimRight(frame.SelectedName(i));
+        const controls::TQorListItem& item = frame.SelectedItem(i);
         std::set<std::string>* target = &names;
-        std::string bare = name;
-        if (routines)
-            for (auto [prefix, set] : {std::pair{frames::kFunctionPrefix, &routines->functions},
-                                       std::pair{frames::kPackagePrefix, &routines->packages},
-                                       std::pair{frames::kTriggerPrefix, &routines->databaseTriggers}})
-                if (name.rfind(prefix, 0) == 0) {
-                    target = set;
-                    bare = name.substr(std::string(prefix).size());
-                }
-        target->insert(bare);
+        if (routines && item.Kind == schema::ObjectKind::Function) target = &routines->functions;
+        if (routines && item.Kind == schema::ObjectKind::Package) target = &routines->packages;
+        if (routines && item.Kind == schema::ObjectKind::DatabaseTrigger) target = &routines->databaseTriggers;
+        target->insert(frames::TrimRight(item.ObjectName));
     }
 }
 

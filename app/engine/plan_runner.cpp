@@ -6,6 +6,7 @@
 #include "frames/catalogue_comments.h"
 #include "frames/collations.h"
 #include "schema/node_keys.h"
+#include "schema/node_kinds.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -55,7 +56,7 @@ bool TCloneJob::RunPlan(schema::Phase phase, ObjectOwners* owners) {
         else
             node->run();
         ObjectResult& result = report_.objects.emplace_back();
-        result.kind = schema::key::KindOf(node->key);
+        result.kind = schema::TraitsOf(node->kind).reportKind;
         result.name = schema::key::NameOf(node->key);
         result.errors.assign(report_.errors.begin() + static_cast<std::ptrdiff_t>(errorsBefore), report_.errors.end());
         ProcessEvents();

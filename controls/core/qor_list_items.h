@@ -1,7 +1,10 @@
-// The item list behind each of a frame's two lists: items with a caption and
-// a hidden object name, always kept in caption order, and a focused item.
+// The item list behind each of a frame's two lists: items with a caption, a
+// hidden object name and the object's kind, always kept in caption order, and
+// a focused item.
 // The window's list widget shows one of these; the engine uses it directly.
 #pragma once
+
+#include "schema/object_kinds.h"
 
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@ struct TQorListItem {
     std::string Caption;
     std::string ObjectName;
     std::vector<std::string> SubItems;
+    schema::ObjectKind Kind = schema::ObjectKind::Table;
 };
 
 // The order of captions: a word sort in which hyphens and apostrophes carry
@@ -24,7 +28,10 @@ class TQorListItems {
 public:
     // Inserts an item at its place in caption order; returns its index.
     int Add(const TQorListItem& item);
-    int Add(const std::string& caption, const std::string& objectName) { return Add(TQorListItem{caption, objectName, {}}); }
+    int Add(const std::string& caption, const std::string& objectName,
+            schema::ObjectKind kind = schema::ObjectKind::Table) {
+        return Add(TQorListItem{caption, objectName, {}, kind});
+    }
     int Count() const { return static_cast<int>(items_.size()); }
     const TQorListItem& Item(int i) const { return items_.at(static_cast<size_t>(i)); }
     // Removes item i; the others keep their order. A focused item removed leaves no focus.

@@ -48,6 +48,7 @@ TEST_F(VerificationTest, EveryKindLeftOutNarrowsTheVerification) {
     MakeComparedSource();
     Isql(src, "SET TERM ^ ;\n"
               "CREATE FUNCTION TWICE (X INTEGER) RETURNS INTEGER AS BEGIN RETURN X * 2; END^\n"
+              "CREATE PROCEDURE TWICE AS BEGIN END^\n"
               "CREATE PACKAGE PK AS BEGIN FUNCTION ONE RETURNS INTEGER; END^\n"
               "CREATE PACKAGE BODY PK AS BEGIN FUNCTION ONE RETURNS INTEGER AS BEGIN RETURN 1; END END^\n"
               "CREATE TRIGGER ON_CONNECT ON CONNECT AS BEGIN END^\n"
@@ -62,6 +63,11 @@ TEST_F(VerificationTest, EveryKindLeftOutNarrowsTheVerification) {
     EXPECT_EQ(Scalar(dst, "select count(*) from rdb$functions where rdb$function_name = 'TWICE'"), "0");
     EXPECT_TRUE(HasLine(noFunction.out, "trigger: 1 equal")) << noFunction.out;
     EXPECT_TRUE(HasLine(noFunction.out, "package: 1 equal")) << noFunction.out;
+    // A procedure and a function of one name: leaving out the procedures leaves the function in.
+    const CloneRun onlyFunction = RunClone({"--procedures", "none", src, dst});
+    EXPECT_EQ(onlyFunction.status, 0) << onlyFunction.out << onlyFunction.err;
+    EXPECT_EQ(Scalar(dst, "select count(*) from rdb$functions where rdb$function_name = 'TWICE'"), "1");
+    EXPECT_EQ(Scalar(dst, "select count(*) from rdb$procedures where rdb$procedure_name = 'TWICE'"), "0");
 }
 
 TEST_F(VerificationTest, CompareFindsCopiesEqualAndNamesEachDifference) {

@@ -40,7 +40,8 @@ TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
     TempDir dir;
     const std::string src = dir.File("src.fdb");
     CreateDatabase(src, "NONE", 4096, 1);
-    Isql(src, "create generator g1;\ncreate table t1 (a integer);\ncommit;\n");
+    Isql(src, "create generator g1;\ncreate table t1 (a integer);\nset term ^;\n"
+              "create function f1 returns integer as begin return 1; end^\nset term ;^\ncommit;\n");
     JobBench b;
     b.job.settings.srcPath = src;
     b.job.settings.dstPath = "/elsewhere/dst.fdb";
@@ -71,6 +72,7 @@ TEST(WriteJobSummary, SettingsOptionsAndEachFramesSection) {
         "\tG1",
         "\r\nExceptions: ",
         "\r\nProcedures: ",
+        "\tFUNCTION F1",  // another kind than the page's: named by its caption
         "\r\nTables: ",
         "\tT1",
         "\r\nViews: ",

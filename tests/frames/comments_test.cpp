@@ -174,9 +174,9 @@ comment on function parameter "Pkg m".PF.Z is 'packaged argument';
 )",
             objects);
     schema::SchemaPlan plan;
-    for (const std::string& key : {schema::key::Collation("Coll m"), schema::key::Function("Fn m"),
-                                   schema::key::Package("Pkg m")})
-        plan.Add({key, schema::Phase::BeforeData, 0, "", {}, [] {}});
+    plan.Add(schema::Node(schema::NodeKind::Collation, schema::key::Collation("Coll m"), {}, [] {}));
+    plan.Add(schema::Node(schema::NodeKind::FunctionStub, schema::key::Function("Fn m"), {}, [] {}));
+    plan.Add(schema::Node(schema::NodeKind::PackageHeader, schema::key::Package("Pkg m"), {}, [] {}));
     PlanContext context(source, destination);
     PlanComments(plan, context, host);
     Run(plan);

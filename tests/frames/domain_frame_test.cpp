@@ -3,6 +3,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_domain.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -56,7 +57,7 @@ TEST_F(DomainFrame, EveryTypeIsRecreatedWithTheSourceDeclaration) {
                                                 "D_SMALL", "D_TEXT", "D_TIME", "D_TS", "D_UTF", "D_VC"}));
     EXPECT_EQ(frame.srcList.Count(), 0);
 
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     ASSERT_EQ(host.run.entries.size(), listed.size());
@@ -88,8 +89,8 @@ TEST_F(DomainFrame, DeclarationClausesAndTheirBlanks) {
 
     // The default clause is kept as the source wrote it. The collation comes
     // last; a default collation (id 0) is named too.
-    frame.CreateObject(source, destination, "D_VC    ");
-    frame.CreateObject(source, destination, "D_TEXT");
+    PlanOnly(source, destination, frame, {"D_VC    "}).Create();
+    PlanOnly(source, destination, frame, {"D_TEXT"}).Create();
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(Rows(dst, "select RDB$FIELD_NAME, RDB$CHARACTER_SET_ID, RDB$COLLATION_ID, RDB$DEFAULT_SOURCE "
                         "from RDB$FIELDS where RDB$FIELD_NAME starting 'D_' order by 1"),
@@ -103,7 +104,7 @@ TEST_F(DomainFrame, AFailingDomainWritesARedLineAndTheNextOneFollows) {
     Exec(dst, "create domain D_B smallint");
     Connect();
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     ASSERT_EQ(host.run.entries.size(), 3u) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(host.run.entries[0].text, " D_A ");
@@ -125,7 +126,7 @@ TEST_F(DomainFrame, AFailingDomainWritesARedLineAndTheNextOneFollows) {
 TEST_F(DomainFrame, ANameWithoutARowIsReported) {
     MakeDatabases("NONE");
     Connect();
-    frame.CreateObject(source, destination, "NO_SUCH");
+    PlanOnly(source, destination, frame, {"NO_SUCH"}).Create();
     ASSERT_EQ(host.Errors().size(), 1u);
     EXPECT_EQ(host.Errors()[0].caption, "DOMAIN");
     EXPECT_EQ(host.Errors()[0].text.rfind(" NO_SUCH ", 0), 0u);

@@ -3,6 +3,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_exception.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -34,7 +35,7 @@ protected:
 TEST_F(ExceptionFrame, MessagesAreCarriedOverAndEmptyOnesAreCreated) {
     frame.LoadList(source, true);
     ASSERT_EQ(frame.SelectedCount(), 5);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     ASSERT_EQ(host.run.entries.size(), 5u);
@@ -53,7 +54,7 @@ TEST_F(ExceptionFrame, MessagesAreCarriedOverAndEmptyOnesAreCreated) {
 TEST_F(ExceptionFrame, AFailureShowsThePaddedNameAndTheFixedText) {
     Exec(dst, "create exception E_QUOTE 'already here'");
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 1u) << ::testing::PrintToString(RunTexts());
@@ -72,7 +73,7 @@ TEST_F(ExceptionFrame, AnEmptySelectionWritesTheHeadingAlone) {
     frame.btn_deselectAllClick();
     EXPECT_EQ(frame.srcList.Count(), 5);
     frame.WriteSummary();
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
     ASSERT_EQ(host.summary.entries.size(), 1u);
     EXPECT_EQ(host.summary.entries[0].caption, "\r\nExceptions");
     EXPECT_TRUE(host.run.entries.empty());

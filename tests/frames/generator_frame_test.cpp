@@ -3,6 +3,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_generator.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -42,7 +43,7 @@ TEST_F(GeneratorFrame, UserGeneratorsAreListedAndGetTheirSourceValues) {
     for (int i = 0; i < frame.SelectedCount(); ++i) listed.push_back(Trim(frame.SelectedName(i)));
     EXPECT_EQ(listed, (std::vector<std::string>{"G_BIG", "G_NEG", "G_SEVEN", "G_ZERO"}));
 
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_EQ(RunTexts(), (std::vector<std::string>{"CREATE GENERATOR: G_BIG, 9000000000123",
                                                     "CREATE GENERATOR: G_NEG, -42", "CREATE GENERATOR: G_SEVEN, 7",
@@ -56,7 +57,7 @@ TEST_F(GeneratorFrame, UserGeneratorsAreListedAndGetTheirSourceValues) {
 TEST_F(GeneratorFrame, WithoutTheBoxOnlyTheGeneratorIsCreated) {
     frame.cbGenID = false;
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
     EXPECT_EQ(RunTexts(), (std::vector<std::string>{"CREATE GENERATOR: G_BIG", "CREATE GENERATOR: G_NEG",
                                                     "CREATE GENERATOR: G_SEVEN", "CREATE GENERATOR: G_ZERO"}));
     EXPECT_EQ(Rows(dst, kValues), (std::vector<std::string>{"G_ZERO|0|0|0|0"}));
@@ -64,7 +65,7 @@ TEST_F(GeneratorFrame, WithoutTheBoxOnlyTheGeneratorIsCreated) {
 
 TEST_F(GeneratorFrame, AValueThatCannotBeReadFallsBackToOne) {
     // Listed with trailing blanks: no such generator in the source.
-    frame.CreateObject(source, destination, "G_GONE   ");
+    PlanOnly(source, destination, frame, {"G_GONE   "}).Create();
 
     ASSERT_EQ(host.run.entries.size(), 3u) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(host.run.entries[0].caption, "Ошибка определения текущего значения генератора G_GONE");
@@ -81,8 +82,8 @@ TEST_F(GeneratorFrame, AValueThatCannotBeReadFallsBackToOne) {
 TEST_F(GeneratorFrame, AGeneratorTheDestinationHasIsReportedAndKeepsItsValue) {
     Exec(dst, "create generator G_SEVEN");
     Exec(dst, "set generator G_SEVEN to 100");
-    frame.CreateObject(source, destination, "G_SEVEN ");
-    frame.CreateObject(source, destination, "G_ZERO");
+    PlanOnly(source, destination, frame, {"G_SEVEN "}).Create();
+    PlanOnly(source, destination, frame, {"G_ZERO"}).Create();
 
     ASSERT_EQ(host.run.entries.size(), 2u) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(host.run.entries[0].caption, "CREATE GENERATOR G_SEVEN");
@@ -97,7 +98,7 @@ TEST_F(GeneratorFrame, AStopAfterTheFirstGeneratorLeavesTheRestAlone) {
     host.onEvents = [&] {
         if (!host.run.entries.empty()) host.stop = true;
     };
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
     EXPECT_EQ(RunTexts(), (std::vector<std::string>{"CREATE GENERATOR: G_BIG, 9000000000123"}));
     EXPECT_EQ(Column(dst, "select RDB$GENERATOR_NAME from RDB$GENERATORS where RDB$SYSTEM_FLAG = 0"),
               (std::vector<std::string>{"G_BIG"}));

@@ -4,6 +4,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_procedure.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -64,7 +65,8 @@ TEST_F(ProcedureFrame, ProceduresThatCallEachOtherAreCreatedThenCompleted) {
     frame.LoadList(source, true);
     EXPECT_EQ(Listed(), (std::vector<std::string>{"P_EVEN", "P_ODD", "P_PLAIN"}));
 
-    frame.CreateSelected(source, destination);
+    PickedPlan plan(source, destination, {&frame});
+    plan.Create();
     EXPECT_EQ(RunTexts(), (std::vector<std::string>{"PROCEDURE: P_EVEN", "PROCEDURE: P_ODD", "PROCEDURE: P_PLAIN"}));
     // After the create pass every procedure is a stub that exits; those that
     // are selectable in the source carry a SUSPEND that is never reached.
@@ -74,7 +76,7 @@ TEST_F(ProcedureFrame, ProceduresThatCallEachOtherAreCreatedThenCompleted) {
     EXPECT_EQ(Rows(dst, kTypes), Rows(src, kTypes));
     EXPECT_EQ(Rows(dst, kParameters), Rows(src, kParameters));
 
-    frame.CompleteSelected(source, destination);
+    plan.Complete();
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(host.run.entries.size(), 6u);
     for (const auto& e : host.run.entries) EXPECT_EQ(e.textColour, kGreen);
@@ -104,8 +106,7 @@ TEST_F(ProcedureFrame, SelectingFromAProcedureListedLater) {
     Connect();
     frame.LoadList(source, true);
     EXPECT_EQ(Listed(), (std::vector<std::string>{"P_A_TOTAL", "P_B_NUMBERS"}));
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(Scalar(dst, "select T from P_A_TOTAL"), "3");
     EXPECT_EQ(Rows(dst, kTypes), Rows(src, kTypes));
@@ -130,8 +131,7 @@ TEST_F(ProcedureFrame, ParametersKeepTheirExactTypesAndAttributes) {
          "set term ;^\n");
     Connect();
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
 
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(Rows(dst, kParameters), Rows(src, kParameters));
@@ -164,8 +164,7 @@ TEST_F(ProcedureFrame, AQuotedNameIsUsedExactly) {
          "create procedure P_ONE returns (R integer) as begin R = 2; suspend; end^\n"
          "set term ;^\n");
     Connect();
-    frame.CreateObject(source, destination, "p_one   ");
-    frame.CompleteObject(source, destination, "p_one   ");
+    PlanOnly(source, destination, frame, {"p_one   "}).All();
     EXPECT_EQ(RunTexts(), (std::vector<std::string>{"PROCEDURE: p_one", "PROCEDURE: p_one"}));
     EXPECT_EQ(Scalar(dst, "select R from \"p_one\""), "1");
     EXPECT_EQ(Scalar(dst, "select count(*) from RDB$PROCEDURES where RDB$PROCEDURE_NAME = 'P_ONE'"), "0");
@@ -186,8 +185,7 @@ TEST_F(ProcedureFrame, FailuresOfEitherPassAreReportedAndTheStubStays) {
          "set term ;^\n");
     Connect();
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
 
     const auto& e = host.run.entries;
     ASSERT_EQ(e.size(), 4u) << ::testing::PrintToString(RunTexts());

@@ -5,7 +5,9 @@
 #include "frames/database_triggers.h"
 #include "frames/declareSQL.h"
 #include "frames/fr_select_procedure.h"
+#include "frames/fr_select_table.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -50,22 +52,23 @@ const char* const kFacts =
 class Routines : public FramePair {
 protected:
     TFrame_select_procedure frame;
-    void SetUp() override { frame.wizard = &host; }
+    TFrame_select_table tables;
+    void SetUp() override { frame.wizard = tables.wizard = &host; }
 };
 
 TEST_F(Routines, FunctionsPackagesAndDatabaseTriggersAreListedWithTheirKindAndRebuilt) {
     MakeDatabases("UTF8");
     Isql(src, kRoutines);
-    Isql(dst, "create table T (ID integer not null primary key, NAME varchar(20));");
     Connect();
     frame.LoadList(source, true);
+    tables.LoadList(source, true);
     std::vector<std::string> captions;
     for (int i = 0; i < frame.SelectedCount(); ++i) captions.push_back(TrimRight(frame.SelectedItem(i).Caption));
     EXPECT_EQ(captions, (std::vector<std::string>{"FUNCTION F_TWICE", "FUNCTION SAME", "LIST_IT", "PACKAGE PKG_A",
                                                   "PACKAGE PKG_B", "TRIGGER TR_ANY", "TRIGGER TR_CONNECT",
                                                   "TRIGGER TR_DDL"}));
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    // In the job's order of pages: the package header that names T.ID waits for the table.
+    PickedPlan(source, destination, {&frame, &tables}).All();
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(Rows(dst, kFacts), Rows(src, kFacts));
     EXPECT_EQ(Scalar(dst, "select R from PKG_A.LIST_IT(1)"), "8");

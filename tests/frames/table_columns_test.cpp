@@ -3,6 +3,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_table.h"
 #include "table_fixture.h"
+#include "support/picked_plan.h"
 
 #include <map>
 
@@ -54,7 +55,7 @@ protected:
 
 TEST_F(TableColumns, EveryTypeIsRecreatedWithIdenticalCatalogueColumns) {
     Prepare(kAllTypes, "create domain D_MONEY as numeric(12,2) default 0 not null;");
-    frame.CreateObject(source, destination, "ALL_TYPES                      ");
+    PlanOnly(source, destination, frame, {"ALL_TYPES                      "}).Create();
 
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
     ASSERT_FALSE(Lines().empty());
@@ -100,8 +101,7 @@ TEST_F(TableColumns, AMissingDomainFailsTheTableAndEveryKeyAndIndexFailsOnItsOwn
             "create table T (ID integer not null primary key, CODE D_CODE);\n"
             "create index T_CODE on T (CODE);\n"
             "create index T_CODE2 on T (CODE, ID);");
-    frame.CreateObject(source, destination, "T");
-    frame.CompleteObject(source, destination, "T");  // the key and the indices come after the rows
+    PlanOnly(source, destination, frame, {"T"}).All();  // the key and the indices come after the rows
 
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 4u) << ::testing::PrintToString(Lines());
@@ -126,7 +126,7 @@ TEST_F(TableColumns, ListingHoldsUserTablesOnlyAndNamesAreCreatedAsStored) {
     EXPECT_EQ(Trim(frame.SelectedName(1)), "B_T");
     EXPECT_EQ(Trim(frame.SelectedName(2)), "lower_t");
 
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
     EXPECT_EQ(Lines(), (std::vector<std::string>{"CREATE TABLE: A_T", "CREATE TABLE: B_T", "CREATE TABLE: lower_t"}));
     EXPECT_EQ(Column(dst, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$SYSTEM_FLAG = 0 "
                           "order by RDB$RELATION_NAME"),
@@ -142,8 +142,7 @@ TEST_F(TableColumns, NoPickedTableMeansNoWork) {
     Prepare("create table T (X integer);");
     frame.LoadList(source, true);
     frame.btn_deselectAllClick();
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
     EXPECT_TRUE(host.run.entries.empty());
     EXPECT_EQ(host.eventRuns, 0);
     frame.WriteSummary();

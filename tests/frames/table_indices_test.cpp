@@ -2,6 +2,7 @@
 // ones, and the indices that belong to keys.
 #include "frames/fr_select_table.h"
 #include "table_fixture.h"
+#include "support/picked_plan.h"
 
 #include <algorithm>
 
@@ -38,10 +39,10 @@ alter index T_OFF inactive;
 create index T_EXPR on T computed by (upper(B) || 'x');
 alter table T add constraint T_UQ unique (R);
 )");
-    for (const char* table : {"P", "T"}) frame.CreateObject(source, destination, table);
+    PickedPlan plan = PlanOnly(source, destination, frame, {"P", "T"});
+    plan.Create();
     host.run.Clear();
-    frame.CompleteObject(source, destination, "P");
-    frame.CompleteObject(source, destination, "T");
+    plan.Complete();
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
     // PK_T, T_UQ and FK_T_P are the keys' own indices: left to the key steps.
     // The inactive T_OFF was made with the empty table; the others after the rows.
@@ -64,8 +65,7 @@ TEST_F(TableIndices, AFailingIndexTakesNoOtherAlong) {
             "create index T_2 on T (B);\n"
             "create index T_3 on T (A);",
             "create table T (A integer);");
-    frame.CreateObject(source, destination, "T         ");
-    frame.CompleteObject(source, destination, "T         ");
+    PlanOnly(source, destination, frame, {"T         "}).All();
     // The table exists already; T_2 names a column the destination lacks.
     EXPECT_EQ(ErrorHeads().size(), 2u);
     EXPECT_EQ(host.run.entries[0].caption, "CREATE TABLE T");

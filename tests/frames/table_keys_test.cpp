@@ -3,6 +3,7 @@
 // and references to later tables, each constraint on its own.
 #include "frames/fr_select_table.h"
 #include "table_fixture.h"
+#include "support/picked_plan.h"
 
 #include <algorithm>
 
@@ -60,8 +61,7 @@ protected:
 TEST_F(TableKeys, KeysOfEveryKindLandWithTheirRulesAndColumnOrder) {
     Prepare(kKeys);
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
 
     // Rules as stored: an unstated rule is RESTRICT, a stated one NO ACTION.
@@ -112,8 +112,7 @@ TEST_F(TableKeys, KeysOfEveryKindLandWithTheirRulesAndColumnOrder) {
 
 TEST_F(TableKeys, TablesWithoutKeysAreSilentAndTheSourceTransactionIsEnded) {
     Prepare(kKeys);
-    frame.CreateObject(source, destination, "NO_KEYS");
-    frame.CompleteObject(source, destination, "NO_KEYS");
+    PlanOnly(source, destination, frame, {"NO_KEYS"}).All();
     EXPECT_EQ(Lines(), std::vector<std::string>{"CREATE TABLE: NO_KEYS"});
     EXPECT_FALSE(source.DefaultTransaction().InTransaction());
     EXPECT_FALSE(destination.DefaultTransaction().InTransaction());
@@ -127,10 +126,9 @@ create table PRESENT (ID integer not null primary key);
 alter table A add constraint FK_1_MISSING foreign key (P1) references MISSING (ID);
 alter table A add constraint FK_2_PRESENT foreign key (P2) references PRESENT (ID);
 )");
-    frame.CreateObject(source, destination, "A");
-    frame.CreateObject(source, destination, "PRESENT");
-    frame.CompleteObject(source, destination, "PRESENT");  // its key, after its rows
-    frame.CompleteObject(source, destination, "A");
+    PlanOnly(source, destination, frame, {"A"}).Create();
+    PlanOnly(source, destination, frame, {"PRESENT"}).All();  // its key, after its rows
+    PlanOnly(source, destination, frame, {"A"}).Complete();
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].caption, "FOREIGN KEY A");
@@ -162,8 +160,7 @@ const char* const kNullFlags =
 TEST_F(TableKeys, APrimaryKeyThatSetsTheNullFlagAloneComesWithCreateTable) {
     Prepare(std::string(kDomain) + kDomainKeys, kDomain);
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
-    frame.CompleteSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).All();
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
     EXPECT_EQ(Rows(dst, kNullFlags), Rows(src, kNullFlags));
     EXPECT_EQ(Rows(src, kNullFlags)[0], "T_INLINE|ID|1|1");
@@ -179,7 +176,7 @@ TEST_F(TableKeys, APrimaryKeyThatSetsTheNullFlagAloneComesWithCreateTable) {
 
 TEST_F(TableKeys, AKeyLeftToAFailedCreateTableIsARedLine) {
     Prepare(std::string(kDomain) + kDomainKeys, std::string(kDomain) + "create table T_NAMED (ID integer);");
-    frame.CreateObject(source, destination, "T_NAMED");
+    PlanOnly(source, destination, frame, {"T_NAMED"}).Create();
     EXPECT_EQ(host.Errors().size(), 2u);
     ASSERT_FALSE(host.Errors().empty());
     EXPECT_EQ(host.Errors().back().caption, "PRIMARY KEY T_NAMED");

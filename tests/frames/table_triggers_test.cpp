@@ -2,6 +2,7 @@
 // check-constraint triggers, and triggers that cannot compile, each alone.
 #include "frames/fr_select_table.h"
 #include "table_fixture.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -53,7 +54,7 @@ protected:
 
 TEST_F(TableTriggers, EveryKindLandsWithItsEventsPositionAndState) {
     Prepare(std::string(kTables) + kTriggers, kBareTables);
-    frame.CompleteObject(source, destination, "T                ");
+    PlanOnly(source, destination, frame, {"T                "}).Complete();
 
     EXPECT_TRUE(ErrorHeads().empty()) << ::testing::PrintToString(ErrorHeads());
     // The check first, then one line per trigger naming the table only; the
@@ -76,7 +77,7 @@ TEST_F(TableTriggers, EveryKindLandsWithItsEventsPositionAndState) {
 
 TEST_F(TableTriggers, TriggersThatCannotCompileFailAlone) {
     Prepare(std::string(kTables) + kTriggers, "create table T (ID integer not null, V integer);");
-    frame.CompleteObject(source, destination, "T");
+    PlanOnly(source, destination, frame, {"T"}).Complete();
     // Every trigger but T_BIU writes into EVENTS, which the destination lacks.
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 8u);
@@ -88,7 +89,7 @@ TEST_F(TableTriggers, TriggersThatCannotCompileFailAlone) {
 
 TEST_F(TableTriggers, ATableWithoutTriggersWritesNothing) {
     Prepare(kTables, kTables);
-    frame.CompleteObject(source, destination, "EVENTS");
+    PlanOnly(source, destination, frame, {"EVENTS"}).Complete();
     EXPECT_TRUE(host.run.entries.empty());
 }
 

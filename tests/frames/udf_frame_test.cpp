@@ -4,6 +4,7 @@
 #include "frames/declareSQL.h"
 #include "frames/fr_select_udf.h"
 #include "support/frame_pair.h"
+#include "support/picked_plan.h"
 
 #include <fstream>
 #include <sstream>
@@ -74,7 +75,7 @@ TEST_F(UdfFrame, FirebirdsOwnDeclarationsAreDeclaredAgainUnchanged) {
     ASSERT_GT(declared, 30);
     ASSERT_EQ(frame.SelectedCount(), declared);
 
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     ASSERT_EQ(host.run.entries.size(), static_cast<size_t>(declared));
@@ -100,7 +101,7 @@ TEST_F(UdfFrame, HandWrittenDeclarationsKeepTypesMechanismsAndResults) {
               (std::vector<std::string>{"INTEGER BY DESCRIPTOR FREE_IT", "INTEGER"}));
 
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(RunTexts());
     EXPECT_EQ(host.run.entries.size(), 6u);
@@ -118,7 +119,7 @@ TEST_F(UdfFrame, FailingDeclarationsAreReportedAndTheOthersDeclared) {
     Exec(dst, "declare external function H_ONE integer returns integer by value entry_point 'x' module_name 'y'");
     Connect();
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     const auto errors = host.Errors();
     ASSERT_EQ(errors.size(), 1u) << ::testing::PrintToString(RunTexts());

@@ -2,6 +2,7 @@
 // with the failures the order and the names bring.
 #include "frames/fr_select_view.h"
 #include "table_fixture.h"
+#include "support/picked_plan.h"
 
 using namespace dravik::frames;
 using namespace dravik::test;
@@ -21,7 +22,7 @@ TEST_F(ViewFrame, AViewOverATableIsRecreatedWithItsColumnNames) {
             std::string(kTable) + "\ninsert into T values (1, 'one');\ninsert into T values (2, 'two');");
     frame.LoadList(source, true);
     ASSERT_EQ(frame.SelectedCount(), 1);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_EQ(Lines(), std::vector<std::string>{"CREATE VIEW : V_T"});
     EXPECT_EQ(host.run.entries[0].textColour, dravik::engine::kGreen);
@@ -41,7 +42,7 @@ TEST_F(ViewFrame, AViewOverALaterViewIsCreatedAfterIt) {
                                   "\ncreate view A_TOP as select ID from B_BASE;",
             kTable);
     frame.LoadList(source, true);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
 
     EXPECT_EQ(Lines(), (std::vector<std::string>{"CREATE VIEW : B_BASE", "CREATE VIEW : A_TOP"}));
     EXPECT_EQ(Column(dst, "select RDB$RELATION_NAME from RDB$RELATIONS where RDB$VIEW_SOURCE is not null "
@@ -51,7 +52,7 @@ TEST_F(ViewFrame, AViewOverALaterViewIsCreatedAfterIt) {
 
 TEST_F(ViewFrame, AViewOverAMissingTableFailsWithTheServersMessage) {
     Prepare(std::string(kTable) + "\ncreate view V as select ID from T;");
-    frame.CreateObject(source, destination, "V");
+    PlanOnly(source, destination, frame, {"V"}).Create();
     ASSERT_EQ(host.run.entries.size(), 1u);
     EXPECT_EQ(host.run.entries[0].caption, "CREATE VIEW V");
     EXPECT_NE(host.run.entries[0].text.find("T"), std::string::npos);
@@ -62,7 +63,7 @@ TEST_F(ViewFrame, QuotedNamesOfViewsAndColumnsAreCreatedAsStored) {
     Prepare(std::string(kTable) + "\ncreate view \"low v\" (\"Id\", \"order\") as select ID, ID from T;", kTable);
     frame.LoadList(source, true);
     ASSERT_EQ(frame.SelectedCount(), 1);
-    frame.CreateSelected(source, destination);
+    PickedPlan(source, destination, {&frame}).Create();
     EXPECT_EQ(Lines(), std::vector<std::string>{"CREATE VIEW : low v"});
     EXPECT_EQ(Column(dst, "select RDB$FIELD_NAME from RDB$RELATION_FIELDS where RDB$RELATION_NAME = 'low v' "
                           "order by RDB$FIELD_POSITION"),
