@@ -1,5 +1,7 @@
 #include "db/sql_text.h"
 
+#include "db/text_conversion.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -66,7 +68,10 @@ bool IsNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$';
 }
 
-TextState StateAtEnd(const std::string& text) {
+// code, when given, gets the text with every character inside a comment,
+// a string or a quoted name blanked out.
+TextState StateAtEnd(const std::string& text, std::string* code = nullptr) {
+    if (code) code->assign(text.size(), ' ');
     TextState state = TextState::Plain;
     size_t i = 0;
     while (i < text.size()) {
@@ -101,6 +106,7 @@ TextState StateAtEnd(const std::string& text) {
             if (end == std::string::npos) return TextState::Quoted;
             i = end + 1;
         } else {
+            if (code) (*code)[i] = c;
             ++i;
         }
     }
@@ -109,8 +115,17 @@ TextState StateAtEnd(const std::string& text) {
 
 }  // namespace
 
-std::string EmbedStoredText(const std::string& text) {
+std::string EmbedStoredText(const std::string& stored) {
+    // Declarations follow the text conversion the job asked for, if any.
+    const TextConversion& conversion = ActiveTextConversion();
+    const std::string text = conversion.Active() ? conversion.RewriteDeclarations(stored) : stored;
     return StateAtEnd(text) == TextState::LineComment ? text + "\n" : text;
+}
+
+std::string CodeOnly(const std::string& text) {
+    std::string code;
+    StateAtEnd(text, &code);
+    return code;
 }
 
 bool IsEngineMadeName(const std::string& name) {

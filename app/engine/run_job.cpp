@@ -6,6 +6,7 @@
 #include "app/engine/deferred_forced_writes.h"
 #include "app/engine/object_owners.h"
 #include "db/sql_text.h"
+#include "db/text_conversion.h"
 #include "frames/catalogue_comments.h"
 #include "frames/declareSQL.h"
 
@@ -88,6 +89,8 @@ JobReport TCloneJob::RunJob() {
     }
     // Names are written for the destination's dialect (bare in dialect 1).
     const db::NamesForDialect names(dstDb.SQLDialect());
+    // Declarations and stored texts follow the text conversion asked for.
+    const db::TextConversionScope conversion(AskedTextConversion());
     try {
         return FillDestination(start);
     } catch (const std::exception& e) {
@@ -121,11 +124,21 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // when the code page stays NONE), so the clone holds one moment of a
     // source that others write to. Started by the job, the snapshot is the
     // job's: no table's cursor ends it when it closes.
-    ReconnectSource(settings.srcCodePage);
+    // Converted texts are read and written through UTF-8, so that the server
+    // transliterates every value from its old character set to the new one.
+    const bool converting = db::ActiveTextConversion().Active();
+    ReconnectSource(converting ? "UTF8" : settings.srcCodePage);
     srcDb.DefaultTransaction().SetActive(true);
-    ConnectDestination();
+    if (converting)
+        ConnectDestination("UTF8");
+    else
+        ConnectDestination();
     NoteRowsNotCopied();
     Frame_select_data.serverSource = ServerSourceForRows();
+    if (converting && Frame_select_data.serverSource) {
+        Frame_select_data.serverSource.reset();
+        LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
+    }
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
     report_.tables = Frame_select_data.TableResults();
