@@ -52,7 +52,7 @@ std::string TextConversion::RewriteDeclarations(const std::string& text) const {
         const bool charset = words[w].upper == "SET" && w > 0 && words[w - 1].upper == "CHARACTER";
         if (charset && w + 1 < words.size() && Converts(words[w + 1].upper))
             edits.push_back({words[w + 1], newSet});
-        if (words[w].upper == "COLLATE" && w + 1 < words.size() && !newSetCollations.count(words[w + 1].upper))
+        if (words[w].upper == "COLLATE" && w + 1 < words.size() && convertedCollations.count(words[w + 1].upper))
             edits.push_back({Word{words[w].begin, words[w + 1].end, {}}, ""});
     }
     std::string out = text;

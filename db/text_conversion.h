@@ -17,8 +17,9 @@ struct TextConversion {
     std::string newSet;
     // The code page the bytes of NONE texts are in; empty: NONE stays NONE.
     std::string noneAs;
-    // The collations the new set has (a declared one it lacks is dropped).
-    std::set<std::string> newSetCollations;
+    // The collations of the sets that convert: a text declared with one of
+    // them gets the new set's default collation.
+    std::set<std::string> convertedCollations;
     // The most bytes one character of the new set takes.
     int newSetBytesPerCharacter = 1;
     // The code page a catalogue text kept as bytes (an exception's message,
@@ -41,7 +42,7 @@ struct TextConversion {
     std::string Mapped(const std::string& charsetName) const { return Converts(charsetName) ? newSet : charsetName; }
     // A stored text (a PSQL body, a view's source, a computed column) with
     // each "CHARACTER SET x" that converts naming newSet and each
-    // "COLLATE y" the new set lacks removed; strings, quoted names and
+    // "COLLATE y" of a converted set removed; strings, quoted names and
     // comments are left as they are.
     std::string RewriteDeclarations(const std::string& text) const;
     // A value read from the source whose bytes the server handed over

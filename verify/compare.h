@@ -7,6 +7,7 @@
 #pragma once
 
 #include "db/db_connection.h"
+#include "db/text_conversion.h"
 #include "verify/compare_scope.h"
 #include "verify/table_digests.h"
 
@@ -25,6 +26,9 @@ struct CompareOptions {
     std::vector<std::string> tables;
     // The catalogue items compared (every one by default).
     CompareScope scope;
+    // The text conversion the copy b was made with: a's texts are compared
+    // as converted (see converted_texts.h). Inactive by default.
+    db::TextConversion convertedA;
     // Asked on the caller's thread before each table's rows: true ends the
     // comparison with ComparisonStopped (both sides stop).
     std::function<bool()> stopRequested;

@@ -111,6 +111,8 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     scope.generatorValues = job.settings.useGeneratorValues;
     scope.dialect = job.DestinationDialect() == job.SourceDialect();
     scope.pageSize = job.DestinationPageSize() == job.SourcePageSize();
+    // Texts converted on the way are compared as converted.
+    options.convertedA = job.AskedTextConversion();
     if (!EveryObjectPicked(job)) {
         scope.picked = true;
         AddPicked(job.Frame_select_udf, scope.functions);

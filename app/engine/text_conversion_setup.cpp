@@ -40,14 +40,16 @@ db::TextConversion TCloneJob::AskedTextConversion() {
         if (name == conversion.newSet) conversion.newSetId = sets->Fields(0).AsInteger();
     }
     sets->Close();
-    auto collations = frames::NewQuery(srcDb, "select co.RDB$COLLATION_NAME, cs.RDB$BYTES_PER_CHARACTER from "
-                                              "RDB$COLLATIONS co join RDB$CHARACTER_SETS cs on "
-                                              "cs.RDB$CHARACTER_SET_ID = co.RDB$CHARACTER_SET_ID "
-                                              "where cs.RDB$CHARACTER_SET_NAME = " +
-                                              db::SqlString(conversion.newSet));
+    auto collations = frames::NewQuery(srcDb, "select co.RDB$COLLATION_NAME, cs.RDB$CHARACTER_SET_NAME, "
+                                              "cs.RDB$BYTES_PER_CHARACTER from RDB$COLLATIONS co join "
+                                              "RDB$CHARACTER_SETS cs on cs.RDB$CHARACTER_SET_ID = "
+                                              "co.RDB$CHARACTER_SET_ID");
     for (collations->Open(); !collations->Eof(); collations->Next()) {
-        conversion.newSetCollations.insert(frames::Trim(collations->Fields(0).AsString()));
-        conversion.newSetBytesPerCharacter = std::max(1, collations->Fields(1).AsInteger());
+        const std::string set = frames::Trim(collations->Fields(1).AsString());
+        if (conversion.Converts(set))
+            conversion.convertedCollations.insert(frames::Trim(collations->Fields(0).AsString()));
+        if (set == conversion.newSet)
+            conversion.newSetBytesPerCharacter = std::max(1, collations->Fields(2).AsInteger());
     }
     collations->Close();
     return conversion;
