@@ -77,6 +77,10 @@ public:
     // The text conversion asked for (inactive without convertText), its
     // names as the source's catalogue spells them; read from the source.
     db::TextConversion AskedTextConversion();
+    // A red line for each loss the active conversion brings to the picked
+    // tables: a collation the new set lacks, a length beyond its limit, a
+    // row or an index key that no longer fits.
+    void NoteConversionLosses();
     // The new database's SQL dialect and page size: the ones asked for, else
     // the source's own (known once the source has been attached).
     int DestinationDialect() const;

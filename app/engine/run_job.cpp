@@ -114,6 +114,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // NONE for the rows too, the whole source is read at one moment.
     srcDb.DefaultTransaction().SetActive(true);
     PlanSchema();
+    NoteConversionLosses();
     // Every object is made in its owner's name (see object_owners.h).
     ObjectOwners owners(*this, srcDb, dstDb, !settings.dstRemote);
     if (!RunPlan(schema::Phase::BeforeData, &owners)) return Interrupted();

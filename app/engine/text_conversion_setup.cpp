@@ -5,6 +5,10 @@
 #include "frames/declareSQL.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace dravik::engine {
 
@@ -53,6 +57,100 @@ db::TextConversion TCloneJob::AskedTextConversion() {
     }
     collations->Close();
     return conversion;
+}
+
+namespace {
+
+constexpr int kChar = 14, kVarchar = 37;
+// The most bytes one row of a table may take.
+constexpr long kMostRowBytes = 65535;
+
+// One stored column of a picked table as the catalogue declares it.
+struct DeclaredColumn {
+    std::string table, name, charset, collation;
+    int type = 0, bytes = 0, characters = 0;
+};
+
+}  // namespace
+
+void TCloneJob::NoteConversionLosses() {
+    const db::TextConversion& conversion = db::ActiveTextConversion();
+    if (!conversion.Active()) return;
+    std::set<std::string> tables;
+    for (int i = 0; i < Frame_select_table1.SelectedCount(); ++i)
+        tables.insert(frames::TrimRight(Frame_select_table1.SelectedName(i)));
+    auto query = frames::NewQuery(
+        srcDb, "select rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME, cs.RDB$CHARACTER_SET_NAME, co.RDB$COLLATION_NAME, "
+               "f.RDB$FIELD_TYPE, f.RDB$FIELD_LENGTH, coalesce(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH) "
+               "from RDB$RELATION_FIELDS rf join RDB$RELATIONS r on r.RDB$RELATION_NAME = rf.RDB$RELATION_NAME "
+               "join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+               "left join RDB$CHARACTER_SETS cs on cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "
+               "left join RDB$COLLATIONS co on co.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID and "
+               "co.RDB$COLLATION_ID = coalesce(rf.RDB$COLLATION_ID, f.RDB$COLLATION_ID, 0) "
+               "where r.RDB$VIEW_BLR is null and f.RDB$COMPUTED_BLR is null "
+               "order by rf.RDB$RELATION_NAME, rf.RDB$FIELD_POSITION");
+    std::map<std::string, std::vector<DeclaredColumn>> byTable;
+    for (query->Open(); !query->Eof(); query->Next()) {
+        DeclaredColumn c{frames::Trim(query->Fields(0).AsString()), frames::Trim(query->Fields(1).AsString()),
+                         frames::Trim(query->Fields(2).AsString()), frames::Trim(query->Fields(3).AsString()),
+                         query->Fields(4).AsInteger(), query->Fields(5).AsInteger(), query->Fields(6).AsInteger()};
+        if (tables.count(c.table)) byTable[c.table].push_back(std::move(c));
+    }
+    query->Close();
+
+    std::map<std::string, int> newBytes;  // "T.C" -> bytes the column takes in the new set
+    for (auto& [table, columns] : byTable) {
+        long rowBytes = 0;
+        for (DeclaredColumn& c : columns) {
+            const std::string name = "column " + table + "." + c.name;
+            const bool text = c.type == kChar || c.type == kVarchar;
+            int bytes = c.bytes;
+            if (text && conversion.Converts(c.charset)) {
+                const int most = conversion.MaxCharacters(c.type == kVarchar);
+                const char* keyword = c.type == kChar ? "CHAR" : "VARCHAR";
+                if (c.characters > most)
+                    LogError(name, std::string(keyword) + "(" + std::to_string(c.characters) + ") is longer than " +
+                                       conversion.newSet + " holds: declared " + keyword + "(" +
+                                       std::to_string(most) + "); a longer value is a refused row");
+                bytes = std::min(c.characters, most) * conversion.newSetBytesPerCharacter;
+            }
+            // Asked for with the conversion, and nothing lost but an order:
+            // a note. The set's default compares by the characters' codes, so
+            // every key the old collation kept apart stays apart.
+            if (conversion.convertedCollations.count(c.collation) && c.collation != c.charset)
+                LogNote(name, "collation " + c.collation + " does not exist in " + conversion.newSet +
+                                   ": declared with the set's default collation " + conversion.newSet);
+            newBytes[table + "." + c.name] = bytes;
+            rowBytes += bytes + (c.type == kVarchar ? 2 : 0);
+        }
+        if (rowBytes > kMostRowBytes)
+            LogError("table " + table, "its row takes " + std::to_string(rowBytes) + " bytes in " + conversion.newSet +
+                                           ", more than the " + std::to_string(kMostRowBytes) +
+                                           " a row may hold: the table cannot be created");
+    }
+
+    // An index key takes at most a quarter of a page, less its header.
+    const int mostKeyBytes = std::atoi(DestinationPageSize().c_str()) / 4 - 9;
+    auto segments = frames::NewQuery(srcDb, "select i.RDB$INDEX_NAME, i.RDB$RELATION_NAME, s.RDB$FIELD_NAME "
+                                            "from RDB$INDICES i join RDB$INDEX_SEGMENTS s on "
+                                            "s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
+                                            "order by i.RDB$INDEX_NAME, s.RDB$FIELD_POSITION");
+    std::map<std::pair<std::string, std::string>, std::pair<int, std::string>> keys;  // (table, index) -> bytes, columns
+    for (segments->Open(); !segments->Eof(); segments->Next()) {
+        const std::string table = frames::Trim(segments->Fields(1).AsString());
+        const auto found = newBytes.find(table + "." + frames::Trim(segments->Fields(2).AsString()));
+        if (found == newBytes.end()) continue;
+        auto& [bytes, columns] = keys[{table, frames::Trim(segments->Fields(0).AsString())}];
+        bytes += found->second;
+        columns += (columns.empty() ? "" : ", ") + frames::Trim(segments->Fields(2).AsString());
+    }
+    segments->Close();
+    for (const auto& [index, key] : keys)
+        if (key.first > mostKeyBytes)
+            LogError("index " + index.second + " on " + index.first + " (" + key.second + ")",
+                     "its key takes up to " + std::to_string(key.first) + " bytes in " + conversion.newSet +
+                         ", more than the " + std::to_string(mostKeyBytes) + " a page of " + DestinationPageSize() +
+                         " bytes allows: the index cannot be created");
 }
 
 }  // namespace dravik::engine
