@@ -160,9 +160,9 @@ const std::vector<OptionRow>& Options() {
             {{"--convert-text"}, nullptr, kConnections,
              "declare every text column, domain, parameter and PSQL variable of a character set other than the "
              "new default (OCTETS and NONE excepted) in the --default-charset, which it needs, and have the server "
-             "transliterate the values on the way; a collation the new set lacks becomes its default, a length "
-             "beyond its limit is cut to it (each an error line naming the column); the verification compares "
-             "texts by their characters",
+             "transliterate the values on the way; a collation the new set lacks becomes its default (a note line), "
+             "a length beyond its limit is cut to it (an error line), each naming the column; the verification "
+             "compares texts by their characters",
              [](S& p, V, V) { p.o.settings.convertText = true; return ""; }},
             {{"--none-as"}, "NAME", kConnections,
              "with --convert-text: the code page the bytes of NONE texts are in, so that they are converted too "
