@@ -69,7 +69,8 @@ std::string CharsetName(DbConnection& connection, const std::string& charsetId) 
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId) {
     if (Trim(collationId).empty()) return {};
     // A converted text takes the new set's default collation.
-    if (db::ActiveTextConversion().Converts(CharsetName(connection, charsetId))) return {};
+    const db::TextConversion& conversion = db::ActiveTextConversion();
+    if (conversion.Active() && conversion.Converts(CharsetName(connection, charsetId))) return {};
     db::KeptQuery query(connection,
                         "select RDB$COLLATION_NAME from RDB$COLLATIONS WHERE RDB$COLLATION_ID=? "
                         "and RDB$CHARACTER_SET_ID=?",

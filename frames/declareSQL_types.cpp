@@ -79,7 +79,7 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
             // Converted into a set of wider characters, a length beyond the
             // type's byte limit is cut to the most it holds.
             const db::TextConversion& conversion = db::ActiveTextConversion();
-            if (conversion.Converts(CharsetName(lookup, t.charsetId)))
+            if (conversion.Active() && conversion.Converts(CharsetName(lookup, t.charsetId)))
                 n = std::to_string(std::min(std::atoi(n.c_str()), conversion.MaxCharacters(t.type != blr_text)));
             d = std::string(keyword) + "(" + n + ")";
             break;
@@ -96,12 +96,13 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
     // An array's bounds follow the element type, before its character set.
     if (!t.dimensions.empty()) d += " " + t.dimensions;
     const bool hasCharset = IsText(t) || (t.type == blr_blob && t.subType == isc_blob_text);
-    const std::string name = hasCharset ? CharsetName(lookup, t.charsetId) : std::string();
-    // A converted text is declared in the new set (an argument's NONE too).
-    const bool converted = db::ActiveTextConversion().Converts(name);
+    const db::TextConversion& conversion = db::ActiveTextConversion();
     const bool wanted = use == TypeUse::Argument ? std::atoi(t.charsetId.c_str()) > 0 : !t.charsetId.empty();
-    if (hasCharset && (wanted || converted) && !name.empty())
-        d += " CHARACTER SET " + db::ActiveTextConversion().Mapped(name);
+    // A converted text is declared in the new set (an argument's NONE too).
+    if (hasCharset && (wanted || conversion.Active())) {
+        const std::string name = CharsetName(lookup, t.charsetId);
+        if (!name.empty() && (wanted || conversion.Converts(name))) d += " CHARACTER SET " + conversion.Mapped(name);
+    }
     return d;
 }
 
