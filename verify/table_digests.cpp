@@ -45,7 +45,7 @@ std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const 
     std::vector<StoredColumn> columns;
     ForEachCatalogueRow(connection,
                "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE, "
-               "f.RDB$FIELD_SUB_TYPE, f.RDB$CHARACTER_LENGTH, cs.RDB$CHARACTER_SET_NAME "
+               "f.RDB$FIELD_SUB_TYPE, COALESCE(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH), cs.RDB$CHARACTER_SET_NAME "
                "FROM RDB$RELATION_FIELDS rf "
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
                "LEFT JOIN RDB$CHARACTER_SETS cs ON cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "

@@ -129,8 +129,8 @@ TEST_F(VerificationTest, TextConversionIntoUtf8KeepsTheCharactersAndNamesWhatDoe
     EXPECT_EQ(RunClone({"--convert-text", "--default-charset", "WIN1251", src, dst}).status, 2);
     const CloneRun unknown = RunClone({"--convert-text", "--default-charset", "UTF8", "--none-as", "NOPE", src, dst});
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.out.find("the code page of NONE texts NOPE is not a character set"), std::string::npos)
-        << unknown.out;
+    EXPECT_NE(unknown.err.find("the code page of NONE texts NOPE is not a character set"), std::string::npos)
+        << unknown.err;
 
     const CloneRun converted = RunClone({"--default-charset", "UTF8", "--convert-text", "--none-as", "WIN1251", src, dst});
     ASSERT_EQ(converted.status, 0) << converted.out << converted.err;
