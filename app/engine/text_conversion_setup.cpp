@@ -1,6 +1,7 @@
 // The text conversion a job asks for, its names read from the source's
-// catalogue: the canonical name of an alias ("UTF-8" is UTF8) and the
-// collations of the new set.
+// catalogue (the canonical name of an alias: "UTF-8" is UTF8; the character
+// sets by id; the collations of the sets that convert), and the losses it
+// brings to the picked tables, named before the objects are made.
 #include "app/engine/clone_job.h"
 #include "frames/declareSQL.h"
 
@@ -135,7 +136,8 @@ void TCloneJob::NoteConversionLosses() {
                                             "from RDB$INDICES i join RDB$INDEX_SEGMENTS s on "
                                             "s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
                                             "order by i.RDB$INDEX_NAME, s.RDB$FIELD_POSITION");
-    std::map<std::pair<std::string, std::string>, std::pair<int, std::string>> keys;  // (table, index) -> bytes, columns
+    // (table, index) -> the key's bytes in the new set, and its columns.
+    std::map<std::pair<std::string, std::string>, std::pair<int, std::string>> keys;
     for (segments->Open(); !segments->Eof(); segments->Next()) {
         const std::string table = frames::Trim(segments->Fields(1).AsString());
         const auto found = newBytes.find(table + "." + frames::Trim(segments->Fields(2).AsString()));

@@ -132,7 +132,8 @@ TEST_F(VerificationTest, TextConversionIntoUtf8KeepsTheCharactersAndNamesWhatDoe
     EXPECT_NE(unknown.err.find("the code page of NONE texts NOPE is not a character set"), std::string::npos)
         << unknown.err;
 
-    const CloneRun converted = RunClone({"--default-charset", "UTF8", "--convert-text", "--none-as", "WIN1251", src, dst});
+    const CloneRun converted =
+        RunClone({"--default-charset", "UTF8", "--convert-text", "--none-as", "WIN1251", src, dst});
     ASSERT_EQ(converted.status, 0) << converted.out << converted.err;
     EXPECT_TRUE(HasLine(converted.out, "PERSON: 3 rows, equal")) << converted.out;
     EXPECT_TRUE(HasLine(converted.out, "column PERSON.CITY: collation PXW_CYRL does not exist in UTF8: declared with "
