@@ -116,9 +116,11 @@ TextState StateAtEnd(const std::string& text, std::string* code = nullptr) {
 }  // namespace
 
 std::string EmbedStoredText(const std::string& stored) {
-    // Declarations follow the text conversion the job asked for, if any.
+    // Declarations follow the text conversion the job asked for, if any (and
+    // a text an old client stored as its own bytes becomes UTF-8).
     const TextConversion& conversion = ActiveTextConversion();
-    const std::string text = conversion.Active() ? conversion.RewriteDeclarations(stored) : stored;
+    const std::string text =
+        conversion.Active() ? conversion.RewriteDeclarations(conversion.StoredBytesAsUtf8(stored)) : stored;
     return StateAtEnd(text) == TextState::LineComment ? text + "\n" : text;
 }
 

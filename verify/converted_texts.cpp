@@ -55,7 +55,8 @@ std::string MappedDefinition(const std::string& text, const db::TextConversion& 
     if (std::string* collation = value("collation"); collation && conversion.convertedCollations.count(*collation))
         *collation = conversion.newSet;
     for (auto& [key, v] : lines) {
-        if (HoldsStoredText(key)) v = EscapeLine(conversion.RewriteDeclarations(Unescaped(v)));
+        if (HoldsStoredText(key))
+            v = EscapeLine(conversion.RewriteDeclarations(conversion.StoredBytesAsUtf8(Unescaped(v))));
         if (key == "message") v = EscapeLine(conversion.StoredBytesAsUtf8(Unescaped(v)));
     }
     std::string mapped;
