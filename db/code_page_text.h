@@ -15,4 +15,8 @@ std::string ToCodePage(const std::string& utf8, const std::string& codePage);
 // exceptions.
 std::string FromCodePage(const std::string& text, const std::string& codePage);
 
+// Bytes taken as code page `codePage` (UTF8 included: then only checked),
+// in UTF-8; false when they are not valid in it or iconv lacks the code page.
+bool FromCodePageChecked(const std::string& text, const std::string& codePage, std::string& utf8);
+
 }  // namespace dravik::db

@@ -1,6 +1,7 @@
 #include "db/sql_text.h"
 
 #include "db/dialect_migration.h"
+#include "db/text_conversion.h"
 
 #include <algorithm>
 #include <array>
@@ -68,7 +69,10 @@ bool IsNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$';
 }
 
-TextState StateAtEnd(const std::string& text) {
+// code, when given, gets the text with every character inside a comment,
+// a string or a quoted name blanked out.
+TextState StateAtEnd(const std::string& text, std::string* code = nullptr) {
+    if (code) code->assign(text.size(), ' ');
     TextState state = TextState::Plain;
     size_t i = 0;
     while (i < text.size()) {
@@ -103,6 +107,7 @@ TextState StateAtEnd(const std::string& text) {
             if (end == std::string::npos) return TextState::Quoted;
             i = end + 1;
         } else {
+            if (code) (*code)[i] = c;
             ++i;
         }
     }
@@ -112,8 +117,20 @@ TextState StateAtEnd(const std::string& text) {
 }  // namespace
 
 std::string EmbedStoredText(const std::string& stored) {
-    const std::string text = MigratingDialect1() ? Dialect3Text(stored) : stored;
+    // A dialect 1 source becoming dialect 3 has its texts rewritten first;
+    // then declarations follow the text conversion the job asked for, if any
+    // (and a text an old client stored as its own bytes becomes UTF-8).
+    const std::string migrated = MigratingDialect1() ? Dialect3Text(stored) : stored;
+    const TextConversion& conversion = ActiveTextConversion();
+    const std::string text =
+        conversion.Active() ? conversion.RewriteDeclarations(conversion.StoredBytesAsUtf8(migrated)) : migrated;
     return StateAtEnd(text) == TextState::LineComment ? text + "\n" : text;
+}
+
+std::string CodeOnly(const std::string& text) {
+    std::string code;
+    StateAtEnd(text, &code);
+    return code;
 }
 
 bool IsEngineMadeName(const std::string& name) {

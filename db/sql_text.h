@@ -37,6 +37,9 @@ std::string QuoteIdentifier(const std::string& name);
 // While a dialect 1 database becomes a dialect 3 one, the text is first
 // rewritten by Dialect3Text (db/dialect_migration.h).
 std::string EmbedStoredText(const std::string& text);
+// The text with every character inside a comment, a string or a quoted name
+// replaced by a blank (the same length): what is left is the code.
+std::string CodeOnly(const std::string& text);
 
 // True for a name the engine makes up itself: one of its prefixes (INTEG_,
 // CHECK_, RDB$PRIMARY, RDB$FOREIGN, RDB$INDEX_, RDB$) followed by digits and

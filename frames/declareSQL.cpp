@@ -1,5 +1,7 @@
 #include "frames/declareSQL.h"
 
+#include "db/text_conversion.h"
+
 #include <ibase.h>
 
 namespace dravik::frames {
@@ -66,6 +68,9 @@ std::string CharsetName(DbConnection& connection, const std::string& charsetId) 
 
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId) {
     if (Trim(collationId).empty()) return {};
+    // A converted text takes the new set's default collation.
+    const db::TextConversion& conversion = db::ActiveTextConversion();
+    if (conversion.Active() && conversion.Converts(CharsetName(connection, charsetId))) return {};
     db::KeptQuery query(connection,
                         "select RDB$COLLATION_NAME from RDB$COLLATIONS WHERE RDB$COLLATION_ID=? "
                         "and RDB$CHARACTER_SET_ID=?",

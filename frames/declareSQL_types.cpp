@@ -3,8 +3,11 @@
 #include "frames/declareSQL.h"
 
 #include "db/dialect_migration.h"
+#include "db/text_conversion.h"
 
 #include <ibase.h>
+
+#include <algorithm>
 
 namespace dravik::frames {
 
@@ -77,7 +80,12 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
             if (t.type == blr_cstring && use != TypeUse::Argument) return {};
             // Characters when the catalogue has them: the byte length of a
             // multi-byte character set would multiply the declared size.
-            const std::string n = t.characterLength.empty() ? std::to_string(t.length) : t.characterLength;
+            std::string n = t.characterLength.empty() ? std::to_string(t.length) : t.characterLength;
+            // Converted into a set of wider characters, a length beyond the
+            // type's byte limit is cut to the most it holds.
+            const db::TextConversion& conversion = db::ActiveTextConversion();
+            if (conversion.Active() && conversion.Converts(CharsetName(lookup, t.charsetId)))
+                n = std::to_string(std::min(std::atoi(n.c_str()), conversion.MaxCharacters(t.type != blr_text)));
             d = std::string(keyword) + "(" + n + ")";
             break;
         }
@@ -93,10 +101,12 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
     // An array's bounds follow the element type, before its character set.
     if (!t.dimensions.empty()) d += " " + t.dimensions;
     const bool hasCharset = IsText(t) || (t.type == blr_blob && t.subType == isc_blob_text);
+    const db::TextConversion& conversion = db::ActiveTextConversion();
     const bool wanted = use == TypeUse::Argument ? std::atoi(t.charsetId.c_str()) > 0 : !t.charsetId.empty();
-    if (hasCharset && wanted) {
+    // A converted text is declared in the new set (an argument's NONE too).
+    if (hasCharset && (wanted || conversion.Active())) {
         const std::string name = CharsetName(lookup, t.charsetId);
-        if (!name.empty()) d += " CHARACTER SET " + name;
+        if (!name.empty() && (wanted || conversion.Converts(name))) d += " CHARACTER SET " + conversion.Mapped(name);
     }
     return d;
 }

@@ -1,5 +1,6 @@
 #include "frames/fr_select_exception.h"
 
+#include "db/text_conversion.h"
 #include "frames/declareSQL.h"
 #include "schema/node_keys.h"
 
@@ -22,7 +23,10 @@ void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& d
     auto query = NewQuery(source, "select * from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME=" + SqlString(trimmed));
     try {
         query->Open();
-        const std::string message = query->FieldByName("RDB$MESSAGE").AsString();
+        // Kept as the bytes its author's attachment sent: made UTF-8 when the
+        // texts are converted.
+        const std::string message =
+            db::ActiveTextConversion().StoredBytesAsUtf8(query->FieldByName("RDB$MESSAGE").AsString());
         // The server refuses NULL as a message but takes an empty one.
         const std::string literal = Trim(message).empty() ? "''" : QuoteLiteral(message);
         ExecStatement(destination, "CREATE EXCEPTION " + QuoteIdentifier(trimmed) + " " + literal);

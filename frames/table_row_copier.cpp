@@ -4,6 +4,7 @@
 #include "frames/table_row_copier.h"
 
 #include "db/db_error.h"
+#include "db/text_conversion.h"
 #include "frames/declareSQL.h"
 
 #include <algorithm>
@@ -41,7 +42,13 @@ void TableRowCopier::QueueRow(SourceRowPump::Row& row) {
     if (!missingColumn_.empty()) throw db::DbClientError::Format(db::DbClientError::kFieldNotFound, missingColumn_);
     // The values move into the pending row, whose old storage goes back to
     // the reader for a later row.
-    for (size_t c = 0; c < columns_.size(); ++c) columns_[c].to->SwapValue(row[c]);
+    const db::TextConversion& conversion = db::ActiveTextConversion();
+    for (size_t c = 0; c < columns_.size(); ++c) {
+        if (!conversion.ConvertValue(row[c]))
+            throw std::runtime_error("column " + columns_[c].from->FieldName() +
+                                     ": its bytes are not valid in the code page they are converted from");
+        columns_[c].to->SwapValue(row[c]);
+    }
     to_->Queue();
     if (to_->Queued() == 1) firstQueued_ = rows_;
 }

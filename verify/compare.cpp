@@ -3,6 +3,7 @@
 #include "verify/catalogue_items.h"
 #include "verify/catalogue_rows.h"
 #include "verify/dialect_migration.h"
+#include "verify/converted_texts.h"
 #include "verify/item_definition.h"
 #include "verify/read_snapshot.h"
 
@@ -161,7 +162,9 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
     ReadSnapshot snapshotB(b);
     auto [catalogueA, catalogueB] = OnBothSides(a, b, [&](db::DbConnection& side) {
         RequireCharacterSetNone(side);
-        SideCatalogue catalogue{ItemsInScope(ReadCatalogueItems(side), options.scope), {}};
+        std::vector<CatalogueItem> items = ReadCatalogueItems(side);
+        if (&side == &a) MapConvertedItems(items, options.convertedA);
+        SideCatalogue catalogue{ItemsInScope(items, options.scope), {}};
         if (options.rows) catalogue.tables = ReadStoredTables(side);
         return catalogue;
     });
@@ -184,7 +187,8 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         digests.reserve(tables.size());
         for (const std::string& table : tables) {
             checkStop();
-            digests.push_back(DigestTable(side, table, comparison.key));
+            digests.push_back(DigestTable(side, table, comparison.key, 0,
+                                          &side == &a ? options.convertedA : db::TextConversion{}));
         }
         return digests;
     });

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "db/db_connection.h"
+#include "db/text_conversion.h"
 #include "verify/compare_scope.h"
 #include "verify/table_digests.h"
 
@@ -29,6 +30,9 @@ struct CompareOptions {
     // a's items are compared as the migration declares them
     // (AsMigratedToDialect3).
     bool migratedToDialect3 = false;
+    // The text conversion the copy b was made with: a's texts are compared
+    // as converted (see converted_texts.h). Inactive by default.
+    db::TextConversion convertedA;
     // Asked on the caller's thread before each table's rows: true ends the
     // comparison with ComparisonStopped (both sides stop).
     std::function<bool()> stopRequested;

@@ -6,6 +6,7 @@
 #include "db/packed_select.h"
 #include "verify/array_slices.h"
 #include "verify/catalogue_rows.h"
+#include "verify/converted_texts.h"
 #include "verify/identifiers.h"
 #include "verify/read_snapshot.h"
 
@@ -37,19 +38,25 @@ struct StoredColumn {
     bool array = false;
     std::int64_t bytes = 0;  // the stored value's size as the catalogue gives it
     bool blob = false;
+    TextColumn text;         // its type and character set, for a converted reading
 };
 
 std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table) {
     std::vector<StoredColumn> columns;
     ForEachCatalogueRow(connection,
-               "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE "
+               "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE, "
+               "f.RDB$FIELD_SUB_TYPE, COALESCE(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH), cs.RDB$CHARACTER_SET_NAME "
                "FROM RDB$RELATION_FIELDS rf "
-               "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE WHERE rf.RDB$RELATION_NAME = " +
+               "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+               "LEFT JOIN RDB$CHARACTER_SETS cs ON cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "
+               "WHERE rf.RDB$RELATION_NAME = " +
                    QuoteLiteral(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
                [&](db::DbCursorSet& row) {
-                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
-                                      row.Fields(2).IsNull() ? 0 : row.Fields(2).AsInteger(),
-                                      row.Fields(3).AsInteger() == blr_blob}); 
+                   const int type = row.Fields(3).AsInteger();
+                   const auto whole = [&](int i) { return row.Fields(i).IsNull() ? 0 : row.Fields(i).AsInteger(); };
+                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(), whole(2),
+                                      type == blr_blob,
+                                      {"", type, whole(4), whole(5), FieldText(row.Fields(6)).value_or("")}});
                });
     return columns;
 }
@@ -223,7 +230,7 @@ private:
 }  // namespace
 
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
-                        int rowsPerFetch) {
+                        int rowsPerFetch, const db::TextConversion& conversion) {
     ReadSnapshot snapshot(connection);
     const std::vector<StoredColumn> columns = ReadStoredColumns(connection, exactTableName);
     if (columns.empty()) throw std::invalid_argument("No stored columns in table " + exactTableName);
@@ -231,8 +238,12 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
 
     std::string select;
     Digest128 header(key);
-    for (const StoredColumn& column : columns) {
-        select += (select.empty() ? "SELECT " : ", ") + QuoteIdentifier(column.name, dialect);
+    bool converted = false;  // a converted text is read by an expression: no packed block
+    for (StoredColumn column : columns) {
+        column.text.quotedName = QuoteIdentifier(column.name, dialect);
+        const std::string term = ConvertedColumnSql(conversion, column.text);
+        converted = converted || term != column.text.quotedName;
+        select += (select.empty() ? "SELECT " : ", ") + term;
         header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
         header.Update(column.name.data(), column.name.size());
     }
@@ -251,9 +262,9 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
         inlineOf.push_back(column.blob ? inlined++ : -1);
         anyArray = anyArray || column.array;
     }
-    const bool many = rowsPerFetch > 1 ||
+    const bool many = !converted && (rowsPerFetch > 1 ||
                       (rowsPerFetch == 0 && db::HoldsAtLeast(connection, QuoteIdentifier(exactTableName, dialect),
-                                                             db::kLeastPackedRows));
+                                                             db::kLeastPackedRows)));
     const db::PackedSelect packed =
         many ? db::PackedSelectText(QuoteIdentifier(exactTableName, dialect), quotedColumns,
                                     db::RowsPerFetch(widths, anyArray, rowsPerFetch))

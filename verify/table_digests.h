@@ -22,6 +22,7 @@
 #pragma once
 
 #include "db/db_connection.h"
+#include "db/text_conversion.h"
 #include "verify/digest128.h"
 
 #include <cstdint>
@@ -42,8 +43,10 @@ struct TableDigest {
 // Rows come several to a fetch, as many as fit (rowsPerFetch 0; a table of
 // fewer than db::kLeastPackedRows rows then one at a time) or at most that
 // many; the digest is the same however they come.
+// With an active conversion, the texts it converts are read as the copy
+// holds them (see converted_texts.h).
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
-                        int rowsPerFetch = 0);
+                        int rowsPerFetch = 0, const db::TextConversion& conversion = {});
 
 // The names of the user's tables that keep rows in the database: no views,
 // no global temporary tables, no external files.

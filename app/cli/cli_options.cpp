@@ -157,6 +157,17 @@ const std::vector<OptionRow>& Options() {
             {{"--default-charset"}, "NAME", kConnections,
              "the new database's default character set (default: the source database's own)",
              [](S& p, V, V v) { p.o.settings.defaultCharset = v; return ""; }},
+            {{"--convert-text"}, nullptr, kConnections,
+             "declare every text column, domain, parameter and PSQL variable of a character set other than the "
+             "new default (OCTETS and NONE excepted) in the --default-charset, which it needs, and have the server "
+             "transliterate the values on the way; a collation the new set lacks becomes its default (a note line), "
+             "a length beyond its limit is cut to it (an error line), each naming the column; the verification "
+             "compares texts by their characters",
+             [](S& p, V, V) { p.o.settings.convertText = true; return ""; }},
+            {{"--none-as"}, "NAME", kConnections,
+             "with --convert-text: the code page the bytes of NONE texts are in, so that they are converted too "
+             "(a value not valid in it is a refused row)",
+             [](S& p, V, V v) { p.o.settings.noneAs = v; return ""; }},
             {{"--page-size"}, "N", kConnections,
              "512, 1024, 2048, 4096, 8192 or 16384 (default: the source's page size; the server raises a size "
              "below its minimum)",
@@ -321,6 +332,14 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     if (!state.dstPasswordGiven) s.dstPassword = envDstPassword && *envDstPassword ? envDstPassword : s.srcPassword;
     if (!state.dstCharsetGiven) s.dstCodePage = s.srcCodePage;
 
+    if (s.convertText && s.defaultCharset.empty()) {
+        error = "--convert-text needs --default-charset: the character set the texts are converted into";
+        return std::nullopt;
+    }
+    if (!s.noneAs.empty() && !s.convertText) {
+        error = "--none-as is used only with --convert-text";
+        return std::nullopt;
+    }
     const size_t wanted = o.list ? 1 : 2;
     if (positional.size() < wanted || positional.size() > 2) {
         error = o.list ? "give the source database (and nothing more than a destination)"

@@ -43,6 +43,8 @@ json Options(const CliOptions& o) {
     return {{"charset", s.srcCodePage},
             {"dstCharset", s.dstCodePage},
             {"defaultCharset", s.defaultCharset.empty() ? json(nullptr) : json(s.defaultCharset)},
+            {"convertText", s.convertText},
+            {"noneAs", s.noneAs.empty() ? json(nullptr) : json(s.noneAs)},
             {"pageSize", s.pageSize},
             {"replace", s.dstReplace},
             {"roles", s.createRoles},

@@ -10,6 +10,7 @@
 #include "app/engine/privilege_grants.h"
 #include "app/engine/settings.h"
 #include "db/db_connection.h"
+#include "db/text_conversion.h"
 #include "frames/fr_select_data.h"
 #include "frames/fr_select_domain.h"
 #include "frames/fr_select_exception.h"
@@ -72,6 +73,14 @@ public:
     // The character set the new database gets by default: the one asked
     // for, else the source's own (read while the source is attached).
     std::string DefaultCharacterSet();
+    std::string SourceCharacterSet();
+    // The text conversion asked for (inactive without convertText), its
+    // names as the source's catalogue spells them; read from the source.
+    db::TextConversion AskedTextConversion();
+    // A red line for each loss the active conversion brings to the picked
+    // tables: a collation the new set lacks, a length beyond its limit, a
+    // row or an index key that no longer fits.
+    void NoteConversionLosses();
     // The new database's SQL dialect and page size: the ones asked for, else
     // the source's own (known once the source has been attached).
     int DestinationDialect() const;

@@ -104,6 +104,8 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     scope.dialect = job.DestinationDialect() == job.SourceDialect();
     options.migratedToDialect3 = job.MigratesToDialect3();
     scope.pageSize = job.DestinationPageSize() == job.SourcePageSize();
+    // Texts converted on the way are compared as converted.
+    options.convertedA = job.AskedTextConversion();
     if (!EveryObjectPicked(job)) {
         scope.picked = true;
         AddPicked(job.Frame_select_udf, scope.functions);

@@ -120,7 +120,8 @@ std::string CodePageNamesProblem(DbConnection& source, const JobSettings& settin
         bool attachment;
     } asked[] = {{settings.srcCodePage, "the source's code page", true},
                  {settings.dstCodePage, "the destination's code page", true},
-                 {settings.defaultCharset, "the default character set", false}};
+                 {settings.defaultCharset, "the default character set", false},
+                 {settings.noneAs, "the code page of NONE texts", true}};
     for (const auto& [name, what, attachment] : asked) {
         if (Trim(name).empty()) continue;
         const auto found = known.find(UpperCase(Trim(name)));
@@ -199,6 +200,10 @@ void TCloneJob::ConnectDestination(const std::string& codePage) {
 
 std::string TCloneJob::DefaultCharacterSet() {
     if (!Trim(settings.defaultCharset).empty()) return Trim(settings.defaultCharset);
+    return SourceCharacterSet();
+}
+
+std::string TCloneJob::SourceCharacterSet() {
     if (srcDb.Connected()) {
         auto query = frames::NewQuery(srcDb, "select RDB$CHARACTER_SET_NAME from RDB$DATABASE");
         query->Open();
@@ -238,6 +243,11 @@ bool TCloneJob::CreateDestination() {
     if (MigratesToDialect3())
         LogNote("SQL dialect", "dialect 1 migrated to dialect 3: scaled doubles stay DOUBLE PRECISION, DATE becomes "
                                "TIMESTAMP, double-quoted strings in stored texts become single-quoted");
+    if (settings.convertText && AskedTextConversion().newSet == SourceCharacterSet()) {
+        LogError("Text conversion", "the texts are converted into a default character set other than the "
+                                    "source's own (" + SourceCharacterSet() + "): name one with --default-charset");
+        return false;
+    }
     // A stop asked for until now leaves the destination as it is.
     ProcessEvents();
     if (stopRequested_) return false;

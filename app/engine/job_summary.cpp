@@ -32,6 +32,9 @@ void TCloneJob::WriteJobSummary(const std::string& initialSummaryText) {
     if (settings.dstReplace) SummaryPlain("", "\tReplase the database if it does exist");
     if (settings.createRoles) SummaryPlain("", "\tInherite the roles");
     if (settings.grant) SummaryPlain("", "\tInherite the user rights");
+    if (settings.convertText)
+        SummaryPlain("", "\tConvert the texts into " + DefaultCharacterSet() +
+                             (settings.noneAs.empty() ? std::string() : ", NONE texts taken as " + settings.noneAs));
     DataFollowsTables();
     for (frames::TFrame_select* frame : Frames()) frame->WriteSummary();
     if (Frame_select_data.SelectedCount() == 0) SummaryNote("", std::string("\t") + kNoRowsChosen);

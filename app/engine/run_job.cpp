@@ -7,6 +7,7 @@
 #include "app/engine/object_owners.h"
 #include "db/dialect_migration.h"
 #include "db/sql_text.h"
+#include "db/text_conversion.h"
 #include "frames/catalogue_comments.h"
 #include "frames/declareSQL.h"
 
@@ -92,6 +93,8 @@ JobReport TCloneJob::RunJob() {
     // A dialect 1 source asked to become dialect 3: its types and stored
     // texts are rewritten to mean the same there (db/dialect_migration.h).
     const db::Dialect1IntoDialect3 migration(MigratesToDialect3());
+    // Declarations and stored texts follow the text conversion asked for.
+    const db::TextConversionScope conversion(AskedTextConversion());
     try {
         return FillDestination(start);
     } catch (const std::exception& e) {
@@ -115,6 +118,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // NONE for the rows too, the whole source is read at one moment.
     srcDb.DefaultTransaction().SetActive(true);
     PlanSchema();
+    NoteConversionLosses();
     // Every object is made in its owner's name (see object_owners.h).
     ObjectOwners owners(*this, srcDb, dstDb, !settings.dstRemote);
     if (!RunPlan(schema::Phase::BeforeData, &owners)) return Interrupted();
@@ -125,11 +129,21 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // when the code page stays NONE), so the clone holds one moment of a
     // source that others write to. Started by the job, the snapshot is the
     // job's: no table's cursor ends it when it closes.
-    ReconnectSource(settings.srcCodePage);
+    // Converted texts are read and written through UTF-8, so that the server
+    // transliterates every value from its old character set to the new one.
+    const bool converting = db::ActiveTextConversion().Active();
+    ReconnectSource(converting ? "UTF8" : settings.srcCodePage);
     srcDb.DefaultTransaction().SetActive(true);
-    ConnectDestination();
+    if (converting)
+        ConnectDestination("UTF8");
+    else
+        ConnectDestination();
     NoteRowsNotCopied();
     Frame_select_data.serverSource = ServerSourceForRows();
+    if (converting && Frame_select_data.serverSource) {
+        Frame_select_data.serverSource.reset();
+        LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
+    }
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
     report_.tables = Frame_select_data.TableResults();

@@ -36,6 +36,13 @@ struct JobSettings {
     int sqlDialect = 0;               // cbSQLDialect
     // The new database's default character set; empty: the source's own.
     std::string defaultCharset;       // dravik-clone --default-charset
+    // Every text of a real character set (NONE too, with noneAs) declared in
+    // the new default character set, its values transliterated on the way
+    // (dravik-clone --convert-text; needs a defaultCharset of another set).
+    bool convertText = false;
+    // The code page the bytes of the source's NONE texts are in, so that they
+    // are converted too (dravik-clone --none-as); empty: NONE stays NONE.
+    std::string noneAs;
     bool dstReplace = true;           // cbDstReplace
     bool createRoles = false;         // cbCreateRole
     bool grant = false;               // cbGrant

@@ -3,6 +3,10 @@
 // --no-verify), and dravik-clone --compare with its exit statuses and one
 // line per difference.
 #include "cli/cli_fixture.h"
+#include "db/code_page_text.h"
+
+#include <fstream>
+#include <iterator>
 
 namespace dravik::test {
 namespace {
@@ -158,6 +162,58 @@ TEST_F(VerificationTest, Dialect1SourceMigratedToDialect3KeepsEveryValue) {
     EXPECT_TRUE(HasLine(refused.out, "  Strings cannot be multiplied in dialect 3")) << refused.out;
     EXPECT_TRUE(HasLine(refused.out, "Verification: view TWICE: only in source")) << refused.out;
     EXPECT_EQ(Count(dst, "OPEN_ENTRIES"), "3");
+}
+
+// A WIN1251 source converted into UTF8: declared in the new set, read back
+// as the same characters, verified equal; what cannot be converted is named.
+TEST_F(VerificationTest, TextConversionIntoUtf8KeepsTheCharactersAndNamesWhatDoesNotFit) {
+    std::ifstream script(std::string(DRAVIK_SOURCE_DIR) + "/tests/cli/win1251_source.sql", std::ios::binary);
+    const std::string utf8((std::istreambuf_iterator<char>(script)), std::istreambuf_iterator<char>());
+    const std::string win1251 = dir.File("win1251.sql");
+    std::ofstream(win1251, std::ios::binary) << db::ToCodePage(utf8, "WIN1251");
+    CreateDatabase(src, "WIN1251", 8192);
+    RunIsqlScript(src, win1251, "WIN1251");
+
+    EXPECT_EQ(RunClone({"--convert-text", src, dst}).status, 2);
+    EXPECT_EQ(RunClone({"--convert-text", "--default-charset", "WIN1251", src, dst}).status, 2);
+    const CloneRun unknown = RunClone({"--convert-text", "--default-charset", "UTF8", "--none-as", "NOPE", src, dst});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("the code page of NONE texts NOPE is not a character set"), std::string::npos)
+        << unknown.err;
+
+    const CloneRun converted =
+        RunClone({"--default-charset", "UTF8", "--convert-text", "--none-as", "WIN1251", src, dst});
+    ASSERT_EQ(converted.status, 0) << converted.out << converted.err;
+    EXPECT_TRUE(HasLine(converted.out, "PERSON: 3 rows, equal")) << converted.out;
+    EXPECT_TRUE(HasLine(converted.out, "column PERSON.CITY: collation PXW_CYRL does not exist in UTF8: declared with "
+                                       "the set's default collation UTF8")) << converted.out;
+    const auto utf = [&](const std::string& sql) { return Scalar(dst, sql, "UTF8"); };
+    EXPECT_EQ(utf("select NAME || '|' || CITY || '|' || CODE || '|' || RAW_NAME || '|' || NOTE from PERSON "
+                  "where ID = 1"), "Иван|Москва|АБВ  |Петя|Длинный текст про Ивана");
+    EXPECT_EQ(utf("select char_length(NOTE) from PERSON where ID = 3"), "3011");
+    EXPECT_EQ(utf("select list(distinct trim(cs.RDB$CHARACTER_SET_NAME)) from RDB$RELATION_FIELDS rf join RDB$FIELDS f "
+                  "on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE join RDB$CHARACTER_SETS cs on cs.RDB$CHARACTER_SET_ID = "
+                  "f.RDB$CHARACTER_SET_ID where rf.RDB$RELATION_NAME = 'PERSON' and f.RDB$FIELD_TYPE <> 8"),
+              "OCTETS,UTF8");
+    EXPECT_NE(utf("select RDB$VIEW_SOURCE from RDB$RELATIONS where RDB$RELATION_NAME = 'V_PERSON'").find("'Нигде'"),
+              std::string::npos);
+    EXPECT_EQ(utf("select RDB$MESSAGE from RDB$EXCEPTIONS"), "Недопустимое значение");
+    const std::string trigger = utf("select RDB$TRIGGER_SOURCE from RDB$TRIGGERS where RDB$TRIGGER_NAME = 'PERSON_BI'");
+    EXPECT_NE(trigger.find("VARCHAR(10) CHARACTER SET UTF8  = 'тест'"), std::string::npos) << trigger;
+    EXPECT_NE(trigger.find("'Имя запрещено: CHARACTER SET WIN1251'"), std::string::npos) << trigger;
+    EXPECT_EQ(utf("select MSG from GREET('мир')"), "Привет, мир");
+
+    // Bytes that are not UTF-8, a length beyond UTF8's limit, a key too long.
+    Isql(src, "CREATE TABLE WIDE (LONGTEXT VARCHAR(10000), KEYED VARCHAR(600));\n"
+              "CREATE INDEX WIDE_KEYED ON WIDE (KEYED);\nCOMMIT;\n");
+    const CloneRun refused = RunClone({"--default-charset", "UTF8", "--convert-text", "--none-as", "UTF8", src, dst});
+    EXPECT_EQ(refused.status, 1) << refused.out << refused.err;
+    EXPECT_TRUE(HasLineStarting(refused.out, "COPY DATA PERSON: 1 row refused, 2 copied; the first refusal: column "
+                                             "RAW_NAME: its bytes are not valid")) << refused.out;
+    EXPECT_TRUE(HasLine(refused.out, "column WIDE.LONGTEXT: VARCHAR(10000) is longer than UTF8 holds: declared "
+                                     "VARCHAR(8191); a longer value is a refused row")) << refused.out;
+    EXPECT_TRUE(HasLineStarting(refused.out, "index WIDE_KEYED on WIDE (KEYED): its key takes up to 2400 bytes"))
+        << refused.out;
 }
 
 }  // namespace
