@@ -469,18 +469,19 @@ std::vector<DbTable::RowFailure> DbTable::FlushQueue(bool stopAtFirst) {
                     }
                 batch->statement->Execute(Transaction(), in.Get());
                 return failures;
-            } catch (const DbError& e) {
-                // Undone whole by the server: find the failing rows one by
-                // one, unless no row is to blame.
-                if (IsEnvironmentFault(e)) throw;
+            } catch (const DbEnvironmentError&) {
+                throw;  // no row is to blame
+            } catch (const DbError&) {
+                // Undone whole by the server: find the failing rows one by one.
             }
         }
     }
     for (int r = 0; r < rows; ++r) {
         try {
             InsertRow(queue_[static_cast<size_t>(r)]);
+        } catch (const DbEnvironmentError&) {
+            throw;
         } catch (const DbError& e) {
-            if (IsEnvironmentFault(e)) throw;
             failures.push_back({r, e.what()});
             if (stopAtFirst) break;
         }

@@ -96,8 +96,9 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
     Columns columns;
     try {
         columns = MatchColumns(source, destination, table);
+    } catch (const db::DbEnvironmentError&) {
+        throw;
     } catch (const db::DbError& e) {
-        if (db::IsEnvironmentFault(e)) throw;
         columns.why = e.what();  // the other way names the table that cannot be opened
     }
     if (!columns.why.empty()) {
@@ -136,9 +137,11 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
             if (outcome.rows > 0 && outcome.rows % interval == 0) progress(outcome.rows, false);
         }
         block.Drop();
+    } catch (const db::DbEnvironmentError&) {
+        block.Drop();
+        throw;
     } catch (const db::DbError& e) {
         block.Drop();
-        if (db::IsEnvironmentFault(e)) throw;
         // A refused block is undone by the server; what a partly read one
         // left is taken away, so that the rows can go another way.
         db::DbStatement(destination, "delete from " + destinationTable).ExecQuery();

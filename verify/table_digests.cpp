@@ -106,7 +106,7 @@ void DigestBlob(db::DbCursorSet& rows, ISC_QUAD id, bool askLength, const Digest
         if (rc != 0 && rc != isc_segment) {
             ISC_STATUS_ARRAY ignored;
             api.close_blob(ignored, &blob);
-            throw db::DbServerError::FromStatus(status);
+            db::ThrowStatus(status);
         }
         content.Update(segment.data(), got);
         length += got;
