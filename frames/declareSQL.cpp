@@ -4,8 +4,6 @@
 
 namespace dravik::frames {
 
-std::string QuoteLiteral(const std::string& text) { return Trim(text).empty() ? "NULL" : db::SqlString(text); }
-
 std::int64_t CountRows(DbConnection& connection, const std::string& quotedTable) {
     auto count = NewQuery(connection, "select count(*) from " + quotedTable);
     count->Open();
@@ -118,7 +116,7 @@ std::string UniqueConstraintName(DbConnection& connection, const std::string& wa
             query->Close();
             if (counter > 0) candidate = cut + "_" + std::to_string(counter);
             query->SetSQL("select count(*) from RDB$RELATION_CONSTRAINTS where RDB$CONSTRAINT_NAME=" +
-                          QuoteLiteral(candidate));
+                          db::SqlString(candidate));
             query->Open();
             const bool free = query->Fields(0).AsInteger() == 0;
             if (transaction.InTransaction()) transaction.Commit();

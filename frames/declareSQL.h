@@ -25,9 +25,6 @@ using db::Trim;
 using db::TrimRight;
 using db::UpperCase;
 
-// 'text' with inner quotes doubled; NULL (unquoted) for a blank text.
-std::string QuoteLiteral(const std::string& text);
-
 std::unique_ptr<DbQuery> NewQuery(DbConnection& connection, const std::string& sql);
 // The rows of a table (written as a statement must write it) in the
 // connection's transaction.

@@ -41,8 +41,8 @@ Columns MatchColumns(db::DbConnection& source, db::DbConnection& destination, co
             columns.why = "column " + field.FieldName() + " is an array";
             break;
         }
-        columns.source.push_back(db::QuoteName(field.FieldName(), fromDialect));
-        columns.destination.push_back(db::QuoteName(match->FieldName(), toDialect));
+        columns.source.push_back(db::QuoteIdentifier(field.FieldName(), fromDialect));
+        columns.destination.push_back(db::QuoteIdentifier(match->FieldName(), toDialect));
     }
     if (columns.why.empty() && columns.destination.empty()) columns.why = "no column to copy";
     from->Close();
@@ -105,13 +105,13 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
         outcome.why = columns.why;
         return outcome;
     }
-    const std::string destinationTable = db::QuoteName(table, destination.SQLDialect());
+    const std::string destinationTable = db::QuoteIdentifier(table, destination.SQLDialect());
     interval = std::max(interval, 1);
     db::DsqlStatement block;
     bool stopped = false;
     try {
         block.Prepare(destination, destination.DefaultTransaction(),
-                      BlockText(db::QuoteName(table, source.SQLDialect()), destinationTable, columns, interval,
+                      BlockText(db::QuoteIdentifier(table, source.SQLDialect()), destinationTable, columns, interval,
                                 destination.SQLDialect()),
                       true);
         db::SqlDescriptor& in = block.Input();

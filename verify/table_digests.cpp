@@ -4,9 +4,9 @@
 #include "db/db_query.h"
 #include "db/fb_api.h"
 #include "db/packed_select.h"
+#include "db/sql_text.h"
 #include "verify/array_slices.h"
 #include "verify/catalogue_rows.h"
-#include "verify/identifiers.h"
 #include "verify/read_snapshot.h"
 
 #include <algorithm>
@@ -45,7 +45,7 @@ std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const 
                "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE "
                "FROM RDB$RELATION_FIELDS rf "
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE WHERE rf.RDB$RELATION_NAME = " +
-                   QuoteLiteral(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
+                   db::SqlString(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
                [&](db::DbCursorSet& row) {
                    columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
                                       row.Fields(2).IsNull() ? 0 : row.Fields(2).AsInteger(),
@@ -229,11 +229,11 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     std::string select;
     Digest128 header(key);
     for (const StoredColumn& column : columns) {
-        select += (select.empty() ? "SELECT " : ", ") + QuoteIdentifier(column.name, dialect);
+        select += (select.empty() ? "SELECT " : ", ") + db::QuoteIdentifier(column.name, dialect);
         header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
         header.Update(column.name.data(), column.name.size());
     }
-    select += " FROM " + QuoteIdentifier(exactTableName, dialect);
+    select += " FROM " + db::QuoteIdentifier(exactTableName, dialect);
     std::vector<std::int64_t> widths;
     std::vector<db::PackedColumn> quotedColumns;
     std::vector<int> inlineOf;
@@ -244,15 +244,15 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     int inlined = 0;
     for (const StoredColumn& column : columns) {
         widths.push_back(column.bytes + (column.blob ? inlineBytes + 2 : 0));
-        quotedColumns.push_back({QuoteIdentifier(column.name, dialect), column.blob ? inlineBytes : 0});
+        quotedColumns.push_back({db::QuoteIdentifier(column.name, dialect), column.blob ? inlineBytes : 0});
         inlineOf.push_back(column.blob ? inlined++ : -1);
         anyArray = anyArray || column.array;
     }
     const bool many = rowsPerFetch > 1 ||
-                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, QuoteIdentifier(exactTableName, dialect),
+                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, db::QuoteIdentifier(exactTableName, dialect),
                                                              db::kLeastPackedRows));
     const db::PackedSelect packed =
-        many ? db::PackedSelectText(QuoteIdentifier(exactTableName, dialect), quotedColumns,
+        many ? db::PackedSelectText(db::QuoteIdentifier(exactTableName, dialect), quotedColumns,
                                     db::RowsPerFetch(widths, anyArray, rowsPerFetch))
              : db::PackedSelect{};
     int slots = packed.slots;

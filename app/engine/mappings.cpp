@@ -2,7 +2,6 @@
 // over with the roles: they say which authenticated names become which user
 // or role in this database.
 #include "app/engine/clone_job.h"
-#include "db/db_table.h"
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
 
@@ -28,7 +27,7 @@ std::string MappingStatement(db::DbQuery& row) {
     else sql += "*";
     if (!database.empty()) sql += " IN " + QuoteIdentifier(database);
     // The kind of name (USER, GROUP, ...) is a word the statement takes quoted.
-    const std::string type = db::QuoteName(fromType, 3);
+    const std::string type = db::QuoteIdentifier(fromType, 3);
     sql += from == "*" ? " FROM ANY " + type : " FROM " + type + " " + QuoteIdentifier(from);
     if (row.Fields(6).AsInteger() == 1) sql += " TO ROLE " + QuoteIdentifier(to);
     else sql += " TO USER" + (to.empty() ? std::string() : " " + QuoteIdentifier(to));

@@ -28,7 +28,7 @@ void RollbackQuietly(db::DbTransaction& transaction) {
 bool RoleExists(DbConnection& connection, const std::string& name) {
     try {
         auto query = NewQuery(connection, "select count(*) from RDB$ROLES where RDB$ROLE_NAME=" +
-                                              frames::QuoteLiteral(name));
+                                              db::SqlString(name));
         query->Open();
         const bool exists = query->Fields(0).AsInteger() > 0;
         query->Close();

@@ -8,13 +8,6 @@ using namespace dravik::test;
 
 namespace {
 
-TEST(QuoteLiteral, BlankIsNullQuotesAreDoubledPaddingIsKept) {
-    EXPECT_EQ(QuoteLiteral(""), "NULL");
-    EXPECT_EQ(QuoteLiteral("   \t"), "NULL");
-    EXPECT_EQ(QuoteLiteral("O'Brien"), "'O''Brien'");
-    EXPECT_EQ(QuoteLiteral("NAME   "), "'NAME   '");
-}
-
 TEST(TypeName, KeywordsOfTheStoredTypeCodes) {
     EXPECT_EQ(TypeName(7), "SMALLINT");
     EXPECT_EQ(TypeName(8), "INTEGER");
