@@ -268,7 +268,7 @@ bool IsPasswordClause(const std::string& line) {
 
 std::string DbConnection::CreateText(bool maskPassword) const {
     std::string text = "CREATE DATABASE " + SqlString(databaseName_) + " ";
-    for (const std::string& line : params_) {
+    for (const std::string& line : createClauses_) {
         text += maskPassword && IsPasswordClause(line) ? std::string("PASSWORD '***'") : line;
         text += "\r\n";
     }

@@ -59,7 +59,7 @@ std::string CharsetName(DbConnection& connection, const std::string& charsetId) 
                         {Trim(charsetId)});
     query->Open();
     if (query->Eof()) return {};
-    return " " + Trim(query->Fields(0).AsString());
+    return Trim(query->Fields(0).AsString());
 }
 
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId) {

@@ -90,7 +90,7 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
     const bool wanted = use == TypeUse::Argument ? std::atoi(t.charsetId.c_str()) > 0 : !t.charsetId.empty();
     if (hasCharset && wanted) {
         const std::string name = CharsetName(lookup, t.charsetId);
-        if (!name.empty()) d += " CHARACTER SET " + name;
+        if (!name.empty()) d += " CHARACTER SET  " + name;
     }
     return d;
 }

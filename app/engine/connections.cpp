@@ -278,11 +278,12 @@ bool TCloneJob::CreateDestination() {
 
     ProcessEvents();
     if (stopRequested_) return false;
+    // Made without attach lines: the new attachment's code page is none until
+    // ConnectDestination attaches with the chosen one.
     dstDb.Params().clear();
-    dstDb.Params().push_back("USER " + db::SqlString(Trim(settings.dstUser)));
-    dstDb.Params().push_back("PASSWORD " + db::SqlString(settings.dstPassword));
-    dstDb.Params().push_back("PAGE_SIZE " + DestinationPageSize());
-    dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
+    dstDb.CreateClauses() = {"USER " + db::SqlString(Trim(settings.dstUser)),
+                             "PASSWORD " + db::SqlString(settings.dstPassword), "PAGE_SIZE " + DestinationPageSize(),
+                             "DEFAULT CHARACTER SET " + DefaultCharacterSet()};
     // Created, and every statement of the clone prepared, in its dialect.
     dstDb.SetSQLDialect(DestinationDialect());
 
