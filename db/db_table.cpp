@@ -49,28 +49,8 @@ void DbTable::OpenColumns(bool storedOnly) {
 
 void DbTable::OpenPacked(std::int64_t leastRows) {
     OpenColumns(true);
-    if (leastRows > 0 && !HoldsAtLeast(Connection(), QuotedName(), leastRows)) return;
-    const int dialect = Connection().SQLDialect();
-    int blobs = 0;
-    for (int i = 0; i < FieldCount(); ++i) blobs += (OutputVar(i).sqltype & ~1) == SQL_BLOB ? 1 : 0;
-    const int inlineBytes = InlineBlobBytes(blobs);
-    std::vector<std::int64_t> widths;
-    std::vector<PackedColumn> columns;
-    std::vector<int> inlineOf;
-    int inlined = 0;
-    bool anyArray = false;
-    for (int i = 0; i < FieldCount(); ++i) {
-        const XSQLVAR& var = OutputVar(i);
-        const bool blob = (var.sqltype & ~1) == SQL_BLOB;
-        widths.push_back(static_cast<std::int64_t>(ValueSize(var)) + (blob ? inlineBytes + 2 : 0));
-        anyArray = anyArray || (var.sqltype & ~1) == SQL_ARRAY;
-        columns.push_back({QuoteIdentifier(Fields(i).FieldName(), dialect), blob ? inlineBytes : 0});
-        inlineOf.push_back(blob ? inlined++ : -1);
-    }
-    const PackedSelect packed = PackedSelectText(QuotedName(), columns, RowsPerFetch(widths, anyArray));
-    if (packed.slots < 2) return;
     try {
-        PackRows(packed.text, std::move(inlineOf));
+        ReadPacked(QuotedName(), leastRows);
     } catch (...) {
         Close();
         throw;

@@ -35,21 +35,17 @@ void AppendValue(std::string& out, const T& value) {
 struct StoredColumn {
     std::string name;
     bool array = false;
-    std::int64_t bytes = 0;  // the stored value's size as the catalogue gives it
-    bool blob = false;
 };
 
 std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table) {
     std::vector<StoredColumn> columns;
     ForEachCatalogueRow(connection,
-               "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE "
+               "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS "
                "FROM RDB$RELATION_FIELDS rf "
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE WHERE rf.RDB$RELATION_NAME = " +
                    db::SqlString(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
                [&](db::DbCursorSet& row) {
-                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
-                                      row.Fields(2).IsNull() ? 0 : row.Fields(2).AsInteger(),
-                                      row.Fields(3).AsInteger() == blr_blob}); 
+                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull()});
                });
     return columns;
 }
@@ -133,17 +129,13 @@ public:
         }
     }
 
-    // Each column's place among a slot's inline blob copies, -1 for none.
-    void SetInlineBlobs(std::vector<int> inlineOf) { inlineOf_ = std::move(inlineOf); }
-
-    // The row whose first column is the output variable at that index, and
-    // whose inline blob copies start at inlineFirst (-1: none).
-    Hash128 Row(db::DbCursorSet& rows, int first, int inlineFirst = -1) {
+    // The current row, packed or not.
+    Hash128 Row(db::DbCursorSet& rows) {
         bytes_.clear();  // keeps its capacity: no allocation per row once grown
         for (size_t i = 0; i < arrays_.size(); ++i) {
-            if (inlineFirst >= 0 && inlineOf_[i] >= 0 && InlineBlob(rows.OutputVar(inlineFirst + inlineOf_[i]), bytes_))
-                continue;
-            Column(rows, first + static_cast<int>(i), i, bytes_);
+            const int index = static_cast<int>(i);
+            if (const XSQLVAR* inlined = rows.InlineVar(index); inlined && InlineBlob(*inlined, bytes_)) continue;
+            Column(rows, index, bytes_);
         }
         return DigestPiece(key_, bytes_.data(), bytes_.size());
     }
@@ -163,8 +155,8 @@ private:
         return true;
     }
 
-    void Column(db::DbCursorSet& rows, int index, size_t column, std::string& out) {
-        const XSQLVAR& var = rows.OutputVar(index);
+    void Column(db::DbCursorSet& rows, int index, std::string& out) {
+        const XSQLVAR& var = rows.FieldVar(index);
         if ((var.sqltype & 1) && var.sqlind && *var.sqlind == -1) {
             AppendValue(out, kNullTag);
             return;
@@ -186,7 +178,7 @@ private:
             }
             case SQL_BLOB: return DigestBlob(rows, Quad(var), askBlobLengths_, keyed_, segment_, out);
             case SQL_ARRAY: {
-                ArraySliceReader* reader = arrays_.at(column).get();
+                ArraySliceReader* reader = arrays_.at(static_cast<size_t>(index)).get();
                 if (!reader) return;
                 const std::string& bytes = reader->Read(Quad(var));
                 AppendValue(out, static_cast<std::uint64_t>(bytes.size()));
@@ -214,7 +206,6 @@ private:
     std::string segment_;
     std::string bytes_;  // the current row's
     std::vector<std::unique_ptr<ArraySliceReader>> arrays_;
-    std::vector<int> inlineOf_;
 };
 
 }  // namespace
@@ -233,60 +224,16 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
         header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
         header.Update(column.name.data(), column.name.size());
     }
-    select += " FROM " + db::QuoteIdentifier(exactTableName, dialect);
-    std::vector<std::int64_t> widths;
-    std::vector<db::PackedColumn> quotedColumns;
-    std::vector<int> inlineOf;
-    bool anyArray = false;
-    // Short blobs come inline with their row (see PackedColumn).
-    const int inlineBytes = db::InlineBlobBytes(static_cast<int>(
-        std::count_if(columns.begin(), columns.end(), [](const StoredColumn& c) { return c.blob; })));
-    int inlined = 0;
-    for (const StoredColumn& column : columns) {
-        widths.push_back(column.bytes + (column.blob ? inlineBytes + 2 : 0));
-        quotedColumns.push_back({db::QuoteIdentifier(column.name, dialect), column.blob ? inlineBytes : 0});
-        inlineOf.push_back(column.blob ? inlined++ : -1);
-        anyArray = anyArray || column.array;
-    }
-    const bool many = rowsPerFetch > 1 ||
-                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, db::QuoteIdentifier(exactTableName, dialect),
-                                                             db::kLeastPackedRows));
-    const db::PackedSelect packed =
-        many ? db::PackedSelectText(db::QuoteIdentifier(exactTableName, dialect), quotedColumns,
-                                    db::RowsPerFetch(widths, anyArray, rowsPerFetch))
-             : db::PackedSelect{};
-    int slots = packed.slots;
-
+    const std::string quotedTable = db::QuoteIdentifier(exactTableName, dialect);
     RowDigester digester(connection, exactTableName, columns, key);
-    digester.SetInlineBlobs(inlineOf);
     TableDigest result;
     Hash128 sum;
-    const auto add = [&](const Hash128& row) {
-        sum += row;
-        ++result.rows;
-    };
-    db::DbQuery rows(connection, slots > 1 ? packed.text : select);
-    try {
-        rows.Open();
-    } catch (const db::DbServerError&) {
-        if (slots == 1) throw;
-        // A server that refuses the block (no EXECUTE BLOCK, a message over
-        // its limit) still gives the rows one at a time.
-        slots = 1;
-        rows.SetSQL(select);
-        rows.Open();
-    }
-    const int width = static_cast<int>(columns.size());
+    db::DbQuery rows(connection, select + " FROM " + quotedTable);
+    rows.Open();
+    rows.ReadPacked(quotedTable, rowsPerFetch == 0 ? db::kLeastPackedRows : 0, rowsPerFetch);
     for (; !rows.Eof(); rows.Next()) {
-        if (slots == 1) {
-            add(digester.Row(rows, 0));
-            continue;
-        }
-        const int filled = static_cast<int>(rows.Fields(0).AsInteger());
-        for (int slot = 0; slot < filled; ++slot) {
-            const int first = 1 + slot * (width + inlined);
-            add(digester.Row(rows, first, first + width));
-        }
+        sum += digester.Row(rows);
+        ++result.rows;
     }
     header.UpdateValue(result.rows);
     header.UpdateValue(sum);
