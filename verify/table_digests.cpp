@@ -9,7 +9,6 @@
 #include "verify/catalogue_rows.h"
 #include "verify/read_snapshot.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
