@@ -183,7 +183,7 @@ void DbConnection::Connect() {
                           static_cast<short>(dpb.size()), dpb.data());
     if (Failed(status)) {
         handle_ = 0;
-        throw DbServerError::FromStatus(status);
+        ThrowStatus(status);
     }
     ReadDatabaseInfo();
     if (databaseDialect_ < sqlDialect_) sqlDialect_ = databaseDialect_;
@@ -268,7 +268,7 @@ bool IsPasswordClause(const std::string& line) {
 
 std::string DbConnection::CreateText(bool maskPassword) const {
     std::string text = "CREATE DATABASE " + SqlString(databaseName_) + " ";
-    for (const std::string& line : params_) {
+    for (const std::string& line : createClauses_) {
         text += maskPassword && IsPasswordClause(line) ? std::string("PASSWORD '***'") : line;
         text += "\r\n";
     }
@@ -285,7 +285,7 @@ void DbConnection::CreateDatabase() {
                                  static_cast<unsigned short>(sqlDialect_), nullptr);
     if (Failed(status)) {
         handle_ = 0;
-        throw DbServerError::FromStatus(status, CreateText(true));
+        ThrowStatus(status, CreateText(true));
     }
 }
 

@@ -87,9 +87,12 @@ public:
     const std::string& DatabaseName() const { return databaseName_; }
     void SetDatabaseName(const std::string& name);
 
-    // Attach parameters ("NAME=value") and CREATE DATABASE clauses share one list.
+    // The attach parameters: "NAME=value" lines (see BuildParameterBuffer).
     std::vector<std::string>& Params() { return params_; }
     const std::vector<std::string>& Params() const { return params_; }
+    // The clauses CreateDatabase writes after the name ("USER 'x'",
+    // "PAGE_SIZE 8192" ...).
+    std::vector<std::string>& CreateClauses() { return createClauses_; }
 
     // The character set the attachment reads statements in and names come
     // back in: the last LC_CTYPE line ("" when none).
@@ -116,7 +119,7 @@ public:
     bool Connected() const { return handle_ != 0; }
     void SetConnected(bool connected) { connected ? Connect() : Disconnect(); }
 
-    // Executes "CREATE DATABASE '<name>' " + every Params line + CR LF and
+    // Executes "CREATE DATABASE '<name>' " + every CreateClauses line + CR LF and
     // leaves the connection attached to the new database. Its error carries
     // the text with the password's literal masked.
     void CreateDatabase();
@@ -142,6 +145,7 @@ private:
 
     std::string databaseName_;
     std::vector<std::string> params_;
+    std::vector<std::string> createClauses_;
     int sqlDialect_ = 3;
     int databaseDialect_ = 1;
     int pageSize_ = 0;

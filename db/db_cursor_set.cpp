@@ -2,6 +2,8 @@
 
 #include "db/code_page_text.h"
 #include "db/db_error.h"
+#include "db/packed_select.h"
+#include "db/sql_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -140,6 +142,32 @@ void DbCursorSet::BuildFields() {
     const std::vector<std::string> names = UniqueFieldNames(described);
     for (int i = 0; i < out.Count(); ++i)
         fields_.push_back(std::make_unique<DbField>(*this, i, names[static_cast<size_t>(i)]));
+}
+
+bool DbCursorSet::ReadPacked(const std::string& quotedTable, std::int64_t leastRows, int rowsPerFetch) {
+    const auto isBlob = [](const XSQLVAR& var) { return (var.sqltype & ~1) == SQL_BLOB; };
+    int blobs = 0;
+    for (int i = 0; i < FieldCount(); ++i) blobs += isBlob(OutputVar(i)) ? 1 : 0;
+    const int inlineBytes = InlineBlobBytes(blobs);
+    std::vector<std::int64_t> widths;
+    bool anyArray = false;
+    for (int i = 0; i < FieldCount(); ++i) {
+        const XSQLVAR& var = OutputVar(i);
+        widths.push_back(static_cast<std::int64_t>(ValueSize(var)) + (isBlob(var) ? inlineBytes + 2 : 0));
+        anyArray = anyArray || (var.sqltype & ~1) == SQL_ARRAY;
+    }
+    const int slots = RowsPerFetch(widths, anyArray, rowsPerFetch);
+    if (slots < 2 || (leastRows > 0 && !HoldsAtLeast(connection_, quotedTable, leastRows))) return false;
+    std::vector<PackedColumn> columns;
+    std::vector<int> inlineOf;
+    int inlined = 0;
+    for (int i = 0; i < FieldCount(); ++i) {
+        const bool blob = isBlob(OutputVar(i));
+        columns.push_back({QuoteIdentifier(Fields(i).FieldName(), connection_.SQLDialect()), blob ? inlineBytes : 0});
+        inlineOf.push_back(blob ? inlined++ : -1);
+    }
+    const PackedSelect packed = PackedSelectText(quotedTable, columns, slots);
+    return packed.slots > 1 && PackRows(packed.text, std::move(inlineOf));
 }
 
 bool DbCursorSet::PackRows(const std::string& blockText, std::vector<int> inlineOf) {

@@ -54,6 +54,17 @@ public:
     virtual void AssignPending(int index, const DbValue& value);
     virtual void SwapPending(int index, DbValue& value);
 
+    // Reads the rows of this open select of the table's stored columns (the
+    // table written as the statement must write it) anew, from the first,
+    // several to a fetch (see packed_select.h): only when the table holds at
+    // least leastRows rows (0: whatever it holds), and at most rowsPerFetch
+    // to a fetch (0: as many as fit; 1: one, so never packed). Short blobs
+    // come inline (InlineVar). The fields stay the select's, and FieldVar
+    // walks the slots of each wide row as if they were rows. When the server
+    // refuses the block, the select is run again as it was. True when the
+    // rows come packed.
+    bool ReadPacked(const std::string& quotedTable, std::int64_t leastRows, int rowsPerFetch = 0);
+
 protected:
     // Attaches and starts the transaction as needed, then prepares and runs
     // the text; a select leaves the cursor on its first row.
@@ -67,15 +78,11 @@ protected:
     // only runs it.
     bool keepPrepared_ = false;
     DsqlStatement& Statement() { return statement_; }
-    // Reads the rows of the open select anew, from the first, through a packed
-    // block over the same columns in the same order (see packed_select.h);
-    // the fields stay the select's. inlineOf gives each field's place among
-    // the slot's inline copies, -1 for none (empty: none at all). When the
-    // server refuses the block the select is run again as it was. True when
-    // the rows come packed.
-    bool PackRows(const std::string& blockText, std::vector<int> inlineOf);
 
 private:
+    // ReadPacked's switch to the block of that text. inlineOf gives each
+    // field's place among the slot's inline copies, -1 for none.
+    bool PackRows(const std::string& blockText, std::vector<int> inlineOf);
     void BuildFields();
     void FetchRow();
     void BindParams();

@@ -30,12 +30,7 @@ bool HasEnvironmentCode(const ISC_STATUS* status) {
 
 }  // namespace
 
-bool IsEnvironmentFault(const std::exception& error) {
-    const auto* server = dynamic_cast<const DbServerError*>(&error);
-    return server && server->EnvironmentFault();
-}
-
-DbServerError DbServerError::FromStatus(const ISC_STATUS* status, const std::string& statement) {
+void ThrowStatus(const ISC_STATUS* status, const std::string& statement) {
     const FbApi& api = Api();
     std::string text;
     char buffer[1024];
@@ -49,7 +44,9 @@ DbServerError DbServerError::FromStatus(const ISC_STATUS* status, const std::str
     }
     if (!text.empty() && text.back() == '.') text.pop_back();
     const int sqlCode = static_cast<int>(api.sqlcode(status));
-    return DbServerError(text, sqlCode, static_cast<int>(status[1]), statement, HasEnvironmentCode(status));
+    const int code = static_cast<int>(status[1]);
+    if (HasEnvironmentCode(status)) throw DbEnvironmentError(text, sqlCode, code, statement);
+    throw DbServerError(text, sqlCode, code, statement);
 }
 
 const char* DbClientError::Text(Number number) {
@@ -90,7 +87,7 @@ DbClientError DbClientError::Format(Number number, const std::string& argument) 
 }
 
 void CheckStatus(const ISC_STATUS* status, const std::string& statement) {
-    if (Failed(status)) throw DbServerError::FromStatus(status, statement);
+    if (Failed(status)) ThrowStatus(status, statement);
 }
 
 }  // namespace dravik::db

@@ -22,35 +22,34 @@ public:
 // statement is what a verbose run shows under it.
 class DbServerError : public DbError {
 public:
-    DbServerError(const std::string& message, int sqlCode, int ibErrorCode, std::string statement = {},
-                  bool environmentFault = false)
-        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode), statement_(std::move(statement)),
-          environmentFault_(environmentFault) {}
+    DbServerError(const std::string& message, int sqlCode, int ibErrorCode, std::string statement = {})
+        : DbError(message), sqlCode_(sqlCode), ibErrorCode_(ibErrorCode), statement_(std::move(statement)) {}
     int SQLCode() const { return sqlCode_; }
     int IBErrorCode() const { return ibErrorCode_; }
-    // True when the status names a fault of the surroundings rather than of
-    // the statement or its values: I/O (a full disk among them), a lost or
-    // refused connection, a shutdown, a lock conflict, an internal error.
-    // Another statement or row would fail the same way.
-    bool EnvironmentFault() const { return environmentFault_; }
     // The statement being prepared or executed; empty when the failure
     // belongs to no statement (attach, commit, blob).
     const std::string& Statement() const { return statement_; }
-
-    // Builds the error from a status vector: every message on its own line
-    // (CR LF between them), one final "." removed.
-    static DbServerError FromStatus(const ISC_STATUS* status, const std::string& statement = {});
 
 private:
     int sqlCode_;
     int ibErrorCode_;
     std::string statement_;
-    bool environmentFault_;
 };
 
-// True for a DbServerError whose status names a fault of the surroundings
-// (see EnvironmentFault), false for every other error.
-bool IsEnvironmentFault(const std::exception& error);
+// A status that names a fault of the surroundings rather than of the
+// statement or its values: I/O (a full disk among them), a lost or refused
+// connection, a shutdown, a lock conflict, an internal error. Another
+// statement or row would fail the same way, so callers that go on after a
+// DbServerError let this one pass.
+class DbEnvironmentError : public DbServerError {
+public:
+    using DbServerError::DbServerError;
+};
+
+// Raises the failure a status vector reports: every message on its own line
+// (CR LF between them), one final "." removed; a DbEnvironmentError when one
+// of its codes names a fault of the surroundings, else a DbServerError.
+[[noreturn]] void ThrowStatus(const ISC_STATUS* status, const std::string& statement = {});
 
 // A failure detected by the layer itself, with one of the fixed texts below.
 class DbClientError : public DbError {
@@ -92,8 +91,8 @@ private:
     int number_;
 };
 
-// Raises DbServerError when the status vector reports a failure, naming the
-// statement it belongs to when there is one.
+// Raises the status vector's failure (see ThrowStatus) when it reports one,
+// naming the statement it belongs to when there is one.
 void CheckStatus(const ISC_STATUS* status, const std::string& statement = {});
 
 // True when the status vector reports a failure.

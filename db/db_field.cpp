@@ -216,7 +216,7 @@ std::string ReadBlob(DbConnection& connection, DbTransaction& transaction, ISC_Q
             if (rc == isc_segstr_eof) break;
             ISC_STATUS_ARRAY ignored;
             api.close_blob(ignored, &blob);
-            throw DbServerError::FromStatus(status);
+            ThrowStatus(status);
         }
         bytes.append(segment, got);
     }
@@ -236,10 +236,13 @@ ISC_QUAD WriteBlob(DbConnection& connection, DbTransaction& transaction, const s
         const size_t piece = std::min<size_t>(32768, bytes.size() - at);
         api.put_segment(status, &blob, static_cast<unsigned short>(piece), bytes.data() + at);
         if (Failed(status)) {
-            DbServerError error = DbServerError::FromStatus(status);
-            ISC_STATUS_ARRAY ignored;
-            api.close_blob(ignored, &blob);
-            throw error;
+            try {
+                ThrowStatus(status);
+            } catch (...) {
+                ISC_STATUS_ARRAY ignored;
+                api.close_blob(ignored, &blob);
+                throw;
+            }
         }
         at += piece;
     }

@@ -4,6 +4,7 @@
 #include "db/db_error.h"
 #include "db/db_query.h"
 #include "db/packed_select.h"
+#include "db/sql_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,27 +19,7 @@ constexpr short kCharsetOctets = 1;
 
 }  // namespace
 
-std::string QuoteName(const std::string& name, int dialect) {
-    if (dialect < 2) {
-        size_t b = 0, e = name.size();
-        while (b < e && name[b] == ' ') ++b;
-        while (e > b && name[e - 1] == ' ') --e;
-        std::string upper = name.substr(b, e - b);
-        std::transform(upper.begin(), upper.end(), upper.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        return upper;
-    }
-    size_t e = name.size();
-    while (e > 0 && name[e - 1] == ' ') --e;
-    std::string quoted = "\"";
-    for (size_t i = 0; i < e; ++i) {
-        if (name[i] == '"') quoted += '"';
-        quoted += name[i];
-    }
-    return quoted + "\"";
-}
-
-std::string DbTable::QuotedName() const { return QuoteName(tableName_, Connection().SQLDialect()); }
+std::string DbTable::QuotedName() const { return QuoteIdentifier(tableName_, Connection().SQLDialect()); }
 
 void DbTable::Open() { OpenColumns(false); }
 
@@ -53,7 +34,7 @@ void DbTable::OpenColumns(bool storedOnly) {
         std::erase_if(columns, [](const CatalogueColumn& c) { return c.computed; });
         select.clear();
         for (const CatalogueColumn& c : columns)
-            select += (select.empty() ? "" : ", ") + q + "." + QuoteName(c.name, Connection().SQLDialect());
+            select += (select.empty() ? "" : ", ") + q + "." + QuoteIdentifier(c.name, Connection().SQLDialect());
     }
     OpenText("select " + select + " from " + q);
     for (int i = 0; i < FieldCount() && i < static_cast<int>(columns.size()); ++i) {
@@ -68,28 +49,8 @@ void DbTable::OpenColumns(bool storedOnly) {
 
 void DbTable::OpenPacked(std::int64_t leastRows) {
     OpenColumns(true);
-    if (leastRows > 0 && !HoldsAtLeast(Connection(), QuotedName(), leastRows)) return;
-    const int dialect = Connection().SQLDialect();
-    int blobs = 0;
-    for (int i = 0; i < FieldCount(); ++i) blobs += (OutputVar(i).sqltype & ~1) == SQL_BLOB ? 1 : 0;
-    const int inlineBytes = InlineBlobBytes(blobs);
-    std::vector<std::int64_t> widths;
-    std::vector<PackedColumn> columns;
-    std::vector<int> inlineOf;
-    int inlined = 0;
-    bool anyArray = false;
-    for (int i = 0; i < FieldCount(); ++i) {
-        const XSQLVAR& var = OutputVar(i);
-        const bool blob = (var.sqltype & ~1) == SQL_BLOB;
-        widths.push_back(static_cast<std::int64_t>(ValueSize(var)) + (blob ? inlineBytes + 2 : 0));
-        anyArray = anyArray || (var.sqltype & ~1) == SQL_ARRAY;
-        columns.push_back({QuoteName(Fields(i).FieldName(), dialect), blob ? inlineBytes : 0});
-        inlineOf.push_back(blob ? inlined++ : -1);
-    }
-    const PackedSelect packed = PackedSelectText(QuotedName(), columns, RowsPerFetch(widths, anyArray));
-    if (packed.slots < 2) return;
     try {
-        PackRows(packed.text, std::move(inlineOf));
+        ReadPacked(QuotedName(), leastRows);
     } catch (...) {
         Close();
         throw;
@@ -97,17 +58,10 @@ void DbTable::OpenPacked(std::int64_t leastRows) {
 }
 
 std::vector<DbTable::CatalogueColumn> DbTable::ReadColumns() {
-    // The name as the catalogue stores it: exact in dialect 3, upper case in dialect 1.
-    std::string stored = QuotedName();
-    if (stored.size() >= 2 && stored.front() == '"') {
-        stored = stored.substr(1, stored.size() - 2);
-        std::string unquoted;
-        for (size_t i = 0; i < stored.size(); ++i) {
-            unquoted += stored[i];
-            if (stored[i] == '"' && i + 1 < stored.size() && stored[i + 1] == '"') ++i;
-        }
-        stored = unquoted;
-    }
+    // The name as the catalogue stores it: exact in dialect 3; in dialect 1,
+    // where it is written bare, as the engine reads a bare name.
+    const std::string stored =
+        Connection().SQLDialect() < 2 ? UpperCase(Trim(tableName_)) : TrimRight(tableName_);
     KeptQuery catalogue(Connection(),
                         "select rf.RDB$FIELD_NAME, "
                         "case when f.RDB$COMPUTED_BLR is null then 0 else 1 end, "
@@ -158,7 +112,7 @@ void DbTable::PrepareInsert() {
             columns += ", ";
             params += ", ";
         }
-        columns += QuoteName(Fields(i).FieldName(), dialect);
+        columns += QuoteIdentifier(Fields(i).FieldName(), dialect);
         params += "?";
         order.push_back(i);
     }
@@ -398,7 +352,7 @@ std::string DbTable::BatchText(int rows) const {
     std::string columns, declarations, inserts;
     for (size_t p = 0; p < slots_.size(); ++p) {
         if (p) columns += ", ";
-        columns += QuoteName(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect);
+        columns += QuoteIdentifier(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect);
     }
     for (int r = 0; r < rows; ++r) {
         std::string values;
@@ -411,7 +365,7 @@ std::string DbTable::BatchText(int rows) const {
             name += std::to_string(p);
             if (!declarations.empty()) declarations += ", ";
             declarations += name + " TYPE OF COLUMN " + table + "." +
-                            QuoteName(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect) +
+                            QuoteIdentifier(const_cast<DbTable*>(this)->Fields(slots_[p].column).FieldName(), dialect) +
                             " = ?";
             values += p ? ", :" : ":";
             values += name;
@@ -469,18 +423,19 @@ std::vector<DbTable::RowFailure> DbTable::FlushQueue(bool stopAtFirst) {
                     }
                 batch->statement->Execute(Transaction(), in.Get());
                 return failures;
-            } catch (const DbError& e) {
-                // Undone whole by the server: find the failing rows one by
-                // one, unless no row is to blame.
-                if (IsEnvironmentFault(e)) throw;
+            } catch (const DbEnvironmentError&) {
+                throw;  // no row is to blame
+            } catch (const DbError&) {
+                // Undone whole by the server: find the failing rows one by one.
             }
         }
     }
     for (int r = 0; r < rows; ++r) {
         try {
             InsertRow(queue_[static_cast<size_t>(r)]);
+        } catch (const DbEnvironmentError&) {
+            throw;
         } catch (const DbError& e) {
-            if (IsEnvironmentFault(e)) throw;
             failures.push_back({r, e.what()});
             if (stopAtFirst) break;
         }

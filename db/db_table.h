@@ -112,8 +112,4 @@ private:
     std::vector<std::unique_ptr<Batch>> batches_;  // by row count; null until needed
 };
 
-// A table or column name quoted for a dialect: dialect 1 trims and upper-cases
-// it; dialects 2 and 3 drop trailing blanks, double inner quotes and quote it.
-std::string QuoteName(const std::string& name, int dialect);
-
 }  // namespace dravik::db

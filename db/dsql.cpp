@@ -61,9 +61,12 @@ void DsqlStatement::Prepare(DbConnection& connection, DbTransaction& transaction
     api.dsql_prepare(status, transaction.Handle(), &handle_, 0, wire.c_str(),
                      static_cast<unsigned short>(connection.SQLDialect()), output_.Get());
     if (Failed(status)) {
-        DbServerError error = DbServerError::FromStatus(status, text_);
-        Drop();
-        throw error;
+        try {
+            ThrowStatus(status, text_);
+        } catch (...) {
+            Drop();
+            throw;
+        }
     }
     const char items[] = {isc_info_sql_stmt_type};
     char buffer[16] = {};

@@ -8,10 +8,6 @@ namespace dravik::db {
 
 namespace {
 
-// Blob bytes that come inline with a row, shared among its blob columns.
-constexpr int kMostInlineBlobBytes = 1024;
-constexpr int kLeastInlineBlobBytes = 128;
-
 // The block's text stays well under the engine's 64 KB.
 constexpr size_t kMostBlockText = 48000;
 
@@ -77,7 +73,7 @@ bool HoldsAtLeast(DbConnection& connection, const std::string& quotedTable, std:
 
 int InlineBlobBytes(int blobColumns) {
     if (blobColumns <= 0) return 0;
-    return std::max(kLeastInlineBlobBytes, kMostInlineBlobBytes / blobColumns);
+    return std::max(kLeastReadInlineBlob, kReadInlineBlobBudget / blobColumns);
 }
 
 PackedSelect PackedSelectText(const std::string& quotedTable, const std::vector<PackedColumn>& columns, int slots) {

@@ -14,9 +14,14 @@
 
 namespace dravik::db {
 
+// The knobs of a packed read, shared by the copy and the comparison.
 constexpr int kMostRowsPerFetch = 32;
 // A message of the block stays well under the engine's 64 KB.
 constexpr std::int64_t kMostFetchBytes = 48000;
+// Blob bytes that come inline with a row, shared among its blob columns, and
+// the least any one of them gets.
+constexpr int kReadInlineBlobBudget = 1024;
+constexpr int kLeastReadInlineBlob = 128;
 
 // How many rows one fetch can carry for columns of these byte widths: one when
 // a column is an array (PSQL takes none) or a row is too wide to repeat.
@@ -33,7 +38,8 @@ constexpr int kLeastPackedRows = 4000;
 bool HoldsAtLeast(DbConnection& connection, const std::string& quotedTable, std::int64_t rows);
 
 // The inline width of each blob column of a row with that many (see
-// PackedColumn): 1,024 bytes shared among them, at least 128 each.
+// PackedColumn): kReadInlineBlobBudget shared among them, at least
+// kLeastReadInlineBlob each.
 int InlineBlobBytes(int blobColumns);
 
 // One column of the block, named as the statement must write it. A blob

@@ -180,9 +180,13 @@ bool IsBareIdentifier(const std::string& name) {
     return !IsReserved(name);
 }
 
-std::string QuoteIdentifier(const std::string& name) {
+std::string SqlStringOrNull(const std::string& text) { return Trim(text).empty() ? "NULL" : SqlString(text); }
+
+std::string QuoteIdentifier(const std::string& name) { return QuoteIdentifier(name, namesDialect); }
+
+std::string QuoteIdentifier(const std::string& name, int dialect) {
     const std::string stored = TrimRight(name);
-    if (namesDialect < 2 || IsBareIdentifier(stored)) return stored;
+    if (dialect < 2 || IsBareIdentifier(stored)) return stored;
     std::string quoted = "\"";
     for (char c : stored) {
         if (c == '"') quoted += '"';

@@ -1,6 +1,6 @@
 // Text helpers: trimming catalogue values, upper case, string literals and
-// identifiers written the dialect 3 way (every layer that puts a name or a
-// text into a statement goes through these), stored sources put back into a
+// identifiers written for a dialect (every layer that puts a name or a text
+// into a statement goes through these), stored sources put back into a
 // statement, the names the engine makes up, and texts made safe to show.
 #pragma once
 
@@ -16,16 +16,21 @@ std::string UpperCase(std::string text);
 
 // 'text' with inner quotes doubled, always quoted (an empty text gives '').
 std::string SqlString(const std::string& text);
+// SqlString, or NULL for a text that is empty or blank: a catalogue value
+// that was never given (an entry point, a module name).
+std::string SqlStringOrNull(const std::string& text);
 
 // True for a name that dialect 3 reads back unchanged when written bare:
 // an upper-case letter, then upper-case letters, digits, '_' or '$', and not
 // a reserved word.
 bool IsBareIdentifier(const std::string& name);
-// The name as a statement must write it: bare when IsBareIdentifier, else in
-// double quotes with inner '"' doubled. Trailing blanks (catalogue padding)
-// are dropped first. For dialect 1 (see NamesForDialect) every name is bare:
-// there a double-quoted text is a string, and a dialect 1 database holds only
-// names that were written bare.
+// The name as a statement of that SQL dialect must write it: bare when
+// IsBareIdentifier, else in double quotes with inner '"' doubled. Trailing
+// blanks (catalogue padding) are dropped first. In dialect 1 every name is
+// bare: there a double-quoted text is a string, and a dialect 1 database
+// holds only names that were written bare.
+std::string QuoteIdentifier(const std::string& name, int dialect);
+// The name for the dialect this thread writes names for (see NamesForDialect).
 std::string QuoteIdentifier(const std::string& name);
 
 // A text the catalogue keeps (a default, a check, a computed column's or an

@@ -6,8 +6,6 @@
 
 namespace dravik::frames {
 
-std::string QuoteLiteral(const std::string& text) { return Trim(text).empty() ? "NULL" : db::SqlString(text); }
-
 std::int64_t CountRows(DbConnection& connection, const std::string& quotedTable) {
     auto count = NewQuery(connection, "select count(*) from " + quotedTable);
     count->Open();
@@ -63,7 +61,7 @@ std::string CharsetName(DbConnection& connection, const std::string& charsetId) 
                         {Trim(charsetId)});
     query->Open();
     if (query->Eof()) return {};
-    return " " + Trim(query->Fields(0).AsString());
+    return Trim(query->Fields(0).AsString());
 }
 
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId) {
@@ -123,7 +121,7 @@ std::string UniqueConstraintName(DbConnection& connection, const std::string& wa
             query->Close();
             if (counter > 0) candidate = cut + "_" + std::to_string(counter);
             query->SetSQL("select count(*) from RDB$RELATION_CONSTRAINTS where RDB$CONSTRAINT_NAME=" +
-                          QuoteLiteral(candidate));
+                          db::SqlString(candidate));
             query->Open();
             const bool free = query->Fields(0).AsInteger() == 0;
             if (transaction.InTransaction()) transaction.Commit();

@@ -25,9 +25,6 @@ using db::Trim;
 using db::TrimRight;
 using db::UpperCase;
 
-// 'text' with inner quotes doubled; NULL (unquoted) for a blank text.
-std::string QuoteLiteral(const std::string& text);
-
 std::unique_ptr<DbQuery> NewQuery(DbConnection& connection, const std::string& sql);
 // The rows of a table (written as a statement must write it) in the
 // connection's transaction.
@@ -39,7 +36,7 @@ std::unique_ptr<DbTable> NewTable(DbConnection& connection, const std::string& t
 // failure rolls back and raises the same error.
 void ExecStatement(DbConnection& connection, const std::string& sql);
 
-// " " + the character set's name, or "" (empty id, or no such set).
+// The character set's name, or "" (empty id, or no such set).
 std::string CharsetName(DbConnection& connection, const std::string& charsetId);
 // The collation's name within a character set, or "" (empty id, or none).
 std::string CollationName(DbConnection& connection, const std::string& collationId, const std::string& charsetId);
@@ -85,7 +82,8 @@ enum class TypeUse {
 // The exact declaration of a type as the source stores it: SMALLINT, INTEGER,
 // BIGINT, NUMERIC(p,s), DECIMAL(p,s), FLOAT, DOUBLE PRECISION, DATE, TIME,
 // TIMESTAMP, CHAR(n), VARCHAR(n), BOOLEAN, BLOB SUB_TYPE n SEGMENT SIZE m,
-// followed by " CHARACTER SET " + CharsetName for texts; "" for a type code
+// followed by " CHARACTER SET  " (two blanks, as the declarations have always
+// been written) + CharsetName for texts; "" for a type code
 // that has no declaration. The lookup connection names the character set.
 std::string DeclareType(DbConnection& lookup, const FieldType& type, TypeUse use);
 

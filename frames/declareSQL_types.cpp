@@ -106,7 +106,7 @@ std::string DeclareType(DbConnection& lookup, const FieldType& t, TypeUse use) {
     // A converted text is declared in the new set (an argument's NONE too).
     if (hasCharset && (wanted || conversion.Active())) {
         const std::string name = CharsetName(lookup, t.charsetId);
-        if (!name.empty() && (wanted || conversion.Converts(name))) d += " CHARACTER SET " + conversion.Mapped(name);
+        if (!name.empty() && (wanted || conversion.Converts(name))) d += " CHARACTER SET  " + conversion.Mapped(name);
     }
     return d;
 }

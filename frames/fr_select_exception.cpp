@@ -28,7 +28,7 @@ void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& d
         const std::string message =
             db::ActiveTextConversion().StoredBytesAsUtf8(query->FieldByName("RDB$MESSAGE").AsString());
         // The server refuses NULL as a message but takes an empty one.
-        const std::string literal = Trim(message).empty() ? "''" : QuoteLiteral(message);
+        const std::string literal = Trim(message).empty() ? "''" : db::SqlString(message);
         ExecStatement(destination, "CREATE EXCEPTION " + QuoteIdentifier(trimmed) + " " + literal);
         LogOk("CREATE EXCEPTION", name);
     } catch (const std::exception&) {

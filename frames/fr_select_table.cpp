@@ -71,7 +71,7 @@ std::string TFrame_select_table::ColumnDeclaration(DbConnection& source, db::DbC
     const std::string domain = TrimRight(row.FieldByName("RDB$FIELD_SOURCE").AsString());
     FieldType type = ReadFieldType(row);
     std::string d;
-    if (UpperCase(domain.substr(0, 4)) != "RDB$") {
+    if (!db::IsEngineMadeName(domain)) {
         d = QuoteIdentifier(domain);
     } else {
         if (db::DbField* dims = row.FindField("RDB$DIMENSIONS"); dims && !dims->IsNull())

@@ -70,9 +70,9 @@ void TFrame_select_udf::CreateObject(DbConnection& source, DbConnection& destina
         }
         const std::string statement = "DECLARE EXTERNAL FUNCTION " + QuoteIdentifier(name) + argumentList +
                                       returnClause + " ENTRY_POINT " +
-                                      QuoteLiteral(Trim(function->FieldByName("RDB$ENTRYPOINT").AsString())) +
+                                      db::SqlStringOrNull(Trim(function->FieldByName("RDB$ENTRYPOINT").AsString())) +
                                       " MODULE_NAME " +
-                                      QuoteLiteral(Trim(function->FieldByName("RDB$MODULE_NAME").AsString()));
+                                      db::SqlStringOrNull(Trim(function->FieldByName("RDB$MODULE_NAME").AsString()));
         ExecStatement(destination, statement);
         LogOk("CREATE UDF", listed);
     } catch (const std::exception& e) {

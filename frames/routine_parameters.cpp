@@ -18,7 +18,7 @@ bool IsNull(db::DbCursorSet& row, const char* name) {
 
 std::string ParameterDeclaration(db::DbConnection& source, db::DbCursorSet& row) {
     const std::string domain = TrimRight(row.FieldByName("RDB$FIELD_SOURCE").AsString());
-    const bool implicitDomain = UpperCase(domain.substr(0, 4)) == "RDB$";
+    const bool implicitDomain = db::IsEngineMadeName(domain);
     db::DbField* mechanism = row.FindField("RDB$PARAMETER_MECHANISM");
     if (!mechanism) mechanism = row.FindField("RDB$ARGUMENT_MECHANISM");
     const bool typeOf = mechanism && !mechanism->IsNull() && mechanism->AsInteger() == kTypeOf;

@@ -41,8 +41,8 @@ Columns MatchColumns(db::DbConnection& source, db::DbConnection& destination, co
             columns.why = "column " + field.FieldName() + " is an array";
             break;
         }
-        columns.source.push_back(db::QuoteName(field.FieldName(), fromDialect));
-        columns.destination.push_back(db::QuoteName(match->FieldName(), toDialect));
+        columns.source.push_back(db::QuoteIdentifier(field.FieldName(), fromDialect));
+        columns.destination.push_back(db::QuoteIdentifier(match->FieldName(), toDialect));
     }
     if (columns.why.empty() && columns.destination.empty()) columns.why = "no column to copy";
     from->Close();
@@ -96,21 +96,22 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
     Columns columns;
     try {
         columns = MatchColumns(source, destination, table);
+    } catch (const db::DbEnvironmentError&) {
+        throw;
     } catch (const db::DbError& e) {
-        if (db::IsEnvironmentFault(e)) throw;
         columns.why = e.what();  // the other way names the table that cannot be opened
     }
     if (!columns.why.empty()) {
         outcome.why = columns.why;
         return outcome;
     }
-    const std::string destinationTable = db::QuoteName(table, destination.SQLDialect());
+    const std::string destinationTable = db::QuoteIdentifier(table, destination.SQLDialect());
     interval = std::max(interval, 1);
     db::DsqlStatement block;
     bool stopped = false;
     try {
         block.Prepare(destination, destination.DefaultTransaction(),
-                      BlockText(db::QuoteName(table, source.SQLDialect()), destinationTable, columns, interval,
+                      BlockText(db::QuoteIdentifier(table, source.SQLDialect()), destinationTable, columns, interval,
                                 destination.SQLDialect()),
                       true);
         db::SqlDescriptor& in = block.Input();
@@ -136,9 +137,11 @@ ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& d
             if (outcome.rows > 0 && outcome.rows % interval == 0) progress(outcome.rows, false);
         }
         block.Drop();
+    } catch (const db::DbEnvironmentError&) {
+        block.Drop();
+        throw;
     } catch (const db::DbError& e) {
         block.Drop();
-        if (db::IsEnvironmentFault(e)) throw;
         // A refused block is undone by the server; what a partly read one
         // left is taken away, so that the rows can go another way.
         db::DbStatement(destination, "delete from " + destinationTable).ExecQuery();

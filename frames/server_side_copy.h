@@ -36,7 +36,7 @@ struct ServerCopyOutcome {
 // the last one with `last`). A stop seen at a progress line ends the copy:
 // the rows copied so far stay (the server may have run ahead of the lines). When the server refuses, the table is left
 // empty and the outcome says why; a failure of the surroundings (see
-// db::IsEnvironmentFault) is raised.
+// db::DbEnvironmentError) is raised.
 ServerCopyOutcome CopyRowsByServer(db::DbConnection& source, db::DbConnection& destination,
                                    const std::string& table, const ExternalSource& from, int interval,
                                    const std::function<bool()>& stopRequested,

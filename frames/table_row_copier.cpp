@@ -65,8 +65,9 @@ bool TableRowCopier::CopyRow() {
     std::string refusal;
     try {
         QueueRow(*row);
+    } catch (const db::DbEnvironmentError& e) {
+        Fail(e);
     } catch (const std::exception& e) {
-        if (db::IsEnvironmentFault(e)) Fail(e);
         refusal = e.what();
         if (refusal.empty()) refusal = "the row could not be queued";
     }

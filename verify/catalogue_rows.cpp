@@ -1,6 +1,6 @@
 #include "verify/catalogue_rows.h"
 
-#include "verify/identifiers.h"
+#include "db/sql_text.h"
 #include "verify/item_definition.h"
 
 #include <cctype>
@@ -71,7 +71,7 @@ void ReadNamedItems(db::DbConnection& connection, std::vector<CatalogueItem>& it
 
 std::string GeneratorValue(db::DbConnection& connection, const std::string& generator) {
     std::string value;
-    const std::string quoted = QuoteIdentifier(generator, connection.SQLDialect());
+    const std::string quoted = db::QuoteIdentifier(generator, connection.SQLDialect());
     ForEachCatalogueRow(connection, "SELECT GEN_ID(" + quoted + ", 0) FROM RDB$DATABASE",
                [&](db::DbCursorSet& row) { value = row.Fields(0).AsString(); });
     return value;

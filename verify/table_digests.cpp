@@ -4,13 +4,12 @@
 #include "db/db_query.h"
 #include "db/fb_api.h"
 #include "db/packed_select.h"
+#include "db/sql_text.h"
 #include "verify/array_slices.h"
 #include "verify/catalogue_rows.h"
 #include "verify/converted_texts.h"
-#include "verify/identifiers.h"
 #include "verify/read_snapshot.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -36,9 +35,7 @@ void AppendValue(std::string& out, const T& value) {
 struct StoredColumn {
     std::string name;
     bool array = false;
-    std::int64_t bytes = 0;  // the stored value's size as the catalogue gives it
-    bool blob = false;
-    TextColumn text;         // its type and character set, for a converted reading
+    TextColumn text;  // its type and character set, for a converted reading
 };
 
 std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table) {
@@ -50,12 +47,11 @@ std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const 
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
                "LEFT JOIN RDB$CHARACTER_SETS cs ON cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "
                "WHERE rf.RDB$RELATION_NAME = " +
-                   QuoteLiteral(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
+                   db::SqlString(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
                [&](db::DbCursorSet& row) {
                    const int type = row.Fields(3).AsInteger();
                    const auto whole = [&](int i) { return row.Fields(i).IsNull() ? 0 : row.Fields(i).AsInteger(); };
-                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(), whole(2),
-                                      type == blr_blob,
+                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
                                       {"", type, whole(4), whole(5), FieldText(row.Fields(6)).value_or("")}});
                });
     return columns;
@@ -113,7 +109,7 @@ void DigestBlob(db::DbCursorSet& rows, ISC_QUAD id, bool askLength, const Digest
         if (rc != 0 && rc != isc_segment) {
             ISC_STATUS_ARRAY ignored;
             api.close_blob(ignored, &blob);
-            throw db::DbServerError::FromStatus(status);
+            db::ThrowStatus(status);
         }
         content.Update(segment.data(), got);
         length += got;
@@ -140,17 +136,13 @@ public:
         }
     }
 
-    // Each column's place among a slot's inline blob copies, -1 for none.
-    void SetInlineBlobs(std::vector<int> inlineOf) { inlineOf_ = std::move(inlineOf); }
-
-    // The row whose first column is the output variable at that index, and
-    // whose inline blob copies start at inlineFirst (-1: none).
-    Hash128 Row(db::DbCursorSet& rows, int first, int inlineFirst = -1) {
+    // The current row, packed or not.
+    Hash128 Row(db::DbCursorSet& rows) {
         bytes_.clear();  // keeps its capacity: no allocation per row once grown
         for (size_t i = 0; i < arrays_.size(); ++i) {
-            if (inlineFirst >= 0 && inlineOf_[i] >= 0 && InlineBlob(rows.OutputVar(inlineFirst + inlineOf_[i]), bytes_))
-                continue;
-            Column(rows, first + static_cast<int>(i), i, bytes_);
+            const int index = static_cast<int>(i);
+            if (const XSQLVAR* inlined = rows.InlineVar(index); inlined && InlineBlob(*inlined, bytes_)) continue;
+            Column(rows, index, bytes_);
         }
         return DigestPiece(key_, bytes_.data(), bytes_.size());
     }
@@ -170,8 +162,8 @@ private:
         return true;
     }
 
-    void Column(db::DbCursorSet& rows, int index, size_t column, std::string& out) {
-        const XSQLVAR& var = rows.OutputVar(index);
+    void Column(db::DbCursorSet& rows, int index, std::string& out) {
+        const XSQLVAR& var = rows.FieldVar(index);
         if ((var.sqltype & 1) && var.sqlind && *var.sqlind == -1) {
             AppendValue(out, kNullTag);
             return;
@@ -193,7 +185,7 @@ private:
             }
             case SQL_BLOB: return DigestBlob(rows, Quad(var), askBlobLengths_, keyed_, segment_, out);
             case SQL_ARRAY: {
-                ArraySliceReader* reader = arrays_.at(column).get();
+                ArraySliceReader* reader = arrays_.at(static_cast<size_t>(index)).get();
                 if (!reader) return;
                 const std::string& bytes = reader->Read(Quad(var));
                 AppendValue(out, static_cast<std::uint64_t>(bytes.size()));
@@ -224,7 +216,6 @@ private:
     std::string segment_;
     std::string bytes_;  // the current row's
     std::vector<std::unique_ptr<ArraySliceReader>> arrays_;
-    std::vector<int> inlineOf_;
 };
 
 }  // namespace
@@ -240,67 +231,23 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     Digest128 header(key);
     bool converted = false;  // a converted text is read by an expression: no packed block
     for (StoredColumn column : columns) {
-        column.text.quotedName = QuoteIdentifier(column.name, dialect);
+        column.text.quotedName = db::QuoteIdentifier(column.name, dialect);
         const std::string term = ConvertedColumnSql(conversion, column.text);
         converted = converted || term != column.text.quotedName;
         select += (select.empty() ? "SELECT " : ", ") + term;
         header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
         header.Update(column.name.data(), column.name.size());
     }
-    select += " FROM " + QuoteIdentifier(exactTableName, dialect);
-    std::vector<std::int64_t> widths;
-    std::vector<db::PackedColumn> quotedColumns;
-    std::vector<int> inlineOf;
-    bool anyArray = false;
-    // Short blobs come inline with their row (see PackedColumn).
-    const int inlineBytes = db::InlineBlobBytes(static_cast<int>(
-        std::count_if(columns.begin(), columns.end(), [](const StoredColumn& c) { return c.blob; })));
-    int inlined = 0;
-    for (const StoredColumn& column : columns) {
-        widths.push_back(column.bytes + (column.blob ? inlineBytes + 2 : 0));
-        quotedColumns.push_back({QuoteIdentifier(column.name, dialect), column.blob ? inlineBytes : 0});
-        inlineOf.push_back(column.blob ? inlined++ : -1);
-        anyArray = anyArray || column.array;
-    }
-    const bool many = !converted && (rowsPerFetch > 1 ||
-                      (rowsPerFetch == 0 && db::HoldsAtLeast(connection, QuoteIdentifier(exactTableName, dialect),
-                                                             db::kLeastPackedRows)));
-    const db::PackedSelect packed =
-        many ? db::PackedSelectText(QuoteIdentifier(exactTableName, dialect), quotedColumns,
-                                    db::RowsPerFetch(widths, anyArray, rowsPerFetch))
-             : db::PackedSelect{};
-    int slots = packed.slots;
-
+    const std::string quotedTable = db::QuoteIdentifier(exactTableName, dialect);
     RowDigester digester(connection, exactTableName, columns, key);
-    digester.SetInlineBlobs(inlineOf);
     TableDigest result;
     Hash128 sum;
-    const auto add = [&](const Hash128& row) {
-        sum += row;
-        ++result.rows;
-    };
-    db::DbQuery rows(connection, slots > 1 ? packed.text : select);
-    try {
-        rows.Open();
-    } catch (const db::DbServerError&) {
-        if (slots == 1) throw;
-        // A server that refuses the block (no EXECUTE BLOCK, a message over
-        // its limit) still gives the rows one at a time.
-        slots = 1;
-        rows.SetSQL(select);
-        rows.Open();
-    }
-    const int width = static_cast<int>(columns.size());
+    db::DbQuery rows(connection, select + " FROM " + quotedTable);
+    rows.Open();
+    if (!converted) rows.ReadPacked(quotedTable, rowsPerFetch == 0 ? db::kLeastPackedRows : 0, rowsPerFetch);
     for (; !rows.Eof(); rows.Next()) {
-        if (slots == 1) {
-            add(digester.Row(rows, 0));
-            continue;
-        }
-        const int filled = static_cast<int>(rows.Fields(0).AsInteger());
-        for (int slot = 0; slot < filled; ++slot) {
-            const int first = 1 + slot * (width + inlined);
-            add(digester.Row(rows, first, first + width));
-        }
+        sum += digester.Row(rows);
+        ++result.rows;
     }
     header.UpdateValue(result.rows);
     header.UpdateValue(sum);

@@ -56,10 +56,12 @@ public:
     std::vector<frames::TFrame_select*> Frames();
 
     // Asks a running job to end after its current object or row (the
-    // window's "Stop the wizard?", the terminal's signals). Once a job has
-    // finished the request stays set: closing the window no longer asks.
+    // window's "Stop the wizard?", the terminal's signals).
     void RequestStop() { stopRequested_ = true; }
     bool StopRequested() const { return stopRequested_; }
+    // True once the last job ran to its end (until the next one starts):
+    // closing the window then no longer asks.
+    bool Finished() const { return finished_; }
 
     // ---- connections and destination
     std::string SourceName() const;       // path, or server ":" path
@@ -219,6 +221,7 @@ private:
     JobUi& ui_;
     JobReport report_;
     bool stopRequested_ = false;
+    bool finished_ = false;
     bool failed_ = false;  // a failure underneath the objects ends the job
     schema::SchemaPlan plan_;
     std::vector<PrivilegeRow> waitingGrants_;  // privileges whose objects were not there yet

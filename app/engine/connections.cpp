@@ -49,9 +49,7 @@ bool SameAttachedDatabase(DbConnection& source, DbConnection& other) {
     if (!ownRow->Eof()) own = ownRow->Fields(0).AsString();
     ownRow->Close();
     bool found = false;
-    auto rows = frames::NewQuery(other, signature);
-    for (rows->Open(); !found && !rows->Eof(); rows->Next()) found = rows->Fields(0).AsString() == own;
-    rows->Close();
+    db::ForEachRow(other, signature, [&](db::DbCursorSet& row) { found = found || row.Fields(0).AsString() == own; });
     return found && !own.empty();
 }
 
@@ -106,12 +104,12 @@ bool AttachSource(DbConnection& connection, const JobSettings& settings, const s
 // all are fine.
 std::string CodePageNamesProblem(DbConnection& source, const JobSettings& settings) {
     std::map<std::string, int> known;
-    auto names = frames::NewQuery(source, "select RDB$CHARACTER_SET_NAME, RDB$CHARACTER_SET_ID from RDB$CHARACTER_SETS "
-                                          "union select RDB$TYPE_NAME, RDB$TYPE from RDB$TYPES "
-                                          "where RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME'");
-    for (names->Open(); !names->Eof(); names->Next())
-        known[UpperCase(Trim(names->Fields(0).AsString()))] = static_cast<int>(names->Fields(1).AsInteger());
-    names->Close();
+    db::ForEachRow(source,
+                   "select RDB$CHARACTER_SET_NAME, RDB$CHARACTER_SET_ID from RDB$CHARACTER_SETS "
+                   "union select RDB$TYPE_NAME, RDB$TYPE from RDB$TYPES where RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME'",
+                   [&](db::DbCursorSet& name) {
+                       known[UpperCase(Trim(name.Fields(0).AsString()))] = static_cast<int>(name.Fields(1).AsInteger());
+                   });
 
     constexpr int kOctets = 1;  // binary strings: no attachment can use it
     const struct {
@@ -283,11 +281,12 @@ bool TCloneJob::CreateDestination() {
 
     ProcessEvents();
     if (stopRequested_) return false;
+    // Made without attach lines: the new attachment's code page is none until
+    // ConnectDestination attaches with the chosen one.
     dstDb.Params().clear();
-    dstDb.Params().push_back("USER " + db::SqlString(Trim(settings.dstUser)));
-    dstDb.Params().push_back("PASSWORD " + db::SqlString(settings.dstPassword));
-    dstDb.Params().push_back("PAGE_SIZE " + DestinationPageSize());
-    dstDb.Params().push_back("DEFAULT CHARACTER SET " + DefaultCharacterSet());
+    dstDb.CreateClauses() = {"USER " + db::SqlString(Trim(settings.dstUser)),
+                             "PASSWORD " + db::SqlString(settings.dstPassword), "PAGE_SIZE " + DestinationPageSize(),
+                             "DEFAULT CHARACTER SET " + DefaultCharacterSet()};
     // Created, and every statement of the clone prepared, in its dialect.
     dstDb.SetSQLDialect(DestinationDialect());
 
@@ -405,14 +404,14 @@ std::string TCloneJob::PickedTableWithArrays() {
     std::set<std::string> picked;
     for (int i = 0; i < Frame_select_data.SelectedCount(); ++i) picked.insert(Trim(Frame_select_data.SelectedName(i)));
     std::string found;
-    auto query = frames::NewQuery(srcDb, "select distinct rf.RDB$RELATION_NAME from RDB$RELATION_FIELDS rf "
-                                         "join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
-                                         "where f.RDB$DIMENSIONS is not null order by 1");
-    for (query->Open(); found.empty() && !query->Eof(); query->Next()) {
-        const std::string table = Trim(query->Fields(0).AsString());
-        if (picked.count(table)) found = table;
-    }
-    query->Close();
+    db::ForEachRow(srcDb,
+                   "select distinct rf.RDB$RELATION_NAME from RDB$RELATION_FIELDS rf "
+                   "join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+                   "where f.RDB$DIMENSIONS is not null order by 1",
+                   [&](db::DbCursorSet& row) {
+                       const std::string table = Trim(row.Fields(0).AsString());
+                       if (found.empty() && picked.count(table)) found = table;
+                   });
     return found;
 }
 

@@ -53,8 +53,7 @@ void DeferredForcedWrites::Restore() {
     params.erase(std::remove(params.begin(), params.end(), std::string(kOff)), params.end());
     db::DbConnection switcher;
     switcher.SetDatabaseName(destination_.DatabaseName());
-    for (const std::string& line : params)
-        if (line.find('=') != std::string::npos) switcher.Params().push_back(line);
+    switcher.Params() = params;
     switcher.Params().push_back("FORCE_WRITE=1");
     switcher.Connect();
     switcher.Disconnect();

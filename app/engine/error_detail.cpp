@@ -11,28 +11,35 @@ std::string ErrorDetail(const std::exception& error) {
 
 namespace {
 
-// The error being handled when the line shows its message; null otherwise
-// (a line written in a handler about something else).
-template <typename Result>
-Result FromHandledError(const std::string& lineText, Result (*read)(const std::exception&)) {
-    const std::exception_ptr handled = std::current_exception();
-    if (!handled) return {};
+// True when a line shows the error's message: the line is about that error,
+// not about something else written while it was handled.
+bool Shows(const std::string& lineText, const std::exception& error) {
+    const std::string message = error.what();
+    return !message.empty() && lineText.find(message) != std::string::npos;
+}
+
+}  // namespace
+
+std::string HandledErrorDetail(const std::string& lineText) {
+    if (!std::current_exception()) return {};
     try {
-        std::rethrow_exception(handled);
-    } catch (const std::exception& e) {
-        const std::string message = e.what();
-        if (!message.empty() && lineText.find(message) != std::string::npos) return read(e);
+        throw;
+    } catch (const db::DbServerError& e) {
+        if (Shows(lineText, e)) return e.Statement();
     } catch (...) {
     }
     return {};
 }
 
-bool EnvironmentFault(const std::exception& error) { return db::IsEnvironmentFault(error); }
-
-}  // namespace
-
-std::string HandledErrorDetail(const std::string& lineText) { return FromHandledError(lineText, &ErrorDetail); }
-
-bool HandledEnvironmentFault(const std::string& lineText) { return FromHandledError(lineText, &EnvironmentFault); }
+bool HandledEnvironmentFault(const std::string& lineText) {
+    if (!std::current_exception()) return false;
+    try {
+        throw;
+    } catch (const db::DbEnvironmentError& e) {
+        return Shows(lineText, e);
+    } catch (...) {
+    }
+    return false;
+}
 
 }  // namespace dravik::engine

@@ -18,7 +18,7 @@ std::string ErrorDetail(const std::exception& error);
 std::string HandledErrorDetail(const std::string& lineText);
 
 // True when the error being handled, shown by a red line with that text, is
-// a fault of the surroundings (db::IsEnvironmentFault) rather than of the
+// a fault of the surroundings (a db::DbEnvironmentError) rather than of the
 // object the line names.
 bool HandledEnvironmentFault(const std::string& lineText);
 

@@ -2,7 +2,6 @@
 // over with the roles: they say which authenticated names become which user
 // or role in this database.
 #include "app/engine/clone_job.h"
-#include "db/db_table.h"
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
 
@@ -12,13 +11,13 @@ namespace {
 
 using db::QuoteIdentifier;
 
-std::string Text(db::DbQuery& row, int column) {
+std::string Text(db::DbCursorSet& row, int column) {
     return row.Fields(column).IsNull() ? std::string() : frames::TrimRight(row.Fields(column).AsString());
 }
 
 // The statement that makes the mapping of the current row of RDB$AUTH_MAPPING
 // (columns as kMappings selects them).
-std::string MappingStatement(db::DbQuery& row) {
+std::string MappingStatement(db::DbCursorSet& row) {
     const std::string use = Text(row, 1), plugin = Text(row, 2), database = Text(row, 3);
     const std::string fromType = Text(row, 4), from = Text(row, 5), to = Text(row, 7);
     std::string sql = "CREATE MAPPING " + QuoteIdentifier(Text(row, 0)) + " USING ";
@@ -28,7 +27,7 @@ std::string MappingStatement(db::DbQuery& row) {
     else sql += "*";
     if (!database.empty()) sql += " IN " + QuoteIdentifier(database);
     // The kind of name (USER, GROUP, ...) is a word the statement takes quoted.
-    const std::string type = db::QuoteName(fromType, 3);
+    const std::string type = db::QuoteIdentifier(fromType, 3);
     sql += from == "*" ? " FROM ANY " + type : " FROM " + type + " " + QuoteIdentifier(from);
     if (row.Fields(6).AsInteger() == 1) sql += " TO ROLE " + QuoteIdentifier(to);
     else sql += " TO USER" + (to.empty() ? std::string() : " " + QuoteIdentifier(to));
@@ -43,18 +42,16 @@ constexpr const char* kMappings =
 
 void TCloneJob::CopyMappings(DbConnection& source, DbConnection& destination) {
     try {
-        auto reader = frames::NewQuery(source, kMappings);
-        for (reader->Open(); !reader->Eof(); reader->Next()) {
-            if (Halted()) return;
-            const std::string name = Text(*reader, 0);
+        db::ForEachRow(source, kMappings, [&](db::DbCursorSet& row) {
+            if (Halted()) return;  // the rows left are passed over
+            const std::string name = Text(row, 0);
             try {
-                frames::ExecStatement(destination, MappingStatement(*reader));
+                frames::ExecStatement(destination, MappingStatement(row));
                 LogOk("CREATE MAPPING", name);
             } catch (const std::exception& e) {
                 LogError("CREATE MAPPING " + name, e.what());
             }
-        }
-        reader->Close();
+        });
     } catch (const std::exception& e) {
         LogError("CREATE MAPPING", e.what());
     }

@@ -104,18 +104,16 @@ private:
 ObjectOwners::ObjectOwners(frames::FrameHost& log, db::DbConnection& source, db::DbConnection& destination,
                            bool actAsOwners)
     : log_(log), destination_(destination), actAsOwners_(actAsOwners), cloningUser_(CurrentUser(destination)) {
-    auto query = frames::NewQuery(source, kOwnedObjects);
-    for (query->Open(); !query->Eof(); query->Next()) {
-        const std::string owner = frames::TrimRight(query->Fields(2).AsString());
-        if (owner.empty() || owner == cloningUser_) continue;
-        const OwnedKind& kind = OwnedKinds().at(frames::TrimRight(query->Fields(0).AsString()));
-        const std::string name = frames::TrimRight(query->Fields(1).AsString());
+    db::ForEachRow(source, kOwnedObjects, [&](db::DbCursorSet& row) {
+        const std::string owner = frames::TrimRight(row.Fields(2).AsString());
+        if (owner.empty() || owner == cloningUser_) return;
+        const OwnedKind& kind = OwnedKinds().at(frames::TrimRight(row.Fields(0).AsString()));
+        const std::string name = frames::TrimRight(row.Fields(1).AsString());
         owned_[kind.key(name)] = {owner, kind.rights ? std::string("GRANT ") + kind.rights + " " +
                                                            QuoteIdentifier(name) + " TO USER " +
                                                            QuoteIdentifier(owner) + " WITH GRANT OPTION"
                                                      : std::string()};
-    }
-    query->Close();
+    });
 }
 
 ObjectOwners::~ObjectOwners() {

@@ -10,7 +10,6 @@ namespace dravik::engine {
 
 using frames::NewQuery;
 using frames::NewStatement;
-using frames::NewTable;
 using frames::Trim;
 
 namespace {
@@ -28,7 +27,7 @@ void RollbackQuietly(db::DbTransaction& transaction) {
 bool RoleExists(DbConnection& connection, const std::string& name) {
     try {
         auto query = NewQuery(connection, "select count(*) from RDB$ROLES where RDB$ROLE_NAME=" +
-                                              frames::QuoteLiteral(name));
+                                              db::SqlString(name));
         query->Open();
         const bool exists = query->Fields(0).AsInteger() > 0;
         query->Close();
@@ -41,14 +40,12 @@ bool RoleExists(DbConnection& connection, const std::string& name) {
 }  // namespace
 
 void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination, ObjectOwners* owners) {
-    auto reader = NewQuery(source, "select distinct * from RDB$ROLES");
     auto writer = NewQuery(destination, "");
     try {
-        reader->Open();
-        for (; !reader->Eof(); reader->Next()) {
-            if (Halted()) return;
+        db::ForEachRow(source, "select distinct * from RDB$ROLES", [&](db::DbCursorSet& reader) {
+            if (Halted()) return;  // the rows left are passed over
             writer->Close();
-            const std::string name = frames::TrimRight(reader->FieldByName("RDB$ROLE_NAME").AsString());
+            const std::string name = frames::TrimRight(reader.FieldByName("RDB$ROLE_NAME").AsString());
             // A role the destination already has (RDB$ADMIN among them) is
             // refused by the server and skipped without a line; any other
             // refusal (a name the bare statement cannot write) is a red line.
@@ -59,7 +56,7 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination, Objec
                     writer->Transaction().Commit();
                 };
                 // In its owner's name, who may grant it; the role is his.
-                const std::string owner = frames::TrimRight(reader->FieldByName("RDB$OWNER_NAME").AsString());
+                const std::string owner = frames::TrimRight(reader.FieldByName("RDB$OWNER_NAME").AsString());
                 if (owners)
                     owners->RunAs(owner, create,
                                   "GRANT " + db::QuoteIdentifier(name) + " TO USER " + db::QuoteIdentifier(owner) +
@@ -71,7 +68,7 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination, Objec
                 RollbackQuietly(writer->Transaction());
                 if (!RoleExists(destination, name)) LogError("CREATE ROLE " + name, e.what());
             }
-        }
+        });
     } catch (const std::exception& e) {
         LogError("CREATE ROLE", e.what());
     }
@@ -80,19 +77,19 @@ void TCloneJob::CopyRoles(DbConnection& source, DbConnection& destination, Objec
 void TCloneJob::CopyPrivileges(DbConnection& source, DbConnection& destination) {
     waitingGrants_.clear();
     std::vector<PrivilegeRow> rows;
-    auto reader = NewTable(source, "RDB$USER_PRIVILEGES");
-    db::DbTransaction& reads = reader->Transaction();
+    db::DbTransaction& reads = source.DefaultTransaction();
     // A snapshot the job holds on the source is the job's to end.
     const bool ownsReads = !reads.InTransaction();
     try {
         const ObjectNames sourceHas(source);
-        for (reader->Open(); !reader->Eof(); reader->Next()) {
-            if (Halted()) return;
-            PrivilegeRow row = ReadPrivilegeRow(*reader);
+        db::ForEachRow(source, "select * from RDB$USER_PRIVILEGES", [&](db::DbCursorSet& reader) {
+            if (Halted()) return;  // the rows left are passed over
+            PrivilegeRow row = ReadPrivilegeRow(reader);
             // A row whose object is gone from the source is left behind, as
             // a backup and restore leaves it.
             if (!SystemPrivilege(row) && sourceHas.HasObject(row)) rows.push_back(std::move(row));
-        }
+        });
+        if (Halted()) return;
         if (ownsReads && reads.InTransaction()) reads.Commit();
     } catch (const std::exception& e) {
         if (ownsReads) RollbackQuietly(reads);

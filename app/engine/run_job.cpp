@@ -70,7 +70,7 @@ JobReport TCloneJob::RunJob() {
     LogOk("Start time:", FormatJobTime(start));
     ShowStep("M_DST");
     ui_.SetNavigationEnabled(false);
-    stopRequested_ = failed_ = false;
+    stopRequested_ = failed_ = finished_ = false;
     ProcessEvents();  // a stop asked for before the job began
     // Not guarded: an unreachable source ends the job with its error.
     ReconnectSource("NONE");
@@ -178,7 +178,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // A stop during the verification ends the job as stopped: the clone is
     // whole, but unverified.
     if (settings.verify && !VerifyClone(*this)) return Ended(JobOutcome::Stopped);
-    stopRequested_ = true;  // closing the window no longer asks
+    finished_ = true;
     ui_.JobFinished();
 
     const std::time_t finish = now();

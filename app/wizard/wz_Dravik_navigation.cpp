@@ -204,7 +204,7 @@ void Twizard_Dravik::btnCancelClick() {
 }
 
 void Twizard_Dravik::closeEvent(QCloseEvent* event) {
-    if (job_->StopRequested()) {
+    if (job_->StopRequested() || job_->Finished()) {
         event->accept();
         return;
     }

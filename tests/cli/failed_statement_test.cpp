@@ -49,7 +49,7 @@ TEST_F(FailedStatementTest, ServerErrorKeepsTheStatementAndVerboseRunShowsIt) {
         // CREATE DATABASE in a missing folder: its text, password masked.
         db::DbConnection c;
         c.SetDatabaseName(dir.File("no-such-folder/new.fdb"));
-        c.Params() = {"USER 'SYSDBA'", "PASSWORD 'corbelfin'", "PAGE_SIZE 4096"};
+        c.CreateClauses() = {"USER 'SYSDBA'", "PASSWORD 'corbelfin'", "PAGE_SIZE 4096"};
         try {
             c.CreateDatabase();
             ADD_FAILURE() << "created in a missing folder";

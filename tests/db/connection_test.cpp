@@ -65,7 +65,7 @@ TEST(Connection, CreateDatabaseTextAndAttachedAfterwards) {
     TempDir dir;
     DbConnection c;
     c.SetDatabaseName(dir.File("new.fdb"));
-    c.Params() = {"USER 'SYSDBA'", "PASSWORD 'corbelfin'", "PAGE_SIZE 8192", "DEFAULT CHARACTER SET UTF8"};
+    c.CreateClauses() = {"USER 'SYSDBA'", "PASSWORD 'corbelfin'", "PAGE_SIZE 8192", "DEFAULT CHARACTER SET UTF8"};
     EXPECT_EQ(c.CreateDatabaseText(), "CREATE DATABASE '" + dir.File("new.fdb") +
                                           "' USER 'SYSDBA'\r\nPASSWORD 'corbelfin'\r\nPAGE_SIZE 8192\r\n"
                                           "DEFAULT CHARACTER SET UTF8\r\n");

@@ -26,11 +26,15 @@ TEST(SqlText, NamesAreBareOnlyWhenDialectThreeReadsThemBackUnchanged) {
         EXPECT_EQ(QuoteIdentifier("KEY  "), "KEY");
     }
     EXPECT_EQ(QuoteIdentifier("TYPE"), "\"TYPE\"") << "dialect 3 again once the scope ends";
+    EXPECT_EQ(QuoteIdentifier("orders  ", 1), "orders");
+    EXPECT_EQ(QuoteIdentifier("Odd\"Name  ", 3), "\"Odd\"\"Name\"");
     EXPECT_TRUE(IsBareIdentifier("ZZZ"));
     EXPECT_FALSE(IsBareIdentifier(""));
 
     EXPECT_EQ(SqlString("O'Brien"), "'O''Brien'");
     EXPECT_EQ(SqlString(""), "''");
+    EXPECT_EQ(SqlStringOrNull("   \t"), "NULL");
+    EXPECT_EQ(SqlStringOrNull("NAME   "), "'NAME   '");
     EXPECT_EQ(Trim(" \t x \r\n"), "x");
     EXPECT_EQ(TrimRight("  x  "), "  x");
 }

@@ -168,11 +168,6 @@ TEST(TableRules, ComputedColumnsAreReadButNotInsertedAndDomainNotNullIsChecked) 
     EXPECT_EQ(Scalar(name, "select B from \"Mixed Case\""), "42");
 }
 
-TEST(TableRules, NamesAreQuotedForTheDialect) {
-    EXPECT_EQ(QuoteName("  orders  ", 1), "ORDERS");
-    EXPECT_EQ(QuoteName("Odd\"Name  ", 3), "\"Odd\"\"Name\"");
-}
-
 TEST(Values, ScaledNumbersAndDatesAsText) {
     EXPECT_EQ(ScaledToText(1234, -2), "12.34");
     EXPECT_EQ(ScaledToText(-5, -2), "-0.05");

@@ -178,7 +178,7 @@ TEST(CreateDestination, ReplacesAnExistingDestinationWithAFreshOne) {
     EXPECT_EQ(b.Lines(), (std::vector<std::string>{"DB " + src + ": connected", "DB " + dst + ": droped successfully",
                                                    "DB " + dst + ": created", "DB " + dst + ": connected"}));
     EXPECT_TRUE(b.job.dstDb.Connected());
-    EXPECT_EQ(b.job.dstDb.Params(),
+    EXPECT_EQ(b.job.dstDb.CreateClauses(),
               (std::vector<std::string>{"USER 'SYSDBA'", "PASSWORD 'corbelfin'", "PAGE_SIZE 8192",
                                         "DEFAULT CHARACTER SET NONE"}));
     CommitAndDisconnect(b.job.dstDb);
@@ -197,7 +197,7 @@ TEST(CreateDestination, CodePagesAreTrimmedInTheAttachLinesAndTheDefaultCharacte
     b.job.settings.defaultCharset = "  WIN1251 ";
     b.job.settings.dstCodePage = " UTF8  ";
     ASSERT_TRUE(b.job.CreateDestination());
-    EXPECT_EQ(b.job.dstDb.Params().back(), "DEFAULT CHARACTER SET WIN1251");
+    EXPECT_EQ(b.job.dstDb.CreateClauses().back(), "DEFAULT CHARACTER SET WIN1251");
     b.job.ConnectDestination();
     const auto& params = b.job.dstDb.Params();
     EXPECT_EQ(params[params.size() - 3], "LC_CTYPE=UTF8");

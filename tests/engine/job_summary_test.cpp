@@ -15,7 +15,7 @@ TEST(LoadFrames, FillsEveryFrameAndClosesTheSource) {
     b.job.settings.srcPath = src;
     b.job.LoadFrames();
     EXPECT_FALSE(b.job.srcDb.Connected());
-    EXPECT_EQ(b.job.srcDb.Params()[2], "LC_CTYPE=NONE");
+    EXPECT_EQ(b.job.srcDb.CodePage(), "NONE");
     EXPECT_EQ(b.job.srcDb.Params().back(), "NO_DB_TRIGGERS=1");
     EXPECT_EQ(b.job.Frame_select_generator.SelectedCount(), 1);
     EXPECT_EQ(b.job.Frame_select_table1.SelectedCount(), 2);

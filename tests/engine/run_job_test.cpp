@@ -50,7 +50,8 @@ TEST(RunJob, NothingSelectedWritesExactlyTheJobLinesInOrder) {
                                                     "M_VIW", "M_DAT", "A_PRC", "A_TRG", "M_ROL", ""}));
     EXPECT_EQ(b.ui.navigation, std::vector<bool>{false});
     EXPECT_EQ(b.ui.finished, 1);
-    EXPECT_TRUE(b.job.StopRequested());
+    EXPECT_TRUE(b.job.Finished());
+    EXPECT_FALSE(b.job.StopRequested());
     EXPECT_FALSE(b.job.srcDb.Connected());
     EXPECT_FALSE(b.job.dstDb.Connected());
     EXPECT_EQ(report.errorLines, 0);

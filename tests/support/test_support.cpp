@@ -31,8 +31,8 @@ TempDir::~TempDir() {
 void CreateDatabase(const std::string& name, const std::string& charset, int pageSize, int dialect) {
     db::DbConnection c;
     c.SetDatabaseName(name);
-    c.Params() = {"USER '" + std::string(kUser) + "'", "PASSWORD '" + std::string(kPassword) + "'",
-                  "PAGE_SIZE " + std::to_string(pageSize), "DEFAULT CHARACTER SET " + charset};
+    c.CreateClauses() = {"USER '" + std::string(kUser) + "'", "PASSWORD '" + std::string(kPassword) + "'",
+                         "PAGE_SIZE " + std::to_string(pageSize), "DEFAULT CHARACTER SET " + charset};
     c.SetSQLDialect(dialect);
     c.CreateDatabase();
     c.Disconnect();

@@ -154,7 +154,7 @@ private slots:
         QVERIFY(!w.btnPrev->isEnabled());
         QVERIFY(!w.btnNext->isEnabled());
         QCOMPARE(w.btnCancel->text(), QString("Finish"));
-        QVERIFY(w.Job().StopRequested());
+        QVERIFY(w.Job().Finished());
         QVERIFY(!w.Job().srcDb.Connected());
         QVERIFY(!w.Job().dstDb.Connected());
         for (const auto& [code, label] : w.StepLabels()) QVERIFY2(!label->font().bold(), code.c_str());

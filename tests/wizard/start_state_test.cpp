@@ -220,7 +220,7 @@ private slots:
         QVERIFY(!t->close());
         QCOMPARE(t.questions, QStringList({"Stop the wizard?"}));
         QVERIFY(t->isVisible());
-        t->Job().RequestStop();  // as after a finished job
+        t->Job().RequestStop();  // as after a stop signal
         QVERIFY(t->close());
         QCOMPARE(t.questions.size(), 1);
     }
