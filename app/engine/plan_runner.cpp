@@ -91,8 +91,10 @@ public:
         return true;
     }
 
-    // Rolls the group back and forgets what its nodes wrote; returns them.
-    std::vector<const schema::PlanNode*> Undo() {
+    // Rolls the group back and forgets what its nodes wrote, but for their
+    // red lines when asked (the cause of a failure that ends the job);
+    // returns the nodes.
+    std::vector<const schema::PlanNode*> Undo(bool keepRedLines = false) {
         Release();
         if (transaction_.InTransaction()) {
             try {
@@ -101,8 +103,13 @@ public:
                 transaction_.Forget();
             }
         }
-        job_.report_.errors.resize(errorsAt_);
-        job_.report_.errorLines = errorLinesAt_;
+        if (keepRedLines) {
+            for (const LogEntry& entry : held_.entries)
+                if (entry.textColour == kRed) job_.runLog_.Append(entry);
+        } else {
+            job_.report_.errors.resize(errorsAt_);
+            job_.report_.errorLines = errorLinesAt_;
+        }
         job_.report_.objects.resize(objectsAt_);
         held_.Clear();
         return std::exchange(nodes_, {});
@@ -169,10 +176,11 @@ bool TCloneJob::RunPlan(schema::Phase phase, ObjectOwners* owners) {
     // Ends the group: committed, or else run again node by node.
     auto endGroup = [&] { return group.Commit() || runAlone(group.Undo()); };
     // After a stop or a failure underneath, what ran before it stays, as it
-    // would node by node; a group that cannot commit is not in the destination.
+    // would node by node; a group that cannot commit is not in the destination,
+    // and only its red lines are written.
     auto endHalted = [&] {
         if (std::string error; !group.Commit(&error)) {
-            const size_t lost = group.Undo().size();
+            const size_t lost = group.Undo(true).size();
             LogError("COMMIT", error + " (the last " + std::to_string(lost) + " objects were not created)");
         }
         return false;
