@@ -51,6 +51,7 @@ void DbTransaction::SetActive(bool active) {
 
 void DbTransaction::End(bool commit) {
     RequireActive();
+    ++ends_;
     CloseDataSets();
     ISC_STATUS_ARRAY status;
     if (commit)
@@ -106,6 +107,7 @@ void DbTransaction::CloseDataSets() {
 
 void DbTransaction::EndForDisconnect() {
     if (!handle_) return;
+    ++ends_;
     ISC_STATUS_ARRAY status;
     switch (DefaultAction) {
         case Action::Commit:

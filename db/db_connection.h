@@ -3,6 +3,7 @@
 
 #include "db/fb_api.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -66,6 +67,15 @@ public:
     // Drops the handle without telling the server (after a forced detach).
     void Forget() { handle_ = 0; }
 
+    // While commits are held, the code that would commit one statement's work
+    // leaves the transaction open: whoever holds them commits many statements
+    // at once (the plan runner's groups of objects).
+    void HoldCommits(bool hold) { commitsHeld_ = hold; }
+    bool CommitsHeld() const { return commitsHeld_; }
+    // How often the transaction was ended (committed or rolled back): the
+    // holder of commits sees whether its transaction is still the one it began.
+    std::uint64_t Ends() const { return ends_; }
+
 private:
     void RequireActive() const;
     void End(bool commit);
@@ -74,6 +84,8 @@ private:
     isc_tr_handle handle_ = 0;
     bool ending_ = false;
     bool readOnlySnapshot_ = false;
+    bool commitsHeld_ = false;
+    std::uint64_t ends_ = 0;
     std::vector<DbDataSet*> dataSets_;
 };
 

@@ -46,7 +46,7 @@ void ExecStatement(DbConnection& connection, const std::string& sql) {
     try {
         transaction.SetActive(true);
         statement->ExecQuery();
-        if (transaction.InTransaction()) transaction.Commit();
+        if (transaction.InTransaction() && !transaction.CommitsHeld()) transaction.Commit();
     } catch (...) {
         RollbackQuietly(transaction);
         throw;
@@ -124,7 +124,7 @@ std::string UniqueConstraintName(DbConnection& connection, const std::string& wa
                           db::SqlString(candidate));
             query->Open();
             const bool free = query->Fields(0).AsInteger() == 0;
-            if (transaction.InTransaction()) transaction.Commit();
+            if (transaction.InTransaction() && !transaction.CommitsHeld()) transaction.Commit();
             if (free) return candidate;
         }
     } catch (...) {

@@ -32,8 +32,8 @@ std::int64_t CountRows(DbConnection& connection, const std::string& quotedTable)
 std::unique_ptr<DbStatement> NewStatement(DbConnection& connection, const std::string& sql);
 std::unique_ptr<DbTable> NewTable(DbConnection& connection, const std::string& tableName);
 
-// Executes one statement in the default transaction and commits it; on
-// failure rolls back and raises the same error.
+// Executes one statement in the default transaction and commits it (unless
+// its commits are held); on failure rolls back and raises the same error.
 void ExecStatement(DbConnection& connection, const std::string& sql);
 
 // The character set's name, or "" (empty id, or no such set).

@@ -22,6 +22,12 @@ TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& desti
       stopRequested_(std::move(stopRequested)),
       progress_(std::move(progress)) {
     from_->OpenPacked();
+    // A table without rows costs no more than its reading: the destination's
+    // table is neither opened nor committed, and no reader thread starts.
+    if (from_->Eof()) {
+        ended_ = true;
+        return;
+    }
     to_->Open();
     for (int i = 0; i < from_->FieldCount(); ++i) {
         db::DbField& field = from_->Fields(i);
@@ -112,6 +118,7 @@ void TableRowCopier::Refused(const std::string& message) {
 
 bool TableRowCopier::Flush() {
     if (abandoned_) return false;
+    if (!pump_) return true;  // an empty table
     std::vector<db::DbTable::RowFailure> failures;
     try {
         failures = to_->FlushQueue(!ignoreErrors_);
@@ -170,7 +177,7 @@ void TableRowCopier::Fail(const std::exception& error) {
 }
 
 void TableRowCopier::Finish() {
-    if (!abandoned_) Commit(false);
+    if (!abandoned_ && pump_) Commit(false);
     progress_(rows_, errors_, true);
 }
 

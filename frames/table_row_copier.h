@@ -40,7 +40,8 @@ public:
     using ProgressLine = std::function<void(std::int64_t rows, std::int64_t errors, bool last)>;
 
     // Opens the table of that name on both sides and matches their columns;
-    // raises when either table cannot be opened. With ignoreErrors a failing
+    // raises when either table cannot be opened. A source table without rows
+    // leaves the destination's alone: there is nothing to write. With ignoreErrors a failing
     // row is skipped and counted, else it ends the copy with a hard rollback
     // of the destination. commitInterval (more than 0) is the number of rows
     // between two commits, each followed by a progress line.

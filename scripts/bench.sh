@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
 # Throughput benchmark: dravik-clone against Firebird's own backup piped into
 # restore, the engine's INSERT ... SELECT floor, a catalogue of 200 small
-# tables, and a clone to the local server; peak memory of dravik-clone for
+# tables, two schema-heavy shapes (an ERP-sized schema and 500 tables with
+# keys, checks, defaults and indices: scripts/schema-shapes.sh), and a clone
+# to the local server; the default clone with its verification beside gbak,
+# locally and through the service manager; peak memory of dravik-clone for
 # two table sizes.
-#   bash scripts/bench.sh [--rows N] [--runs R] [--small N]
+#   bash scripts/bench.sh [--rows N] [--runs R] [--small N] [--shapes-only]
+#   --shapes-only: the two schema-heavy shapes alone
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROWS=1000000
 SMALL=100000
 RUNS=3
+SHAPES_ONLY=0
 while (($#)); do
   case $1 in
     --rows) ROWS=$2; shift 2 ;;
     --small) SMALL=$2; shift 2 ;;
     --runs) RUNS=$2; shift 2 ;;
-    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    --shapes-only) SHAPES_ONLY=1; shift ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -63,6 +69,11 @@ make_many_tables() {  # file tables: that many small tables of 5 rows each
   } | isql-fb -q
 }
 
+# Firebird's own clone: its backup piped into its restore.
+gbak_pipe() {  # source destination
+  gbak -b -user SYSDBA -pas "$ISC_PASSWORD" "$1" stdout | gbak -c -user SYSDBA -pas "$ISC_PASSWORD" stdin "$2"
+}
+
 # Wall-clock seconds of one run of a command (the destination removed first).
 time_one() {  # dest command...
   local dest=$1; shift
@@ -89,7 +100,35 @@ best_of() {  # dest command...
 rate() { printf '%.0f' "$(echo "$ROWS / $1" | bc -l)"; }
 peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
 
-echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB; rows: $ROWS; best of $RUNS"
+# Schema-heavy sources: hundreds to thousands of objects and few rows, so the
+# work per object counts. The copy alone and gbak's pipe in turns, then the
+# default clone with its verification.
+bench_shapes() {
+  local shape file s0 sb sv
+  for shape in erp tables; do
+    file=$WORK/shape-$shape.fdb
+    bash scripts/schema-shapes.sh "$shape" "$file" >/dev/null
+    s0="" sb=""
+    for _ in $(seq "$RUNS"); do
+      s0=$(smaller "$s0" "$(time_one "$WORK/s0.fdb" "$CLONE" --no-verify "$file" "$WORK/s0.fdb")")
+      sb=$(smaller "$sb" "$(time_one "$WORK/sb.fdb" gbak_pipe "$file" "$WORK/sb.fdb")")
+    done
+    sv=$(best_of "$WORK/sv.fdb" "$CLONE" "$file" "$WORK/sv.fdb")
+    printf '%-52s %8.3fs\n' "s. shape $shape: dravik-clone --no-verify" "$s0"
+    printf '%-52s %8.3fs\n' "   gbak -b | gbak -c of the same" "$sb"
+    printf '%-52s %8.3fs\n' "   dravik-clone with its verification" "$sv"
+    printf 'ratio %s: copy alone / gbak %.2f; with the verification / gbak %.2f\n' "$shape" \
+      "$(echo "$s0 / $sb" | bc -l)" "$(echo "$sv / $sb" | bc -l)"
+  done
+}
+
+if ((SHAPES_ONLY)); then
+  echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); best of $RUNS"
+  bench_shapes
+  exit 0
+fi
+
+echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GiB, load $(cut -d' ' -f1-3 /proc/loadavg); rows: $ROWS; best of $RUNS"
 SRC=$WORK/src.fdb
 echo "making the source ($ROWS rows) ..."
 make_source "$SRC" "$ROWS"
@@ -99,7 +138,7 @@ a=$(best_of "$WORK/a.fdb" "$CLONE" "$SRC" "$WORK/a.fdb")
 a0="" b=""
 for _ in $(seq "$RUNS"); do
   a0=$(smaller "$a0" "$(time_one "$WORK/a0.fdb" "$CLONE" --no-verify "$SRC" "$WORK/a0.fdb")")
-  b=$(smaller "$b" "$(time_one "$WORK/b.fdb" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' '$SRC' stdout | gbak -c -user SYSDBA -pas '$ISC_PASSWORD' stdin '$WORK/b.fdb'")")
+  b=$(smaller "$b" "$(time_one "$WORK/b.fdb" gbak_pipe "$SRC" "$WORK/b.fdb")")
 done
 a0=$(printf '%.3f' "$a0") b=$(printf '%.3f' "$b")
 floor_sql="create table COPY_ (ID integer not null primary key, BIG bigint, NAME varchar(40), DESCR varchar(100),
@@ -120,7 +159,7 @@ printf 'comparison / one reading by gbak: %.2f; that reading / clone without ver
   "$(echo "$v / $r" | bc -l)" "$(echo "$r / $a0" | bc -l)"
 printf '%-52s %8ss %10s rows/s\n' "b. gbak -b | gbak -c, embedded" "$b" "$(rate "$b")"
 printf '%-52s %8ss %10s rows/s\n' "c. INSERT ... SELECT in one database (isql)" "$c" "$(rate "$c")"
-printf 'ratio a/b: %.2f (a0/b: %.2f)\n' "$(echo "$a / $b" | bc -l)" "$(echo "$a0 / $b" | bc -l)"
+printf 'ratio a/b (the default clone with its verification / gbak): %.2f (a0/b: %.2f)\n' "$(echo "$a / $b" | bc -l)" "$(echo "$a0 / $b" | bc -l)"
 
 # Many small tables: the work per object counts there, not the rows.
 MANY=$WORK/many.fdb
@@ -128,13 +167,15 @@ make_many_tables "$MANY" 200
 h0="" hb=""
 for _ in $(seq "$RUNS"); do
   h0=$(smaller "$h0" "$(time_one "$WORK/h.fdb" "$CLONE" --no-verify "$MANY" "$WORK/h.fdb")")
-  hb=$(smaller "$hb" "$(time_one "$WORK/hb.fdb" bash -c "gbak -b -user SYSDBA -pas '$ISC_PASSWORD' '$MANY' stdout | gbak -c -user SYSDBA -pas '$ISC_PASSWORD' stdin '$WORK/hb.fdb'")")
+  hb=$(smaller "$hb" "$(time_one "$WORK/hb.fdb" gbak_pipe "$MANY" "$WORK/hb.fdb")")
 done
 hv=$(best_of "$WORK/none" "$CLONE" --compare "$MANY" "$WORK/h.fdb")
 printf '%-52s %8.3fs\n' "h. 200 tables of 5 rows, --no-verify" "$h0"
 printf '%-52s %8.3fs\n' "   gbak -b | gbak -c of the same" "$hb"
 printf '%-52s %8.3fs\n' "   dravik-clone --compare of the two" "$hv"
 printf 'ratio h/gbak: %.2f; comparison / clone: %.2f\n' "$(echo "$h0 / $hb" | bc -l)" "$(echo "$hv / $h0" | bc -l)"
+
+bench_shapes
 
 if (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   d=$(best_of "$WORK/d.fdb" "$CLONE" "$SRC" "localhost:$WORK/d.fdb")
@@ -158,7 +199,7 @@ if (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
   printf '%-52s %8ss %10s rows/s\n' "g. gbak -b localhost:SRC | gbak -c localhost:DST" "$g" "$(rate "$g")"
   # e and e0 have the server copy the rows itself; d sends them over the
   # network, as a clone between two servers would.
-  printf 'ratio e/f: %.2f (e0/f: %.2f); over the network d/g: %.2f\n' "$(echo "$e / $f" | bc -l)" \
+  printf 'ratio e/f (the default clone with its verification / the service manager): %.2f (e0/f: %.2f); over the network d/g: %.2f\n' "$(echo "$e / $f" | bc -l)" \
     "$(echo "$e0 / $f" | bc -l)" "$(echo "$d / $g" | bc -l)"
 else
   echo "d. no server on 127.0.0.1:3050: remote clone not measured"

@@ -21,7 +21,8 @@ void TCloneJob::Append(LogSink& sink, const std::string& caption, const std::str
                        const std::string& detail) {
     // Names and messages reach the logs with their control characters
     // escaped; the line breaks of a server's message stay.
-    sink.Append(LogEntry{db::EscapeControls(caption, db::LineBreaks::KeepCrLf), kGrey,
+    LogSink& target = &sink == &runLog_ && heldRunLog_ ? *heldRunLog_ : sink;
+    target.Append(LogEntry{db::EscapeControls(caption, db::LineBreaks::KeepCrLf), kGrey,
                          db::EscapeControls(text, db::LineBreaks::KeepCrLf), colour, db::EscapeControls(detail, db::LineBreaks::Keep)});
     ui_.ProcessEvents();
 }

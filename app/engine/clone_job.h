@@ -187,6 +187,10 @@ private:
     // dependency order (false when a stop was requested).
     void PlanSchema();
     bool RunPlan(schema::Phase phase, ObjectOwners* owners = nullptr);
+    // Runs one plan node and records it, with its red lines, in the report.
+    void RunNode(const schema::PlanNode& node, ObjectOwners* owners);
+    // Consecutive plan nodes run in one destination transaction (plan_runner.cpp).
+    class NodeGroup;
     // Gives the rows' GRANT statements in one transaction; a row whose
     // objects the destination lacks joins waitingGrants_. False when stopped
     // (the grants so far left in the open transaction) or failed.
@@ -224,6 +228,7 @@ private:
     bool finished_ = false;
     bool failed_ = false;  // a failure underneath the objects ends the job
     schema::SchemaPlan plan_;
+    MemorySink* heldRunLog_ = nullptr;  // while set, the run log's lines wait there (a group of nodes)
     std::vector<PrivilegeRow> waitingGrants_;  // privileges whose objects were not there yet
     std::string sourceCharset_;  // the source's default character set, once read
     std::string sourceCodePage_;  // the code page the source is attached with

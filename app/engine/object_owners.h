@@ -33,6 +33,10 @@ public:
 
     // Runs a plan node, in its object owner's name where that is another user.
     void Run(const schema::PlanNode& node);
+    // Does the node make an object of another user than the cloning one (it
+    // may run through another attachment, which commits the destination's
+    // transaction first).
+    bool OwnedByAnother(const schema::PlanNode& node) const { return owned_.count(node.key) != 0; }
     // Runs what makes an object of that owner in his name where the
     // destination allows; else as the cloning user, and Finish gives the
     // owner his rights with that grant (none when empty).

@@ -114,5 +114,57 @@ TEST_F(ReportTest, FailedObjectsAComparisonAListingAndARefusedDestinationAreRepo
     EXPECT_TRUE(report["tables"].empty());
 }
 
+// The objects are made many to a transaction. A view whose statement the
+// server refuses (its table is not copied) and an index whose commit fails
+// (its key is too long for the destination's smaller pages) each fail alone,
+// with one red line naming them; every sibling is made and logged once.
+TEST_F(ReportTest, AFailingStatementAndAFailingCommitEachTakeOnlyTheirObject) {
+    CreateDatabase(src, "NONE", 16384);
+    std::string sql, tables;
+    for (int i = 1; i <= 30; ++i) {
+        const std::string t = "T" + std::to_string(i);
+        sql += "create table " + t + " (ID integer not null primary key, V varchar(10));\n"
+               "create index IX_" + t + " on " + t + " (V);\n";
+        tables += t + ",";
+    }
+    Isql(src, sql + "create table W (V varchar(400) character set UTF8);\ncreate unique index IX_W on W (V);\n"
+                    "create table HIDDEN (ID integer);\ncreate view V_HIDDEN as select ID from HIDDEN;\n"
+                    "create view V_T1 as select ID from T1;\ncommit;\n");
+    const CloneRun run =
+        RunClone({"--report", reportFile, "--no-verify", "--page-size", "4096", "--tables", tables + "W", src, dst});
+    const json report = ReadReport();
+    EXPECT_EQ(report["exitStatus"], 1) << run.out;
+    EXPECT_EQ(report["errorLines"].size(), 2u) << run.out;
+
+    const json& indices = report["objects"]["index"];
+    EXPECT_EQ(indices["created"], 30) << report.dump(2);
+    ASSERT_EQ(indices["failures"].size(), 1u);
+    EXPECT_EQ(indices["failures"][0]["name"], "IX_W");
+    EXPECT_NE(indices["failures"][0]["messages"][0].get<std::string>().find("key size exceeds"), std::string::npos);
+    const json& relations = report["objects"]["table or view"];
+    EXPECT_EQ(relations["created"], 32);
+    ASSERT_EQ(relations["failures"].size(), 1u);
+    EXPECT_EQ(relations["failures"][0]["name"], "V_HIDDEN");
+    EXPECT_EQ(report["objects"]["constraint"]["created"], 30);
+
+    // The empty tables' rows: nothing to write, and still a count of 0 for each.
+    ASSERT_EQ(report["tables"].size(), 31u);
+    for (const json& table : report["tables"]) {
+        EXPECT_EQ(table["rowsCopied"], 0) << table.dump();
+        EXPECT_TRUE(table["complete"].get<bool>()) << table.dump();
+    }
+    const auto occurrences = [&](const std::string& text) {
+        size_t found = 0;
+        for (size_t at = run.out.find(text); at != std::string::npos; at = run.out.find(text, at + 1)) ++found;
+        return found;
+    };
+    EXPECT_EQ(occurrences("Скопировано:: 0 записей (0 ошибок)"), 31u) << run.out;
+    EXPECT_EQ(Scalar(dst, "select count(*) from RDB$INDICES where RDB$INDEX_NAME starting with 'IX_'"), "30");
+    EXPECT_EQ(Scalar(dst, "select count(*) from RDB$RELATIONS where RDB$VIEW_BLR is not null"), "1");
+    // Each green line once: a group undone and run again writes its lines only once.
+    EXPECT_EQ(occurrences("IX_T30"), 1u) << run.out;
+    EXPECT_EQ(occurrences("V_T1"), 1u) << run.out;
+}
+
 }  // namespace
 }  // namespace dravik::test
