@@ -7,6 +7,7 @@
 #include "db/db_query.h"
 #include "db/db_table.h"
 #include "db/sql_text.h"
+#include "schema/catalogue_row.h"
 
 #include <cstdint>
 #include <memory>
@@ -71,7 +72,9 @@ struct FieldType {
     std::string dimensions;       // array bounds as ArrayDimensions gives them, "" for a scalar
 };
 
-// Reads the type columns of the current row by name; absent or NULL columns read as 0 / "".
+// Reads the type columns of a catalogue row (or a cursor's current row) by
+// name; absent or NULL columns read as 0 / "".
+FieldType ReadFieldType(const schema::CatalogueRow& row);
 FieldType ReadFieldType(db::DbCursorSet& row);
 
 // Where a declaration is used: the clauses differ slightly.

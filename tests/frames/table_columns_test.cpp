@@ -74,13 +74,9 @@ TEST_F(TableColumns, EveryTypeIsRecreatedWithIdenticalCatalogueColumns) {
 TEST_F(TableColumns, DeclarationTextsKeepTheirBlanksAndTakeTheColumnsOwnDefault) {
     Prepare(kAllTypes);
     std::map<std::string, std::string> declarations;
-    {
-        auto row = NewQuery(source, "select f.*, ff.* from RDB$RELATION_FIELDS f, rdb$fields ff where "
-                                    "f.rdb$relation_name='ALL_TYPES' and f.RDB$FIELD_SOURCE=ff.RDB$FIELD_NAME");
-        for (row->Open(); !row->Eof(); row->Next())
-            declarations[Trim(row->FieldByName("RDB$FIELD_NAME").AsString())] =
-                TFrame_select_table::ColumnDeclaration(source, *row);
-    }
+    const auto catalogue = dravik::schema::SourceCatalogue::Read(source);
+    for (const dravik::schema::CatalogueRow& row : catalogue.Relation("ALL_TYPES")->columns)
+        declarations[row.Name("RDB$FIELD_NAME")] = TFrame_select_table::ColumnDeclaration(source, catalogue, row);
     EXPECT_EQ(declarations["ID"], "INTEGER  NOT NULL ");
     EXPECT_EQ(declarations["C_INT"], "INTEGER default 5 NOT NULL ");
     EXPECT_EQ(declarations["C_BIG"], "BIGINT ");

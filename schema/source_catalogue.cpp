@@ -1,0 +1,156 @@
+#include "schema/source_catalogue.h"
+
+#include "db/db_query.h"
+#include "db/sql_text.h"
+
+namespace dravik::schema {
+
+namespace {
+
+using db::TrimRight;
+
+std::string NameOf(db::DbField& field) { return TrimRight(field.AsString()); }
+
+CatalogueValue ValueOf(db::DbField& field) {
+    return field.IsNull() ? CatalogueValue() : CatalogueValue(field.AsString());
+}
+
+template <typename Map>
+const typename Map::mapped_type* Find(const Map& map, const std::string& name) {
+    const auto found = map.find(name);
+    return found == map.end() ? nullptr : &found->second;
+}
+
+// A user relation's columns with their fields; see CatalogueRelation::columns.
+constexpr const char* kColumns =
+    "select f.RDB$RELATION_NAME, f.RDB$FIELD_NAME, f.RDB$FIELD_SOURCE, f.RDB$FIELD_POSITION, f.RDB$NULL_FLAG, "
+    "f.RDB$DEFAULT_SOURCE, f.RDB$COLLATION_ID, f.RDB$GENERATOR_NAME, f.RDB$IDENTITY_TYPE, ff.RDB$FIELD_TYPE, "
+    "ff.RDB$FIELD_SUB_TYPE, ff.RDB$FIELD_LENGTH, ff.RDB$FIELD_PRECISION, ff.RDB$FIELD_SCALE, "
+    "ff.RDB$SEGMENT_LENGTH, ff.RDB$CHARACTER_LENGTH, ff.RDB$CHARACTER_SET_ID, ff.RDB$DIMENSIONS, "
+    "ff.RDB$COMPUTED_SOURCE, ff.RDB$COLLATION_ID as DOMAIN_COLLATION_ID "
+    "from RDB$RELATION_FIELDS f join RDB$FIELDS ff on ff.RDB$FIELD_NAME = f.RDB$FIELD_SOURCE "
+    "join RDB$RELATIONS r on r.RDB$RELATION_NAME = f.RDB$RELATION_NAME "
+    "where coalesce(r.RDB$SYSTEM_FLAG, 0) <> 1 order by f.RDB$RELATION_NAME, f.RDB$FIELD_POSITION";
+
+constexpr const char* kTriggers =
+    "select RDB$TRIGGER_NAME, RDB$RELATION_NAME, RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_TYPE, RDB$TRIGGER_SOURCE, "
+    "RDB$TRIGGER_INACTIVE, RDB$SYSTEM_FLAG, RDB$FLAGS, RDB$ENGINE_NAME, RDB$ENTRYPOINT from RDB$TRIGGERS "
+    "where coalesce(RDB$SYSTEM_FLAG, 0) <> 1 order by RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_NAME";
+
+}  // namespace
+
+SourceCatalogue SourceCatalogue::Read(db::DbConnection& source) {
+    db::DbTransaction& transaction = source.DefaultTransaction();
+    const bool started = !transaction.InTransaction();
+    if (started) transaction.SetActive(true);
+    SourceCatalogue c;
+    auto each = [&source](const char* sql, const std::function<void(db::DbCursorSet&)>& visit) {
+        db::ForEachRow(source, sql, visit);
+    };
+    try {
+        each("select RDB$RELATION_NAME, RDB$RELATION_TYPE, RDB$EXTERNAL_FILE from RDB$RELATIONS",
+             [&](db::DbCursorSet& row) {
+                 CatalogueRelation& relation = c.relations_[NameOf(row.Fields(0))];
+                 relation.type = row.Fields(1).AsInteger();
+                 relation.externalFile = ValueOf(row.Fields(2));
+             });
+        for (CatalogueRow& column : ReadCatalogueRows(source, kColumns))
+            c.relations_[column.Name("RDB$RELATION_NAME")].columns.push_back(std::move(column));
+        each("select RDB$CONSTRAINT_NAME, RDB$CONSTRAINT_TYPE, RDB$RELATION_NAME, RDB$INDEX_NAME "
+             "from RDB$RELATION_CONSTRAINTS order by RDB$CONSTRAINT_NAME",
+             [&](db::DbCursorSet& row) {
+                 CatalogueConstraint constraint{NameOf(row.Fields(0)), NameOf(row.Fields(1)), NameOf(row.Fields(3)),
+                                                NameOf(row.Fields(2))};
+                 c.relations_[constraint.relation].constraints.push_back(constraint);
+                 c.constraints_[constraint.name] = std::move(constraint);
+             });
+        each("select RDB$CONSTRAINT_NAME, RDB$CONST_NAME_UQ, RDB$UPDATE_RULE, RDB$DELETE_RULE from RDB$REF_CONSTRAINTS",
+             [&](db::DbCursorSet& row) {
+                 c.foreignKeys_[NameOf(row.Fields(0))] = {NameOf(row.Fields(1)), row.Fields(2).AsString(),
+                                                          row.Fields(3).AsString()};
+             });
+        each("select RDB$CONSTRAINT_NAME, RDB$TRIGGER_NAME from RDB$CHECK_CONSTRAINTS", [&](db::DbCursorSet& row) {
+            c.checkEntries_[NameOf(row.Fields(0))].push_back(NameOf(row.Fields(1)));
+        });
+        each("select RDB$INDEX_NAME, RDB$RELATION_NAME, RDB$UNIQUE_FLAG, RDB$INDEX_TYPE, RDB$INDEX_INACTIVE, "
+             "RDB$SYSTEM_FLAG, RDB$EXPRESSION_SOURCE from RDB$INDICES order by RDB$INDEX_NAME",
+             [&](db::DbCursorSet& row) {
+                 const std::string name = NameOf(row.Fields(0));
+                 CatalogueIndex& index = c.indices_[name];
+                 index.relation = NameOf(row.Fields(1));
+                 index.unique = row.Fields(2).AsInteger() == 1;
+                 index.descending = row.Fields(3).AsInteger() == 1;
+                 index.inactive = row.Fields(4).AsInteger() == 1;
+                 index.system = row.Fields(5).AsInteger() != 0;
+                 index.expression = ValueOf(row.Fields(6));
+                 c.relations_[index.relation].indices.push_back(name);
+             });
+        each("select RDB$INDEX_NAME, RDB$FIELD_NAME from RDB$INDEX_SEGMENTS order by RDB$INDEX_NAME, "
+             "RDB$FIELD_POSITION",
+             [&](db::DbCursorSet& row) {
+                 c.indices_[NameOf(row.Fields(0))].segments.push_back(row.Fields(1).AsString());
+             });
+        for (CatalogueRow& trigger : ReadCatalogueRows(source, kTriggers)) {
+            const std::string name = trigger.Name("RDB$TRIGGER_NAME");
+            const std::string relation = trigger.Name("RDB$RELATION_NAME");
+            if (!relation.empty() && trigger.FieldByName("RDB$SYSTEM_FLAG").AsInteger() == 0)
+                c.relations_[relation].triggers.push_back(name);
+            c.triggers_[name] = std::move(trigger);
+        }
+        each("select RDB$GENERATOR_NAME, RDB$INITIAL_VALUE from RDB$GENERATORS", [&](db::DbCursorSet& row) {
+            c.generators_[NameOf(row.Fields(0))] = ValueOf(row.Fields(1));
+        });
+        each("select RDB$FIELD_NAME, RDB$LOWER_BOUND, RDB$UPPER_BOUND from RDB$FIELD_DIMENSIONS "
+             "order by RDB$FIELD_NAME, RDB$DIMENSION",
+             [&](db::DbCursorSet& row) {
+                 std::string& bounds = c.dimensions_[NameOf(row.Fields(0))];
+                 bounds += (bounds.empty() ? "[" : ", ") + row.Fields(1).AsString() + ":" + row.Fields(2).AsString();
+             });
+        for (auto& [field, bounds] : c.dimensions_) bounds += "]";
+        if (started) transaction.Commit();
+    } catch (...) {
+        if (started && transaction.InTransaction()) transaction.Rollback();
+        throw;
+    }
+    return c;
+}
+
+const CatalogueRelation* SourceCatalogue::Relation(const std::string& name) const { return Find(relations_, name); }
+
+const CatalogueRow* SourceCatalogue::Column(const std::string& relation, const std::string& column) const {
+    const CatalogueRelation* owner = Relation(relation);
+    if (!owner) return nullptr;
+    for (const CatalogueRow& row : owner->columns)
+        if (row.Name("RDB$FIELD_NAME") == column) return &row;
+    return nullptr;
+}
+
+const CatalogueIndex* SourceCatalogue::Index(const std::string& name) const { return Find(indices_, name); }
+
+const CatalogueConstraint* SourceCatalogue::Constraint(const std::string& name) const {
+    return Find(constraints_, name);
+}
+
+const CatalogueForeignKey* SourceCatalogue::ForeignKey(const std::string& constraint) const {
+    return Find(foreignKeys_, constraint);
+}
+
+const CatalogueRow* SourceCatalogue::Trigger(const std::string& name) const { return Find(triggers_, name); }
+
+const std::vector<std::string>& SourceCatalogue::CheckEntries(const std::string& constraint) const {
+    static const std::vector<std::string> kNone;
+    const auto* found = Find(checkEntries_, constraint);
+    return found ? *found : kNone;
+}
+
+CatalogueValue SourceCatalogue::GeneratorInitialValue(const std::string& generator) const {
+    const CatalogueValue* found = Find(generators_, generator);
+    return found ? *found : CatalogueValue();
+}
+
+std::string SourceCatalogue::ArrayDimensions(const std::string& field) const {
+    const std::string* found = Find(dimensions_, field);
+    return found ? *found : std::string();
+}
+
+}  // namespace dravik::schema
