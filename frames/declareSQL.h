@@ -47,9 +47,6 @@ std::string CollationName(DbConnection& connection, const std::string& collation
 
 // The keyword of an RDB$FIELD_TYPE code, or "" for a code without one.
 std::string TypeName(int typeCode);
-// The bounds of an array domain ("[1:5]", "[0:2, 1:3]"), or "" for a field
-// that is not an array.
-std::string ArrayDimensions(DbConnection& lookup, const std::string& fieldName);
 
 // A constraint name not yet used in the database: the wanted name, then that
 // name followed by "_1", "_2", ...
@@ -69,7 +66,7 @@ struct FieldType {
     int segmentLength = 0; // RDB$SEGMENT_LENGTH
     std::string characterLength;  // RDB$CHARACTER_LENGTH as text, "" when NULL
     std::string charsetId;        // RDB$CHARACTER_SET_ID as text, "" when NULL
-    std::string dimensions;       // array bounds as ArrayDimensions gives them, "" for a scalar
+    std::string dimensions;       // array bounds as the catalogue gives them, "" for a scalar
 };
 
 // Reads the type columns of a catalogue row (or a cursor's current row) by

@@ -21,16 +21,56 @@ const typename Map::mapped_type* Find(const Map& map, const std::string& name) {
     return found == map.end() ? nullptr : &found->second;
 }
 
+// The columns of RDB$FIELDS that make up a type (see ReadFieldType), after
+// the alias of the table.
+std::string TypeColumns(const std::string& alias) {
+    std::string list;
+    for (const char* column : {"RDB$FIELD_TYPE", "RDB$FIELD_SUB_TYPE", "RDB$FIELD_LENGTH", "RDB$FIELD_PRECISION",
+                               "RDB$FIELD_SCALE", "RDB$SEGMENT_LENGTH", "RDB$CHARACTER_LENGTH",
+                               "RDB$CHARACTER_SET_ID"})
+        list += alias + column + ", ";
+    return list;
+}
+
+// Groups rows by the trimmed value of a column, keeping their order.
+void GroupRows(std::vector<CatalogueRow> rows, const std::string& column,
+               std::unordered_map<std::string, std::vector<CatalogueRow>>& into) {
+    for (CatalogueRow& row : rows) into[row.Name(column)].push_back(std::move(row));
+}
+
+void IndexRows(std::vector<CatalogueRow> rows, const std::string& column,
+               std::unordered_map<std::string, CatalogueRow>& into) {
+    for (CatalogueRow& row : rows) into[row.Name(column)] = std::move(row);
+}
+
 // A user relation's columns with their fields; see CatalogueRelation::columns.
-constexpr const char* kColumns =
+const std::string kColumns =
     "select f.RDB$RELATION_NAME, f.RDB$FIELD_NAME, f.RDB$FIELD_SOURCE, f.RDB$FIELD_POSITION, f.RDB$NULL_FLAG, "
-    "f.RDB$DEFAULT_SOURCE, f.RDB$COLLATION_ID, f.RDB$GENERATOR_NAME, f.RDB$IDENTITY_TYPE, ff.RDB$FIELD_TYPE, "
-    "ff.RDB$FIELD_SUB_TYPE, ff.RDB$FIELD_LENGTH, ff.RDB$FIELD_PRECISION, ff.RDB$FIELD_SCALE, "
-    "ff.RDB$SEGMENT_LENGTH, ff.RDB$CHARACTER_LENGTH, ff.RDB$CHARACTER_SET_ID, ff.RDB$DIMENSIONS, "
-    "ff.RDB$COMPUTED_SOURCE, ff.RDB$COLLATION_ID as DOMAIN_COLLATION_ID "
+    "f.RDB$DEFAULT_SOURCE, f.RDB$COLLATION_ID, f.RDB$GENERATOR_NAME, f.RDB$IDENTITY_TYPE, " + TypeColumns("ff.") +
+    "ff.RDB$DIMENSIONS, ff.RDB$COMPUTED_SOURCE, ff.RDB$COLLATION_ID as DOMAIN_COLLATION_ID "
     "from RDB$RELATION_FIELDS f join RDB$FIELDS ff on ff.RDB$FIELD_NAME = f.RDB$FIELD_SOURCE "
     "join RDB$RELATIONS r on r.RDB$RELATION_NAME = f.RDB$RELATION_NAME "
     "where coalesce(r.RDB$SYSTEM_FLAG, 0) <> 1 order by f.RDB$RELATION_NAME, f.RDB$FIELD_POSITION";
+
+// Routine parameters and arguments, each with its field; see
+// SourceCatalogue::ProcedureParameters.
+const std::string kParameterColumns = "p.RDB$FIELD_SOURCE, p.RDB$RELATION_NAME, p.RDB$FIELD_NAME, p.RDB$NULL_FLAG, "
+                                      "p.RDB$DEFAULT_SOURCE, p.RDB$COLLATION_ID, " + TypeColumns("f.") +
+                                      "f.RDB$COLLATION_ID as DOMAIN_COLLATION_ID ";
+const std::string kProcedureParameters =
+    "select p.RDB$PROCEDURE_NAME, p.RDB$PARAMETER_NAME, p.RDB$PARAMETER_TYPE, p.RDB$PARAMETER_MECHANISM, " +
+    kParameterColumns +
+    "from RDB$PROCEDURE_PARAMETERS p join RDB$FIELDS f on f.RDB$FIELD_NAME = p.RDB$FIELD_SOURCE "
+    "where p.RDB$PACKAGE_NAME is null "
+    "order by p.RDB$PROCEDURE_NAME, p.RDB$PARAMETER_TYPE, p.RDB$PARAMETER_NUMBER";
+const std::string kFunctionArguments =
+    "select p.RDB$FUNCTION_NAME, p.RDB$ARGUMENT_NAME, p.RDB$ARGUMENT_POSITION, p.RDB$ARGUMENT_MECHANISM, " +
+    kParameterColumns +
+    "from RDB$FUNCTION_ARGUMENTS p join RDB$FIELDS f on f.RDB$FIELD_NAME = p.RDB$FIELD_SOURCE "
+    "where p.RDB$PACKAGE_NAME is null order by p.RDB$FUNCTION_NAME, p.RDB$ARGUMENT_POSITION";
+const std::string kDomains = "select RDB$FIELD_NAME, " + TypeColumns("") +
+                             "RDB$DIMENSIONS, RDB$DEFAULT_SOURCE, RDB$NULL_FLAG, RDB$COLLATION_ID, "
+                             "RDB$VALIDATION_SOURCE from RDB$FIELDS where RDB$FIELD_NAME not like 'RDB$%'";
 
 constexpr const char* kTriggers =
     "select RDB$TRIGGER_NAME, RDB$RELATION_NAME, RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_TYPE, RDB$TRIGGER_SOURCE, "
@@ -107,6 +147,17 @@ SourceCatalogue SourceCatalogue::Read(db::DbConnection& source) {
                  bounds += (bounds.empty() ? "[" : ", ") + row.Fields(1).AsString() + ":" + row.Fields(2).AsString();
              });
         for (auto& [field, bounds] : c.dimensions_) bounds += "]";
+        IndexRows(ReadCatalogueRows(source, kDomains), "RDB$FIELD_NAME", c.domains_);
+        IndexRows(ReadCatalogueRows(source, "select RDB$PROCEDURE_NAME, RDB$PROCEDURE_TYPE, RDB$PROCEDURE_SOURCE, "
+                                            "RDB$ENGINE_NAME, RDB$ENTRYPOINT from RDB$PROCEDURES "
+                                            "where RDB$PACKAGE_NAME is null"),
+                  "RDB$PROCEDURE_NAME", c.procedures_);
+        IndexRows(ReadCatalogueRows(source, "select RDB$FUNCTION_NAME, RDB$FUNCTION_SOURCE, RDB$ENGINE_NAME, "
+                                            "RDB$ENTRYPOINT, RDB$RETURN_ARGUMENT, RDB$DETERMINISTIC_FLAG "
+                                            "from RDB$FUNCTIONS where RDB$PACKAGE_NAME is null"),
+                  "RDB$FUNCTION_NAME", c.functions_);
+        GroupRows(ReadCatalogueRows(source, kProcedureParameters), "RDB$PROCEDURE_NAME", c.procedureParameters_);
+        GroupRows(ReadCatalogueRows(source, kFunctionArguments), "RDB$FUNCTION_NAME", c.functionArguments_);
         if (started) transaction.Commit();
     } catch (...) {
         if (started && transaction.InTransaction()) transaction.Rollback();
@@ -151,6 +202,24 @@ CatalogueValue SourceCatalogue::GeneratorInitialValue(const std::string& generat
 std::string SourceCatalogue::ArrayDimensions(const std::string& field) const {
     const std::string* found = Find(dimensions_, field);
     return found ? *found : std::string();
+}
+
+const CatalogueRow* SourceCatalogue::Domain(const std::string& name) const { return Find(domains_, name); }
+
+const CatalogueRow* SourceCatalogue::Procedure(const std::string& name) const { return Find(procedures_, name); }
+
+const CatalogueRow* SourceCatalogue::Function(const std::string& name) const { return Find(functions_, name); }
+
+const std::vector<CatalogueRow>& SourceCatalogue::ProcedureParameters(const std::string& procedure) const {
+    static const std::vector<CatalogueRow> kNone;
+    const auto* found = Find(procedureParameters_, procedure);
+    return found ? *found : kNone;
+}
+
+const std::vector<CatalogueRow>& SourceCatalogue::FunctionArguments(const std::string& function) const {
+    static const std::vector<CatalogueRow> kNone;
+    const auto* found = Find(functionArguments_, function);
+    return found ? *found : kNone;
 }
 
 }  // namespace dravik::schema

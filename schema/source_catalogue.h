@@ -74,6 +74,25 @@ public:
     // The bounds of an array field ("[1:5]", "[0:2, 1:3]"), "" for a scalar.
     std::string ArrayDimensions(const std::string& field) const;
 
+    // A domain's RDB$FIELDS row: RDB$FIELD_NAME, the type columns,
+    // RDB$DIMENSIONS, RDB$DEFAULT_SOURCE, RDB$NULL_FLAG, RDB$COLLATION_ID,
+    // RDB$VALIDATION_SOURCE. Implicit domains (RDB$n) are not kept.
+    const CatalogueRow* Domain(const std::string& name) const;
+    // A stand-alone procedure's RDB$PROCEDURE_TYPE, RDB$PROCEDURE_SOURCE,
+    // RDB$ENGINE_NAME and RDB$ENTRYPOINT.
+    const CatalogueRow* Procedure(const std::string& name) const;
+    // A stand-alone function's RDB$FUNCTION_SOURCE, RDB$ENGINE_NAME,
+    // RDB$ENTRYPOINT, RDB$RETURN_ARGUMENT and RDB$DETERMINISTIC_FLAG.
+    const CatalogueRow* Function(const std::string& name) const;
+    // A stand-alone procedure's parameters (inputs, then outputs, by number)
+    // and a stand-alone PSQL function's arguments (by position): each row the
+    // parameter's own RDB$PARAMETER_NAME or RDB$ARGUMENT_NAME and _POSITION,
+    // RDB$PARAMETER_TYPE, RDB$FIELD_SOURCE, _MECHANISM, RDB$RELATION_NAME,
+    // RDB$FIELD_NAME, RDB$NULL_FLAG, RDB$DEFAULT_SOURCE, RDB$COLLATION_ID,
+    // with its field's type columns and DOMAIN_COLLATION_ID.
+    const std::vector<CatalogueRow>& ProcedureParameters(const std::string& procedure) const;
+    const std::vector<CatalogueRow>& FunctionArguments(const std::string& function) const;
+
 private:
     std::unordered_map<std::string, CatalogueRelation> relations_;
     std::unordered_map<std::string, CatalogueIndex> indices_;
@@ -83,6 +102,8 @@ private:
     std::unordered_map<std::string, std::vector<std::string>> checkEntries_;
     std::unordered_map<std::string, CatalogueValue> generators_;
     std::unordered_map<std::string, std::string> dimensions_;
+    std::unordered_map<std::string, CatalogueRow> domains_, procedures_, functions_;
+    std::unordered_map<std::string, std::vector<CatalogueRow>> procedureParameters_, functionArguments_;
 };
 
 }  // namespace dravik::schema
