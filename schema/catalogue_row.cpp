@@ -29,7 +29,9 @@ std::shared_ptr<const std::vector<std::string>> NamesOf(db::DbCursorSet& cursor)
 
 }  // namespace
 
-int CatalogueValue::AsInteger() const { return null_ ? 0 : static_cast<int>(std::strtol(text_.c_str(), nullptr, 10)); }
+int CatalogueValue::AsInteger() const { return static_cast<int>(AsInt64()); }
+
+std::int64_t CatalogueValue::AsInt64() const { return null_ ? 0 : std::strtoll(text_.c_str(), nullptr, 10); }
 
 CatalogueRow::CatalogueRow(db::DbCursorSet& cursor) : names_(NamesOf(cursor)), values_(ValuesOf(cursor)) {}
 

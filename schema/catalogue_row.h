@@ -5,6 +5,7 @@
 
 #include "db/db_cursor_set.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ public:
     const std::string& AsString() const { return text_; }
     // The value as an integer; NULL (or a text that is no number) gives 0.
     int AsInteger() const;
+    std::int64_t AsInt64() const;
 
 private:
     bool null_ = true;

@@ -137,9 +137,10 @@ SourceCatalogue SourceCatalogue::Read(db::DbConnection& source) {
                 c.relations_[relation].triggers.push_back(name);
             c.triggers_[name] = std::move(trigger);
         }
-        each("select RDB$GENERATOR_NAME, RDB$INITIAL_VALUE from RDB$GENERATORS", [&](db::DbCursorSet& row) {
-            c.generators_[NameOf(row.Fields(0))] = ValueOf(row.Fields(1));
-        });
+        each("select RDB$GENERATOR_NAME, RDB$INITIAL_VALUE, RDB$GENERATOR_INCREMENT from RDB$GENERATORS",
+             [&](db::DbCursorSet& row) {
+                 c.generators_[NameOf(row.Fields(0))] = {ValueOf(row.Fields(1)), ValueOf(row.Fields(2))};
+             });
         each("select RDB$FIELD_NAME, RDB$LOWER_BOUND, RDB$UPPER_BOUND from RDB$FIELD_DIMENSIONS "
              "order by RDB$FIELD_NAME, RDB$DIMENSION",
              [&](db::DbCursorSet& row) {
@@ -195,8 +196,13 @@ const std::vector<std::string>& SourceCatalogue::CheckEntries(const std::string&
 }
 
 CatalogueValue SourceCatalogue::GeneratorInitialValue(const std::string& generator) const {
-    const CatalogueValue* found = Find(generators_, generator);
-    return found ? *found : CatalogueValue();
+    const auto* found = Find(generators_, generator);
+    return found ? found->first : CatalogueValue();
+}
+
+CatalogueValue SourceCatalogue::GeneratorIncrement(const std::string& generator) const {
+    const auto* found = Find(generators_, generator);
+    return found ? found->second : CatalogueValue();
 }
 
 std::string SourceCatalogue::ArrayDimensions(const std::string& field) const {

@@ -69,8 +69,10 @@ public:
     // RDB$CHECK_CONSTRAINTS of a constraint: its triggers (for a CHECK) or
     // its column (for a NOT NULL), in stored order.
     const std::vector<std::string>& CheckEntries(const std::string& constraint) const;
-    // A generator's RDB$INITIAL_VALUE; NULL when none or no such generator.
+    // A generator's RDB$INITIAL_VALUE and RDB$GENERATOR_INCREMENT; NULL when
+    // none or no such generator.
     CatalogueValue GeneratorInitialValue(const std::string& generator) const;
+    CatalogueValue GeneratorIncrement(const std::string& generator) const;
     // The bounds of an array field ("[1:5]", "[0:2, 1:3]"), "" for a scalar.
     std::string ArrayDimensions(const std::string& field) const;
 
@@ -100,7 +102,7 @@ private:
     std::unordered_map<std::string, CatalogueForeignKey> foreignKeys_;
     std::unordered_map<std::string, CatalogueRow> triggers_;
     std::unordered_map<std::string, std::vector<std::string>> checkEntries_;
-    std::unordered_map<std::string, CatalogueValue> generators_;
+    std::unordered_map<std::string, std::pair<CatalogueValue, CatalogueValue>> generators_;  // initial, step
     std::unordered_map<std::string, std::string> dimensions_;
     std::unordered_map<std::string, CatalogueRow> domains_, procedures_, functions_;
     std::unordered_map<std::string, std::vector<CatalogueRow>> procedureParameters_, functionArguments_;
