@@ -11,18 +11,17 @@ std::string TFrame_select_exception::ListingSql() const {
 }
 
 void TFrame_select_exception::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
-    DbConnection& s = context.source;
     DbConnection& d = context.destination;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     plan.Add(Node(schema::key::Exception(TrimRight(name)), schema::Phase::BeforeData, schema::rank::kException,
-                  "M_EXC", {}, [this, &s, &d, name] { CreateObject(s, d, name); }));
+                  "M_EXC", {}, [this, &d, catalogue, name] { CreateException(*catalogue, d, name); }));
 }
 
-void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
+void TFrame_select_exception::CreateException(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                              const std::string& name) {
     const std::string trimmed = TrimRight(name);
-    auto query = NewQuery(source, "select * from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME=" + SqlString(trimmed));
     try {
-        query->Open();
-        const std::string message = query->FieldByName("RDB$MESSAGE").AsString();
+        const std::string message = catalogue.ExceptionMessage(trimmed).AsString();
         // The server refuses NULL as a message but takes an empty one.
         const std::string literal = Trim(message).empty() ? "''" : QuoteLiteral(message);
         ExecStatement(destination, "CREATE EXCEPTION " + QuoteIdentifier(trimmed) + " " + literal);

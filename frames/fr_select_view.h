@@ -12,7 +12,9 @@ public:
     std::string ListingSql() const override;
     std::string CreateStepCode() const override { return "M_VIW"; }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) override;
+
+private:
+    void CreateView(const schema::SourceCatalogue& catalogue, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

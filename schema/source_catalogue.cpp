@@ -88,11 +88,12 @@ SourceCatalogue SourceCatalogue::Read(db::DbConnection& source) {
         db::ForEachRow(source, sql, visit);
     };
     try {
-        each("select RDB$RELATION_NAME, RDB$RELATION_TYPE, RDB$EXTERNAL_FILE from RDB$RELATIONS",
+        each("select RDB$RELATION_NAME, RDB$RELATION_TYPE, RDB$EXTERNAL_FILE, RDB$VIEW_SOURCE from RDB$RELATIONS",
              [&](db::DbCursorSet& row) {
                  CatalogueRelation& relation = c.relations_[NameOf(row.Fields(0))];
                  relation.type = row.Fields(1).AsInteger();
                  relation.externalFile = ValueOf(row.Fields(2));
+                 relation.viewSource = ValueOf(row.Fields(3));
              });
         for (CatalogueRow& column : ReadCatalogueRows(source, kColumns))
             c.relations_[column.Name("RDB$RELATION_NAME")].columns.push_back(std::move(column));
@@ -148,6 +149,9 @@ SourceCatalogue SourceCatalogue::Read(db::DbConnection& source) {
                  bounds += (bounds.empty() ? "[" : ", ") + row.Fields(1).AsString() + ":" + row.Fields(2).AsString();
              });
         for (auto& [field, bounds] : c.dimensions_) bounds += "]";
+        each("select RDB$EXCEPTION_NAME, RDB$MESSAGE from RDB$EXCEPTIONS", [&](db::DbCursorSet& row) {
+            c.exceptions_[NameOf(row.Fields(0))] = ValueOf(row.Fields(1));
+        });
         IndexRows(ReadCatalogueRows(source, kDomains), "RDB$FIELD_NAME", c.domains_);
         IndexRows(ReadCatalogueRows(source, "select RDB$PROCEDURE_NAME, RDB$PROCEDURE_TYPE, RDB$PROCEDURE_SOURCE, "
                                             "RDB$ENGINE_NAME, RDB$ENTRYPOINT from RDB$PROCEDURES "
@@ -208,6 +212,11 @@ CatalogueValue SourceCatalogue::GeneratorIncrement(const std::string& generator)
 std::string SourceCatalogue::ArrayDimensions(const std::string& field) const {
     const std::string* found = Find(dimensions_, field);
     return found ? *found : std::string();
+}
+
+CatalogueValue SourceCatalogue::ExceptionMessage(const std::string& name) const {
+    const CatalogueValue* found = Find(exceptions_, name);
+    return found ? *found : CatalogueValue();
 }
 
 const CatalogueRow* SourceCatalogue::Domain(const std::string& name) const { return Find(domains_, name); }

@@ -39,6 +39,7 @@ struct CatalogueForeignKey {
 struct CatalogueRelation {
     int type = 0;                  // RDB$RELATION_TYPE
     CatalogueValue externalFile;   // RDB$EXTERNAL_FILE
+    CatalogueValue viewSource;     // RDB$VIEW_SOURCE
     // RDB$RELATION_FIELDS joined with its RDB$FIELDS row, in position order:
     // the column's own RDB$FIELD_SOURCE, RDB$DEFAULT_SOURCE, RDB$NULL_FLAG,
     // RDB$COLLATION_ID, RDB$GENERATOR_NAME; the field's type columns,
@@ -76,6 +77,8 @@ public:
     // The bounds of an array field ("[1:5]", "[0:2, 1:3]"), "" for a scalar.
     std::string ArrayDimensions(const std::string& field) const;
 
+    // An exception's RDB$MESSAGE; NULL when none or no such exception.
+    CatalogueValue ExceptionMessage(const std::string& name) const;
     // A domain's RDB$FIELDS row: RDB$FIELD_NAME, the type columns,
     // RDB$DIMENSIONS, RDB$DEFAULT_SOURCE, RDB$NULL_FLAG, RDB$COLLATION_ID,
     // RDB$VALIDATION_SOURCE. Implicit domains (RDB$n) are not kept.
@@ -104,6 +107,7 @@ private:
     std::unordered_map<std::string, std::vector<std::string>> checkEntries_;
     std::unordered_map<std::string, std::pair<CatalogueValue, CatalogueValue>> generators_;  // initial, step
     std::unordered_map<std::string, std::string> dimensions_;
+    std::unordered_map<std::string, CatalogueValue> exceptions_;
     std::unordered_map<std::string, CatalogueRow> domains_, procedures_, functions_;
     std::unordered_map<std::string, std::vector<CatalogueRow>> procedureParameters_, functionArguments_;
 };
