@@ -29,22 +29,19 @@ constexpr int kDdlEventCount = sizeof kDdlEvents / sizeof kDdlEvents[0];
 
 int EventBit(int event) { return event <= 12 ? event : event + 3; }  // event counted from 1
 
-void CreateDatabaseTrigger(TFrame_select& frame, DbConnection& source, DbConnection& destination,
+void CreateDatabaseTrigger(TFrame_select& frame, const schema::SourceCatalogue& catalogue, DbConnection& destination,
                            const std::string& name) {
     try {
-        auto trigger = NewQuery(source, "select RDB$TRIGGER_TYPE, RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_INACTIVE, "
-                                        "RDB$TRIGGER_SOURCE from RDB$TRIGGERS where RDB$TRIGGER_NAME = " +
-                                            SqlString(name));
-        trigger->Open();
-        if (trigger->Eof()) throw std::runtime_error("the source has no trigger " + name);
-        if (trigger->Fields(3).IsNull()) throw std::runtime_error("the source keeps no text of trigger " + name);
-        const std::string events = DatabaseTriggerEvents(trigger->Fields(0).AsInt64());
+        const schema::CatalogueRow* trigger = catalogue.Trigger(name);
+        if (!trigger) throw std::runtime_error("the source has no trigger " + name);
+        const schema::CatalogueValue& text = trigger->FieldByName("RDB$TRIGGER_SOURCE");
+        if (text.IsNull()) throw std::runtime_error("the source keeps no text of trigger " + name);
+        const std::string events = DatabaseTriggerEvents(trigger->FieldByName("RDB$TRIGGER_TYPE").AsInt64());
         if (events.empty()) throw std::runtime_error("trigger " + name + " has a type the copy does not know");
         const std::string s = "CREATE TRIGGER " + QuoteIdentifier(name) + "\r\n" +
-                              (trigger->Fields(2).AsInteger() == 1 ? "INACTIVE " : "ACTIVE ") + events +
-                              "\r\nPOSITION " + trigger->Fields(1).AsString() + "\r\n" +
-                              db::EmbedStoredText(trigger->Fields(3).AsString());
-        trigger->Close();
+                              (trigger->FieldByName("RDB$TRIGGER_INACTIVE").AsInteger() == 1 ? "INACTIVE " : "ACTIVE ") +
+                              events + "\r\nPOSITION " + trigger->FieldByName("RDB$TRIGGER_SEQUENCE").AsString() +
+                              "\r\n" + db::EmbedStoredText(text.AsString());
         ExecStatement(destination, s);
         frame.LogOk("TRIGGER ", name);
     } catch (const std::exception& e) {
@@ -77,11 +74,11 @@ std::string DatabaseTriggerEvents(std::int64_t type) {
 
 void PlanDatabaseTrigger(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context,
                          const std::string& name) {
-    DbConnection& s = context.source;
     DbConnection& d = context.destination;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     const std::string key = schema::key::Trigger(name);
     plan.Add(Node(NodeKind::DatabaseTrigger, key, context.Links().Of(key),
-                  [&frame, &s, &d, name] { CreateDatabaseTrigger(frame, s, d, name); }));
+                  [&frame, &d, catalogue, name] { CreateDatabaseTrigger(frame, *catalogue, d, name); }));
 }
 
 }  // namespace dravik::frames

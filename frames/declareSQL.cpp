@@ -98,18 +98,6 @@ std::string TypeName(int typeCode) {
     }
 }
 
-std::string ArrayDimensions(DbConnection& lookup, const std::string& fieldName) {
-    auto query = NewQuery(lookup, "select RDB$LOWER_BOUND, RDB$UPPER_BOUND from RDB$FIELD_DIMENSIONS where "
-                                  "RDB$FIELD_NAME = " + db::SqlString(db::TrimRight(fieldName)) +
-                                      " order by RDB$DIMENSION");
-    query->Open();
-    std::string dimensions;
-    for (; !query->Eof(); query->Next())
-        dimensions += (dimensions.empty() ? "[" : ", ") + query->Fields(0).AsString() + ":" +
-                      query->Fields(1).AsString();
-    return dimensions.empty() ? dimensions : dimensions + "]";
-}
-
 std::string UniqueConstraintName(DbConnection& connection, const std::string& wanted) {
     // Firebird 3 names hold 31 bytes; a stored name never needs cutting.
     const std::string cut = wanted.size() > 31 ? wanted.substr(0, 31) : wanted;

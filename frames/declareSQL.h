@@ -7,6 +7,7 @@
 #include "db/db_query.h"
 #include "db/db_table.h"
 #include "db/sql_text.h"
+#include "schema/catalogue_row.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,9 +44,6 @@ std::string CollationName(DbConnection& connection, const std::string& collation
 
 // The keyword of an RDB$FIELD_TYPE code, or "" for a code without one.
 std::string TypeName(int typeCode);
-// The bounds of an array domain ("[1:5]", "[0:2, 1:3]"), or "" for a field
-// that is not an array.
-std::string ArrayDimensions(DbConnection& lookup, const std::string& fieldName);
 
 // A constraint name not yet used in the database: the wanted name, then that
 // name followed by "_1", "_2", ...
@@ -65,10 +63,12 @@ struct FieldType {
     int segmentLength = 0; // RDB$SEGMENT_LENGTH
     std::string characterLength;  // RDB$CHARACTER_LENGTH as text, "" when NULL
     std::string charsetId;        // RDB$CHARACTER_SET_ID as text, "" when NULL
-    std::string dimensions;       // array bounds as ArrayDimensions gives them, "" for a scalar
+    std::string dimensions;       // array bounds as the catalogue gives them, "" for a scalar
 };
 
-// Reads the type columns of the current row by name; absent or NULL columns read as 0 / "".
+// Reads the type columns of a catalogue row (or a cursor's current row) by
+// name; absent or NULL columns read as 0 / "".
+FieldType ReadFieldType(const schema::CatalogueRow& row);
 FieldType ReadFieldType(db::DbCursorSet& row);
 
 // Where a declaration is used: the clauses differ slightly.

@@ -13,13 +13,13 @@ namespace dravik::frames {
 
 namespace {
 
-int IntOf(db::DbCursorSet& row, const char* name) {
-    db::DbField* f = row.FindField(name);
+int IntOf(const schema::CatalogueRow& row, const char* name) {
+    const schema::CatalogueValue* f = row.FindField(name);
     return f && !f->IsNull() ? f->AsInteger() : 0;
 }
 
-std::string TextOf(db::DbCursorSet& row, const char* name) {
-    db::DbField* f = row.FindField(name);
+std::string TextOf(const schema::CatalogueRow& row, const char* name) {
+    const schema::CatalogueValue* f = row.FindField(name);
     return f ? Trim(f->AsString()) : std::string();
 }
 
@@ -42,7 +42,9 @@ bool IsText(const FieldType& t) { return t.type == blr_text || t.type == blr_var
 
 }  // namespace
 
-FieldType ReadFieldType(db::DbCursorSet& row) {
+FieldType ReadFieldType(db::DbCursorSet& row) { return ReadFieldType(schema::CatalogueRow(row)); }
+
+FieldType ReadFieldType(const schema::CatalogueRow& row) {
     FieldType t;
     t.type = IntOf(row, "RDB$FIELD_TYPE");
     t.subType = IntOf(row, "RDB$FIELD_SUB_TYPE");

@@ -14,13 +14,14 @@ std::string TFrame_select_domain::ListingSql() const {
            "'RDB$%' and (RDB$SYSTEM_FLAG is NULL or RDB$SYSTEM_FLAG = 0) order by RDB$FIELD_NAME;";
 }
 
-std::string TFrame_select_domain::DomainDeclaration(DbConnection& source, db::DbCursorSet& row) {
-    FieldType type = ReadFieldType(row);
-    if (!row.FieldByName("RDB$DIMENSIONS").IsNull())
-        type.dimensions = ArrayDimensions(source, row.FieldByName("RDB$FIELD_NAME").AsString());
+std::string TFrame_select_domain::DomainDeclaration(DbConnection& source, const schema::SourceCatalogue& catalogue,
+                                                   const schema::CatalogueRow& domain) {
+    FieldType type = ReadFieldType(domain);
+    if (!domain.FieldByName("RDB$DIMENSIONS").IsNull())
+        type.dimensions = catalogue.ArrayDimensions(domain.Name("RDB$FIELD_NAME"));
     std::string declaration = DeclareType(source, type, TypeUse::Domain);
-    declaration += " " + db::EmbedStoredText(row.FieldByName("RDB$DEFAULT_SOURCE").AsString());
-    if (row.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) declaration += " NOT NULL ";
+    declaration += " " + db::EmbedStoredText(domain.FieldByName("RDB$DEFAULT_SOURCE").AsString());
+    if (domain.FieldByName("RDB$NULL_FLAG").AsInteger() == 1) declaration += " NOT NULL ";
     return declaration;
 }
 
@@ -28,49 +29,37 @@ void TFrame_select_domain::PlanObject(schema::SchemaPlan& plan, PlanContext& con
     const std::string name = TrimRight(listed);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     plan.Add(Node(NodeKind::Domain, schema::key::Domain(name), {},
-                  [this, &s, &d, name] { CreateDomain(s, d, name); }));
+                  [this, &s, &d, catalogue, name] { CreateDomain(*catalogue, s, d, name); }));
     plan.Add(Node(NodeKind::DomainCheck, schema::key::DomainCheck(name), {schema::key::Domain(name)},
-                  [this, &s, &d, name] { AddCheck(s, d, name); }));
+                  [this, &d, catalogue, name] { AddCheck(*catalogue, d, name); }));
 }
 
-void TFrame_select_domain::CreateDomain(DbConnection& source, DbConnection& destination, const std::string& name) {
+void TFrame_select_domain::CreateDomain(const schema::SourceCatalogue& catalogue, DbConnection& source,
+                                        DbConnection& destination, const std::string& name) {
     const std::string workingName = " " + name + " ";
-    auto query = NewQuery(source, "select * from RDB$FIELDS where RDB$FIELD_NAME=" + SqlString(name));
-    db::DbTransaction& sourceTransaction = source.DefaultTransaction();
-    // A snapshot the caller holds is the caller's to end.
-    const bool ownsSourceTransaction = !sourceTransaction.InTransaction();
     try {
-        query->Open();
-        if (query->Eof()) throw std::runtime_error("the source has no domain " + name);
-        const std::string collation = CollationName(source, query->FieldByName("RDB$COLLATION_ID").AsString(),
-                                                    query->FieldByName("RDB$CHARACTER_SET_ID").AsString());
+        const schema::CatalogueRow* domain = catalogue.Domain(name);
+        if (!domain) throw std::runtime_error("the source has no domain " + name);
+        const std::string collation = CollationName(source, domain->FieldByName("RDB$COLLATION_ID").AsString(),
+                                                    domain->FieldByName("RDB$CHARACTER_SET_ID").AsString());
         const std::string collationClause = collation.empty() ? "" : " COLLATE " + QuoteIdentifier(collation);
         ExecStatement(destination, "CREATE DOMAIN " + QuoteIdentifier(name) + " AS " +
-                                       DomainDeclaration(source, *query) + collationClause);
+                                       DomainDeclaration(source, catalogue, *domain) + collationClause);
         LogOk("DOMAIN", workingName);
-        if (ownsSourceTransaction && sourceTransaction.InTransaction()) sourceTransaction.Commit();
     } catch (const std::exception& e) {
-        if (ownsSourceTransaction && sourceTransaction.InTransaction()) {
-            try {
-                sourceTransaction.Rollback();
-            } catch (...) {
-                // The domain's own error is the one worth reporting.
-            }
-        }
         LogError("DOMAIN", workingName + e.what());
     }
 }
 
-void TFrame_select_domain::AddCheck(DbConnection& source, DbConnection& destination, const std::string& name) {
+void TFrame_select_domain::AddCheck(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                    const std::string& name) {
     try {
-        auto query = NewQuery(source, "select RDB$VALIDATION_SOURCE from RDB$FIELDS where RDB$FIELD_NAME=" +
-                                          SqlString(name) + " and RDB$VALIDATION_SOURCE is not null");
-        query->Open();
-        if (query->Eof()) return;
+        const schema::CatalogueRow* domain = catalogue.Domain(name);
+        if (!domain || domain->FieldByName("RDB$VALIDATION_SOURCE").IsNull()) return;
         // The stored source is the whole clause: "CHECK (VALUE ...)".
-        const std::string check = db::EmbedStoredText(query->Fields(0).AsString());
-        query->Close();
+        const std::string check = db::EmbedStoredText(domain->FieldByName("RDB$VALIDATION_SOURCE").AsString());
         ExecStatement(destination, "ALTER DOMAIN " + QuoteIdentifier(name) + " ADD " + check);
         LogOk("DOMAIN CHECK", name);
     } catch (const std::exception& e) {

@@ -3,8 +3,8 @@
 // never refused by a check added to it later.
 #pragma once
 
-#include "db/db_cursor_set.h"
 #include "frames/fr_select.h"
+#include "schema/source_catalogue.h"
 
 namespace dravik::frames {
 
@@ -18,11 +18,14 @@ public:
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // What follows " AS " in the statement, without the collation and the check.
-    static std::string DomainDeclaration(DbConnection& source, db::DbCursorSet& row);
+    // The source names character sets and collations.
+    static std::string DomainDeclaration(DbConnection& source, const schema::SourceCatalogue& catalogue,
+                                         const schema::CatalogueRow& domain);
 
 private:
-    void CreateDomain(DbConnection& source, DbConnection& destination, const std::string& name);
-    void AddCheck(DbConnection& source, DbConnection& destination, const std::string& name);
+    void CreateDomain(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
+                      const std::string& name);
+    void AddCheck(const schema::SourceCatalogue& catalogue, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

@@ -12,21 +12,20 @@ std::string TFrame_select_exception::ListingSql() const {
 }
 
 void TFrame_select_exception::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
-    DbConnection& s = context.source;
     DbConnection& d = context.destination;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     plan.Add(Node(NodeKind::Exception, schema::key::Exception(TrimRight(name)), {},
-                  [this, &s, &d, name] { CreateObject(s, d, name); }));
+                  [this, &d, catalogue, name] { CreateException(*catalogue, d, name); }));
 }
 
-void TFrame_select_exception::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
+void TFrame_select_exception::CreateException(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                              const std::string& name) {
     const std::string trimmed = TrimRight(name);
-    auto query = NewQuery(source, "select * from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME=" + SqlString(trimmed));
     try {
-        query->Open();
         // Kept as the bytes its author's attachment sent: made UTF-8 when the
         // texts are converted.
         const std::string message =
-            db::ActiveTextConversion().StoredBytesAsUtf8(query->FieldByName("RDB$MESSAGE").AsString());
+            db::ActiveTextConversion().StoredBytesAsUtf8(catalogue.ExceptionMessage(trimmed).AsString());
         // The server refuses NULL as a message but takes an empty one.
         const std::string literal = Trim(message).empty() ? "''" : db::SqlString(message);
         ExecStatement(destination, "CREATE EXCEPTION " + QuoteIdentifier(trimmed) + " " + literal);

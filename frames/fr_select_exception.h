@@ -13,7 +13,10 @@ public:
     ObjectKind ListedKind() const override { return ObjectKind::Exception; }
     std::string CreateStepCode() const override { return StepOf(NodeKind::Exception); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name);
+
+private:
+    void CreateException(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                         const std::string& name);
 };
 
 }  // namespace dravik::frames

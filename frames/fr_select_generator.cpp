@@ -30,26 +30,22 @@ void TFrame_select_generator::PlanObject(schema::SchemaPlan& plan, PlanContext& 
     const std::string name = TrimRight(listed);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     plan.Add(Node(NodeKind::Generator, schema::key::Generator(name), {},
-                  [this, &s, &d, name] { CreateGenerator(s, d, name); }));
+                  [this, &s, &d, catalogue, name] { CreateGenerator(*catalogue, s, d, name); }));
 }
 
-void TFrame_select_generator::CreateGenerator(DbConnection& source, DbConnection& destination,
-                                              const std::string& name) {
+void TFrame_select_generator::CreateGenerator(const schema::SourceCatalogue& catalogue, DbConnection& source,
+                                              DbConnection& destination, const std::string& name) {
     const std::string quoted = QuoteIdentifier(name);
     try {
         // The initial value and the step belong to the sequence's definition;
         // SET GENERATOR moves only its current value.
         std::string options;
-        {
-            auto query = NewQuery(source, "select RDB$INITIAL_VALUE, RDB$GENERATOR_INCREMENT from RDB$GENERATORS "
-                                          "where RDB$GENERATOR_NAME=" + SqlString(name));
-            query->Open();
-            if (!query->Eof()) {
-                if (!query->Fields(0).IsNull()) options += " START WITH " + query->Fields(0).AsString();
-                if (!query->Fields(1).IsNull()) options += " INCREMENT BY " + query->Fields(1).AsString();
-            }
-        }
+        if (const schema::CatalogueValue start = catalogue.GeneratorInitialValue(name); !start.IsNull())
+            options += " START WITH " + start.AsString();
+        if (const schema::CatalogueValue step = catalogue.GeneratorIncrement(name); !step.IsNull())
+            options += " INCREMENT BY " + step.AsString();
         ExecStatement(destination, "CREATE SEQUENCE " + quoted + options);
         std::string suffix;
         if (cbGenID) {

@@ -23,7 +23,8 @@ public:
     std::string GeneratorValue(DbConnection& source, const std::string& name);
 
 private:
-    void CreateGenerator(DbConnection& source, DbConnection& destination, const std::string& name);
+    void CreateGenerator(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
+                         const std::string& name);
 };
 
 }  // namespace dravik::frames

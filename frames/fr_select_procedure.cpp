@@ -6,6 +6,8 @@
 #include "frames/routine_parameters.h"
 #include "schema/node_keys.h"
 
+#include <cstring>
+#include <set>
 #include <stdexcept>
 
 namespace dravik::frames {
@@ -16,11 +18,9 @@ namespace {
 // source gets an unreachable SUSPEND too, so that the server takes the stub as
 // selectable and bodies and views that select from it compile before its own
 // body is in place.
-std::string StubBody(DbConnection& source, const std::string& name) {
-    auto query = NewQuery(source, "select RDB$PROCEDURE_TYPE from RDB$PROCEDURES where RDB$PACKAGE_NAME is null "
-                                  "and RDB$PROCEDURE_NAME=" + SqlString(name));
-    query->Open();
-    const bool selectable = !query->Eof() && query->Fields(0).AsInteger() == 1;
+std::string StubBody(const schema::SourceCatalogue& catalogue, const std::string& name) {
+    const schema::CatalogueRow* procedure = catalogue.Procedure(name);
+    const bool selectable = procedure && procedure->FieldByName("RDB$PROCEDURE_TYPE").AsInteger() == 1;
     return selectable ? "\r\nAS\r\nbegin\r\n\texit;\r\n\tsuspend;\r\nend;" : "\r\nAS\r\nbegin\r\n\texit;\r\nend;";
 }
 
@@ -48,18 +48,13 @@ std::string TFrame_select_procedure::ListingSql() const {
            "where RDB$RELATION_NAME is null and coalesce(RDB$SYSTEM_FLAG, 0) = 0;";
 }
 
-std::string TFrame_select_procedure::ParameterList(DbConnection& source, const std::string& name) {
-    auto query = NewQuery(source,
-                          "select p.*, f.*, f.RDB$COLLATION_ID as DOMAIN_COLLATION_ID FROM rdb$procedure_parameters p "
-                          "join RDB$FIELDS f on p.RDB$FIELD_SOURCE = f.RDB$FIELD_NAME WHERE p.rdb$procedure_name = " +
-                              SqlString(TrimRight(name)) +
-                              " and p.RDB$PACKAGE_NAME is null ORDER BY p.RDB$PARAMETER_TYPE, p.RDB$PARAMETER_NUMBER");
-    query->Open();
+std::string TFrame_select_procedure::ParameterList(DbConnection& source, const schema::SourceCatalogue& catalogue,
+                                                   const std::string& name) {
     std::string inputs, outputs;
-    for (; !query->Eof(); query->Next()) {
-        const std::string declaration = QuoteIdentifier(query->FieldByName("RDB$PARAMETER_NAME").AsString()) + "  " +
-                                        ParameterDeclaration(source, *query);
-        AppendParameter(query->FieldByName("RDB$PARAMETER_TYPE").AsInteger() == 0 ? inputs : outputs, declaration);
+    for (const schema::CatalogueRow& parameter : catalogue.ProcedureParameters(TrimRight(name))) {
+        const std::string declaration = QuoteIdentifier(parameter.FieldByName("RDB$PARAMETER_NAME").AsString()) +
+                                        "  " + ParameterDeclaration(source, parameter);
+        AppendParameter(parameter.FieldByName("RDB$PARAMETER_TYPE").AsInteger() == 0 ? inputs : outputs, declaration);
     }
     std::string result;
     if (!inputs.empty()) result = "(\r\n" + inputs + "\r\n)";
@@ -81,51 +76,49 @@ void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& 
     const std::string name = TrimRight(listed);
     const std::string key = schema::key::Procedure(name);
     // The stub's header names the tables of its TYPE OF COLUMN parameters.
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
+    std::set<std::string> tables;
+    for (const schema::CatalogueRow& parameter : catalogue->ProcedureParameters(name))
+        if (!parameter.FieldByName("RDB$RELATION_NAME").IsNull()) tables.insert(parameter.Name("RDB$RELATION_NAME"));
     std::vector<std::string> headerNeeds;
-    {
-        auto query = NewQuery(context.source, "select distinct RDB$RELATION_NAME from RDB$PROCEDURE_PARAMETERS "
-                                              "where RDB$PACKAGE_NAME is null and RDB$RELATION_NAME is not null "
-                                              "and RDB$PROCEDURE_NAME=" + SqlString(name));
-        for (query->Open(); !query->Eof(); query->Next())
-            headerNeeds.push_back(schema::key::Relation(TrimRight(query->Fields(0).AsString())));
-    }
+    for (const std::string& table : tables) headerNeeds.push_back(schema::key::Relation(table));
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
     plan.Add(Node(NodeKind::ProcedureStub, key, std::move(headerNeeds),
-                  [this, &s, &d, name] { CreateStub(s, d, name); }));
+                  [this, &s, &d, catalogue, name] { CreateStub(*catalogue, s, d, name); }));
     plan.Add(Node(NodeKind::RoutineBody, schema::key::Body(key), {key},
-                  [this, &s, &d, name] { CreateBody(s, d, name); }));
+                  [this, &s, &d, catalogue, name] { CreateBody(*catalogue, s, d, name); }));
 }
 
-void TFrame_select_procedure::CreateStub(DbConnection& source, DbConnection& destination, const std::string& name) {
+void TFrame_select_procedure::CreateStub(const schema::SourceCatalogue& catalogue, DbConnection& source,
+                                         DbConnection& destination, const std::string& name) {
     try {
-        ExecStatement(destination,
-                      "CREATE PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, name) + StubBody(source, name));
+        ExecStatement(destination, "CREATE PROCEDURE " + QuoteIdentifier(name) +
+                                       ParameterList(source, catalogue, name) + StubBody(catalogue, name));
         LogOk("PROCEDURE", name);
     } catch (const std::exception& e) {
         LogError("CREATE ERROR. PROCEDURE " + name, e.what());
     }
 }
 
-void TFrame_select_procedure::CreateBody(DbConnection& source, DbConnection& destination, const std::string& name) {
-    auto query = NewQuery(source, "select * from RDB$PROCEDURES where RDB$PACKAGE_NAME is null and "
-                                  "RDB$PROCEDURE_NAME=" + SqlString(name));
+void TFrame_select_procedure::CreateBody(const schema::SourceCatalogue& catalogue, DbConnection& source,
+                                         DbConnection& destination, const std::string& name) {
     try {
-        query->Open();
-        if (query->Eof()) throw std::runtime_error("the source has no procedure " + name);
+        const schema::CatalogueRow* procedure = catalogue.Procedure(name);
+        if (!procedure) throw std::runtime_error("the source has no procedure " + name);
         std::string body;
-        if (!query->FieldByName("RDB$PROCEDURE_SOURCE").IsNull()) {
+        if (!procedure->FieldByName("RDB$PROCEDURE_SOURCE").IsNull()) {
             // The server keeps the body from its first word on, so a line
             // break keeps AS apart from it.
-            body = "\r\nAS\r\n" + db::EmbedStoredText(query->FieldByName("RDB$PROCEDURE_SOURCE").AsString());
-        } else if (db::DbField* engine = query->FindField("RDB$ENGINE_NAME"); engine && !engine->IsNull()) {
-            body = "\r\nEXTERNAL NAME " + SqlString(TrimRight(query->FieldByName("RDB$ENTRYPOINT").AsString())) +
-                   " ENGINE " + QuoteIdentifier(engine->AsString());
+            body = "\r\nAS\r\n" + db::EmbedStoredText(procedure->FieldByName("RDB$PROCEDURE_SOURCE").AsString());
+        } else if (const schema::CatalogueValue& engine = procedure->FieldByName("RDB$ENGINE_NAME"); !engine.IsNull()) {
+            body = "\r\nEXTERNAL NAME " + SqlString(procedure->Name("RDB$ENTRYPOINT")) + " ENGINE " +
+                   QuoteIdentifier(engine.AsString());
         } else {
             throw std::runtime_error("the source keeps no text of procedure " + name);
         }
-        query->Close();
-        ExecStatement(destination, "ALTER PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, name) + body);
+        ExecStatement(destination,
+                      "ALTER PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, catalogue, name) + body);
         LogOk("PROCEDURE", name);
     } catch (const std::exception& e) {
         LogError("CREATE ERROR. PROCEDURE " + name, e.what());

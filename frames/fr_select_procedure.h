@@ -20,11 +20,15 @@ public:
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
     // The header from right after the name up to AS: inputs, then RETURNS(outputs).
-    static std::string ParameterList(DbConnection& source, const std::string& name);
+    // The source names character sets and collations.
+    static std::string ParameterList(DbConnection& source, const schema::SourceCatalogue& catalogue,
+                                     const std::string& name);
 
 private:
-    void CreateStub(DbConnection& source, DbConnection& destination, const std::string& name);
-    void CreateBody(DbConnection& source, DbConnection& destination, const std::string& name);
+    void CreateStub(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
+                    const std::string& name);
+    void CreateBody(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
+                    const std::string& name);
 };
 
 }  // namespace dravik::frames

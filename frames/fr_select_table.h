@@ -3,12 +3,8 @@
 // trigger is a plan node of its own, so one that fails takes no other along.
 #pragma once
 
-#include "db/db_cursor_set.h"
 #include "frames/fr_select.h"
-
-namespace dravik::db {
-class DbQuery;
-}
+#include "schema/source_catalogue.h"
 
 namespace dravik::frames {
 
@@ -30,10 +26,12 @@ public:
     std::string CompleteStepCode() const override { return StepOf(NodeKind::ForeignKey); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
 
-    // The declaration of one column row (RDB$RELATION_FIELDS f joined with
-    // RDB$FIELDS ff): domain or type, identity, default, NOT NULL (unless
-    // left to a key of CREATE TABLE), collation.
-    static std::string ColumnDeclaration(DbConnection& source, db::DbCursorSet& row, bool notNull = true);
+    // The declaration of one column of the catalogue (see
+    // CatalogueRelation::columns): domain or type, identity, default, NOT NULL
+    // (unless left to a key of CREATE TABLE), collation. The source names
+    // character sets and collations.
+    static std::string ColumnDeclaration(DbConnection& source, const schema::SourceCatalogue& catalogue,
+                                         const schema::CatalogueRow& row, bool notNull = true);
     // The words of an ON UPDATE / ON DELETE clause for a stored rule: the
     // rule as stored, NO ACTION when none is stored, "" (no clause) for
     // RESTRICT.
@@ -41,32 +39,33 @@ public:
     static std::string TriggerEventWords(int triggerType);
 
 private:
-    void CreateTable(DbConnection& source, DbConnection& destination, const std::string& table,
-                     const std::vector<std::string>& deferredColumns, const KeyOfCreateTable& key);
-    void AddComputedColumn(DbConnection& source, DbConnection& destination, const std::string& table,
-                           const std::string& column);
+    void CreateTable(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
+                     const std::string& table, const std::vector<std::string>& deferredColumns,
+                     const KeyOfCreateTable& key);
+    void AddComputedColumn(const schema::SourceCatalogue& catalogue, DbConnection& source,
+                           DbConnection& destination, const std::string& table, const std::string& column);
     void PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& table,
                          const std::string& keyOfCreateTable);
     void PlanIndices(schema::SchemaPlan& plan, PlanContext& context, const std::string& table);
-    void CreateKey(DbConnection& source, DbConnection& destination, const std::string& table,
+    void CreateKey(const schema::SourceCatalogue& catalogue, DbConnection& destination, const std::string& table,
                    const std::string& constraint);
     // The run log's line of a key that CREATE TABLE made: green when the
     // destination's table has its primary key.
     void ConfirmKeyOfCreateTable(DbConnection& destination, const std::string& table, const std::string& constraint);
-    void CreateForeignKey(DbConnection& source, DbConnection& destination, const std::string& table,
-                          const std::string& constraint);
-    void CreateCheck(DbConnection& source, DbConnection& destination, const std::string& table,
+    void CreateForeignKey(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                          const std::string& table, const std::string& constraint);
+    void CreateCheck(const schema::SourceCatalogue& catalogue, DbConnection& destination, const std::string& table,
                      const std::string& constraint);
-    void CreateIndex(DbConnection& source, DbConnection& destination, const std::string& table,
+    void CreateIndex(const schema::SourceCatalogue& catalogue, DbConnection& destination, const std::string& table,
                      const std::string& index);
 };
 
 // The quoted names of an index's columns in segment order, joined with ", ".
-std::string IndexColumns(DbConnection& source, const std::string& index);
+std::string IndexColumns(const schema::SourceCatalogue& catalogue, const std::string& index);
 // "[CONSTRAINT name] PRIMARY KEY|UNIQUE (columns) [USING ... INDEX name]" of a
 // source key, for ALTER TABLE ADD and CREATE TABLE alike; its type in type.
-std::string KeyDefinition(DbConnection& source, const std::string& constraint, std::string& type);
+std::string KeyDefinition(const schema::SourceCatalogue& catalogue, const std::string& constraint, std::string& type);
 // The table's primary key if CREATE TABLE must make it (see KeyOfCreateTable).
-KeyOfCreateTable PrimaryKeyOfCreateTable(DbConnection& source, const std::string& table);
+KeyOfCreateTable PrimaryKeyOfCreateTable(const schema::SourceCatalogue& catalogue, const std::string& table);
 
 }  // namespace dravik::frames

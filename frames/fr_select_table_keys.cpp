@@ -8,6 +8,7 @@
 #include "frames/declareSQL.h"
 #include "schema/node_keys.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace dravik::frames {
@@ -22,63 +23,60 @@ std::string ConstraintClause(const std::string& name) {
 // The USING clause that keeps the name and direction of a key's index: needed
 // when the user named the index otherwise than the constraint, or made it
 // descending.
-std::string UsingIndexClause(DbConnection& source, const std::string& constraint, const std::string& index) {
+std::string UsingIndexClause(const schema::SourceCatalogue& catalogue, const std::string& constraint,
+                             const std::string& index) {
     if (db::IsEngineMadeName(index)) return {};
-    db::KeptQuery query(source, "select RDB$INDEX_TYPE from RDB$INDICES where RDB$INDEX_NAME=?", {index});
-    query->Open();
-    const bool descending = !query->Eof() && query->Fields(0).AsInteger() == 1;
+    const schema::CatalogueIndex* found = catalogue.Index(index);
+    const bool descending = found && found->descending;
     if (index == constraint && !descending) return {};
     return std::string(" USING ") + (descending ? "DESC " : "") + "INDEX " + QuoteIdentifier(index);
 }
 
 }  // namespace
 
-std::string IndexColumns(DbConnection& source, const std::string& index) {
-    db::KeptQuery segments(source, "select rdb$field_name from rdb$index_segments where rdb$index_name=? "
-                                   "order by rdb$field_position asc",
-                           {index});
-    segments->Open();
+std::string IndexColumns(const schema::SourceCatalogue& catalogue, const std::string& index) {
     std::string list;
-    for (; !segments->Eof(); segments->Next()) {
-        if (!list.empty()) list += ", ";
-        list += QuoteIdentifier(segments->Fields(0).AsString());
-    }
+    if (const schema::CatalogueIndex* found = catalogue.Index(index))
+        for (const std::string& column : found->segments) {
+            if (!list.empty()) list += ", ";
+            list += QuoteIdentifier(column);
+        }
     return list;
 }
 
-std::string KeyDefinition(DbConnection& source, const std::string& constraint, std::string& type) {
-    db::KeptQuery query(source, "select RDB$CONSTRAINT_TYPE, RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS "
-                                "where RDB$CONSTRAINT_NAME=?",
-                        {constraint});
-    query->Open();
-    if (query->Eof()) throw std::runtime_error("the source has no constraint " + constraint);
-    type = TrimRight(query->Fields(0).AsString());
-    const std::string index = TrimRight(query->Fields(1).AsString());
-    query->Close();
-    return ConstraintClause(constraint) + type + " (" + IndexColumns(source, index) + ")" +
-           UsingIndexClause(source, constraint, index);
+std::string KeyDefinition(const schema::SourceCatalogue& catalogue, const std::string& constraint, std::string& type) {
+    const schema::CatalogueConstraint* found = catalogue.Constraint(constraint);
+    if (!found) throw std::runtime_error("the source has no constraint " + constraint);
+    type = found->type;
+    return ConstraintClause(constraint) + type + " (" + IndexColumns(catalogue, found->index) + ")" +
+           UsingIndexClause(catalogue, constraint, found->index);
 }
 
-KeyOfCreateTable PrimaryKeyOfCreateTable(DbConnection& source, const std::string& table) {
+KeyOfCreateTable PrimaryKeyOfCreateTable(const schema::SourceCatalogue& catalogue, const std::string& table) {
     // Only a table-level PRIMARY KEY inside CREATE TABLE sets a column's null
     // flag without a NOT NULL constraint: a column's own NOT NULL, SET NOT
     // NULL and an inline key all add the constraint, a key added later by
     // ALTER TABLE sets no flag, and a UNIQUE key never does.
-    db::KeptQuery query(source,
-                        "select trim(rc.RDB$CONSTRAINT_NAME), trim(s.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS rc "
-                        "join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = rc.RDB$INDEX_NAME "
-                        "join RDB$RELATION_FIELDS f on f.RDB$RELATION_NAME = rc.RDB$RELATION_NAME "
-                        "and f.RDB$FIELD_NAME = s.RDB$FIELD_NAME "
-                        "where rc.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' and f.RDB$NULL_FLAG = 1 "
-                        "and rc.RDB$RELATION_NAME = ? and not exists (select 1 from RDB$RELATION_CONSTRAINTS n "
-                        "join RDB$CHECK_CONSTRAINTS cc on cc.RDB$CONSTRAINT_NAME = n.RDB$CONSTRAINT_NAME "
-                        "where n.RDB$CONSTRAINT_TYPE = 'NOT NULL' and n.RDB$RELATION_NAME = rc.RDB$RELATION_NAME "
-                        "and cc.RDB$TRIGGER_NAME = f.RDB$FIELD_NAME)",
-                        {table});
     KeyOfCreateTable key;
-    for (query->Open(); !query->Eof(); query->Next()) {
-        key.constraint = query->Fields(0).AsString();
-        key.columns.push_back(query->Fields(1).AsString());
+    const schema::CatalogueRelation* relation = catalogue.Relation(table);
+    if (!relation) return key;
+    std::vector<std::string> constrainedNotNull;
+    for (const schema::CatalogueConstraint& c : relation->constraints)
+        if (c.type == "NOT NULL")
+            for (const std::string& column : catalogue.CheckEntries(c.name)) constrainedNotNull.push_back(column);
+    for (const schema::CatalogueConstraint& c : relation->constraints) {
+        if (c.type != "PRIMARY KEY") continue;
+        const schema::CatalogueIndex* index = catalogue.Index(c.index);
+        for (const std::string& stored : index ? index->segments : std::vector<std::string>{}) {
+            const std::string column = Trim(stored);
+            const schema::CatalogueRow* row = catalogue.Column(table, TrimRight(stored));
+            if (!row || row->FieldByName("RDB$NULL_FLAG").AsInteger() != 1) continue;
+            if (std::find(constrainedNotNull.begin(), constrainedNotNull.end(), TrimRight(stored)) !=
+                constrainedNotNull.end())
+                continue;
+            key.constraint = Trim(c.name);
+            key.columns.push_back(column);
+        }
     }
     return key;
 }
@@ -93,23 +91,15 @@ std::string TFrame_select_table::ReferentialRule(const std::string& storedRule) 
 
 void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext& context, const std::string& t,
                                           const std::string& keyOfCreateTable) {
-    struct Found {
-        std::string name, type;
-    };
-    std::vector<Found> constraints;
-    {
-        db::KeptQuery query(context.source,
-                            "select RDB$CONSTRAINT_NAME, RDB$CONSTRAINT_TYPE from RDB$RELATION_CONSTRAINTS where "
-                            "RDB$RELATION_NAME=? and RDB$CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE', 'FOREIGN KEY', "
-                            "'CHECK') order by RDB$CONSTRAINT_NAME",
-                            {t});
-        for (query->Open(); !query->Eof(); query->Next())
-            constraints.push_back({TrimRight(query->Fields(0).AsString()), TrimRight(query->Fields(1).AsString())});
-    }
-    DbConnection& s = context.source;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
+    std::vector<schema::CatalogueConstraint> constraints;
+    if (const schema::CatalogueRelation* relation = catalogue->Relation(t))
+        for (const schema::CatalogueConstraint& c : relation->constraints)
+            if (c.type == "PRIMARY KEY" || c.type == "UNIQUE" || c.type == "FOREIGN KEY" || c.type == "CHECK")
+                constraints.push_back(c);
     DbConnection& d = context.destination;
     const std::string tableKey = schema::key::Relation(t);
-    for (const Found& c : constraints) {
+    for (const schema::CatalogueConstraint& c : constraints) {
         const std::string key = schema::key::Constraint(c.name);
         const std::string n = c.name;
         if (c.name == keyOfCreateTable) {
@@ -121,23 +111,23 @@ void TFrame_select_table::PlanConstraints(schema::SchemaPlan& plan, PlanContext&
             // Built after the rows, by one sort of the whole table rather
             // than an update of its index for every row.
             plan.Add(Node(c.type == "UNIQUE" ? NodeKind::UniqueKey : NodeKind::PrimaryKey, key, {tableKey},
-                          [this, &s, &d, t, n] { CreateKey(s, d, t, n); }));
+                          [this, &d, catalogue, t, n] { CreateKey(*catalogue, d, t, n); }));
         } else if (c.type == "FOREIGN KEY") {
             plan.Add(Node(NodeKind::ForeignKey, key, {tableKey},
-                          [this, &s, &d, t, n] { CreateForeignKey(s, d, t, n); }));
+                          [this, &d, catalogue, t, n] { CreateForeignKey(*catalogue, d, t, n); }));
         } else {
             plan.Add(Node(NodeKind::TableCheck, key, {tableKey},
-                          [this, &s, &d, t, n] { CreateCheck(s, d, t, n); }));
+                          [this, &d, catalogue, t, n] { CreateCheck(*catalogue, d, t, n); }));
         }
     }
 }
 
-void TFrame_select_table::CreateKey(DbConnection& source, DbConnection& destination, const std::string& t,
-                                    const std::string& constraint) {
+void TFrame_select_table::CreateKey(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                    const std::string& t, const std::string& constraint) {
     std::string caption = "PRIMARY KEY " + t;
     try {
         std::string type;
-        const std::string definition = KeyDefinition(source, constraint, type);
+        const std::string definition = KeyDefinition(catalogue, constraint, type);
         if (type == "UNIQUE") caption = "UNIQUE " + t;
         ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + definition + ";");
         LogOk(caption, constraint);
@@ -164,29 +154,23 @@ void TFrame_select_table::ConfirmKeyOfCreateTable(DbConnection& destination, con
     }
 }
 
-void TFrame_select_table::CreateForeignKey(DbConnection& source, DbConnection& destination, const std::string& t,
-                                           const std::string& constraint) {
+void TFrame_select_table::CreateForeignKey(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                           const std::string& t, const std::string& constraint) {
     try {
-        db::KeptQuery key(source, "select c.RDB$INDEX_NAME, r.RDB$UPDATE_RULE, r.RDB$DELETE_RULE, "
-                                  "u.RDB$RELATION_NAME, u.RDB$INDEX_NAME from RDB$RELATION_CONSTRAINTS c "
-                                  "join RDB$REF_CONSTRAINTS r on r.RDB$CONSTRAINT_NAME = c.RDB$CONSTRAINT_NAME "
-                                  "join RDB$RELATION_CONSTRAINTS u on u.RDB$CONSTRAINT_NAME = r.RDB$CONST_NAME_UQ "
-                                  "where c.RDB$CONSTRAINT_NAME=?",
-                          {constraint});
-        key->Open();
-        if (key->Eof()) throw std::runtime_error("the source has no foreign key " + constraint);
-        const std::string index = TrimRight(key->Fields(0).AsString());
-        const std::string updateRule = ReferentialRule(key->Fields(1).AsString());
-        const std::string deleteRule = ReferentialRule(key->Fields(2).AsString());
-        const std::string referenced = TrimRight(key->Fields(3).AsString());
-        const std::string referencedIndex = TrimRight(key->Fields(4).AsString());
-        key->Close();
+        const schema::CatalogueConstraint* key = catalogue.Constraint(constraint);
+        const schema::CatalogueForeignKey* rules = catalogue.ForeignKey(constraint);
+        const schema::CatalogueConstraint* referencedKey =
+            rules ? catalogue.Constraint(rules->uniqueConstraint) : nullptr;
+        if (!key || !referencedKey) throw std::runtime_error("the source has no foreign key " + constraint);
+        const std::string updateRule = ReferentialRule(rules->updateRule);
+        const std::string deleteRule = ReferentialRule(rules->deleteRule);
+        const std::string& referenced = referencedKey->relation;
         const std::string s = "\r\n\talter table " + QuoteIdentifier(t) + " add " + ConstraintClause(constraint) +
-                              "foreign key(" + IndexColumns(source, index) + ")" + "\r\n\t\t references " +
-                              QuoteIdentifier(referenced) + "(" + IndexColumns(source, referencedIndex) + ")" +
+                              "foreign key(" + IndexColumns(catalogue, key->index) + ")" + "\r\n\t\t references " +
+                              QuoteIdentifier(referenced) + "(" + IndexColumns(catalogue, referencedKey->index) + ")" +
                               (updateRule.empty() ? "" : "\r\n\t\t ON UPDATE " + updateRule) +
                               (deleteRule.empty() ? "" : "\r\n\t\t ON DELETE " + deleteRule) +
-                              UsingIndexClause(source, constraint, index) + ";";
+                              UsingIndexClause(catalogue, constraint, key->index) + ";";
         ExecStatement(destination, s);
         LogOk("FOREIGN KEY " + t, constraint);
     } catch (const std::exception& e) {
@@ -194,19 +178,16 @@ void TFrame_select_table::CreateForeignKey(DbConnection& source, DbConnection& d
     }
 }
 
-void TFrame_select_table::CreateCheck(DbConnection& source, DbConnection& destination, const std::string& t,
-                                      const std::string& constraint) {
+void TFrame_select_table::CreateCheck(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                      const std::string& t, const std::string& constraint) {
     try {
         // The server keeps a check's text in the triggers it made for it.
-        db::KeptQuery check(source, "select first 1 t.RDB$TRIGGER_SOURCE from RDB$CHECK_CONSTRAINTS c join "
-                                    "RDB$TRIGGERS t on t.RDB$TRIGGER_NAME = c.RDB$TRIGGER_NAME where "
-                                    "c.RDB$CONSTRAINT_NAME=?",
-                            {constraint});
-        check->Open();
-        if (check->Eof() || check->Fields(0).IsNull())
+        const schema::CatalogueRow* trigger = nullptr;
+        for (const std::string& name : catalogue.CheckEntries(constraint))
+            if ((trigger = catalogue.Trigger(name)) != nullptr) break;
+        if (!trigger || trigger->FieldByName("RDB$TRIGGER_SOURCE").IsNull())
             throw std::runtime_error("the source keeps no text of check " + constraint);
-        const std::string text = db::EmbedStoredText(check->Fields(0).AsString());
-        check->Close();
+        const std::string text = db::EmbedStoredText(trigger->FieldByName("RDB$TRIGGER_SOURCE").AsString());
         ExecStatement(destination, "ALTER TABLE " + QuoteIdentifier(t) + " ADD " + ConstraintClause(constraint) + text);
         LogOk("CHECK " + t, constraint);
     } catch (const std::exception& e) {

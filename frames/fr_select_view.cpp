@@ -16,35 +16,28 @@ std::string TFrame_select_view::ListingSql() const {
 void TFrame_select_view::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
     const std::string name = TrimRight(listed);
     const std::string key = schema::key::Relation(name);
-    DbConnection& s = context.source;
     DbConnection& d = context.destination;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     plan.Add(Node(NodeKind::View, key, context.Links().Of(key),
-                  [this, &s, &d, name] { CreateObject(s, d, name); }));
+                  [this, &d, catalogue, name] { CreateView(*catalogue, d, name); }));
     PlanRelationTriggers(*this, plan, context, name);
 }
 
-void TFrame_select_view::CreateObject(DbConnection& source, DbConnection& destination, const std::string& name) {
+void TFrame_select_view::CreateView(const schema::SourceCatalogue& catalogue, DbConnection& destination,
+                                    const std::string& name) {
     const std::string v = TrimRight(name);
-    // A snapshot the caller holds is the caller's to end.
-    const bool ownsSourceTransaction = !source.DefaultTransaction().InTransaction();
-    auto query = NewQuery(source, "select f.rdb$field_name from  rdb$relation_fields f where f.rdb$relation_name = " +
-                                      SqlString(v) + " order by f.rdb$field_position;");
     try {
-        query->Open();
+        const schema::CatalogueRelation* view = catalogue.Relation(v);
         std::string c;
-        for (; !query->Eof(); query->Next()) {
+        for (const schema::CatalogueRow& column : view ? view->columns : std::vector<schema::CatalogueRow>{}) {
             if (!c.empty()) c += ", ";
-            c += QuoteIdentifier(query->Fields(0).AsString());
+            c += QuoteIdentifier(column.FieldByName("RDB$FIELD_NAME").AsString());
         }
-        query->Close();
-        query->SetSQL("select f.rdb$view_source from  rdb$relations f where f.rdb$relation_name = " + SqlString(v));
-        query->Open();
-        const std::string body = query->Eof() ? std::string() : db::EmbedStoredText(query->Fields(0).AsString());
+        const std::string body = view ? db::EmbedStoredText(view->viewSource.AsString()) : std::string();
         // The server keeps the text after AS without its leading blanks, so a
         // line break keeps "AS" apart from the first word of the select.
         const bool separated = body.empty() || static_cast<unsigned char>(body.front()) <= ' ';
         const std::string s = "CREATE VIEW " + QuoteIdentifier(v) + "( " + c + " )\r\nAS" + (separated ? "" : "\r\n") + body;
-        if (ownsSourceTransaction) source.DefaultTransaction().Commit();
         ExecStatement(destination, s);
         LogOk("CREATE VIEW ", v);
     } catch (const std::exception& e) {

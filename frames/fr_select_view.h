@@ -13,7 +13,9 @@ public:
     ObjectKind ListedKind() const override { return ObjectKind::View; }
     std::string CreateStepCode() const override { return StepOf(NodeKind::View); }
     void PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& name) override;
-    void CreateObject(DbConnection& source, DbConnection& destination, const std::string& name);
+
+private:
+    void CreateView(const schema::SourceCatalogue& catalogue, DbConnection& destination, const std::string& name);
 };
 
 }  // namespace dravik::frames

@@ -13,6 +13,7 @@ void PlanPackage(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& co
 
 // The header of a stand-alone PSQL function from right after its name up to
 // AS: "(arguments) RETURNS type [DETERMINISTIC]".
-std::string FunctionHeader(DbConnection& source, const std::string& name);
+// The source names character sets and collations.
+std::string FunctionHeader(DbConnection& source, const schema::SourceCatalogue& catalogue, const std::string& name);
 
 }  // namespace dravik::frames

@@ -12,12 +12,11 @@ namespace {
 // Table-trigger codes stay below this; database and DDL triggers start here.
 constexpr int kFirstDatabaseTriggerType = 8192;
 
-void CreateTrigger(TFrame_select& frame, DbConnection& source, DbConnection& destination,
+void CreateTrigger(TFrame_select& frame, const schema::SourceCatalogue& catalogue, DbConnection& destination,
                    const std::string& relation, const std::string& name) {
     try {
-        db::KeptQuery trigger(source, "select * from RDB$TRIGGERS where RDB$TRIGGER_NAME = ?", {name});
-        trigger->Open();
-        if (trigger->Eof()) throw std::runtime_error("the source has no trigger " + name);
+        const schema::CatalogueRow* trigger = catalogue.Trigger(name);
+        if (!trigger) throw std::runtime_error("the source has no trigger " + name);
         if (trigger->FieldByName("RDB$TRIGGER_SOURCE").IsNull())
             throw std::runtime_error("the source keeps no text of trigger " + name);
         const bool inactive = trigger->FieldByName("RDB$TRIGGER_INACTIVE").AsInteger() == 1;
@@ -26,7 +25,6 @@ void CreateTrigger(TFrame_select& frame, DbConnection& source, DbConnection& des
                               TriggerEventWords(trigger->FieldByName("RDB$TRIGGER_TYPE").AsInteger()) +
                               "\r\nPOSITION " + trigger->FieldByName("RDB$TRIGGER_SEQUENCE").AsString() + "\r\n" +
                               db::EmbedStoredText(trigger->FieldByName("RDB$TRIGGER_SOURCE").AsString());
-        trigger->Close();
         ExecStatement(destination, s);
         frame.LogOk("TRIGGER ", relation);
     } catch (const std::exception& e) {
@@ -56,22 +54,16 @@ void PlanRelationTriggers(TFrame_select& frame, schema::SchemaPlan& plan, PlanCo
                           const std::string& relation) {
     // User triggers only: those the server made for a CHECK constraint (3)
     // or a view's check option (5) belong to the constraint.
-    std::vector<std::string> names;
-    {
-        db::KeptQuery query(context.source, "select RDB$TRIGGER_NAME from RDB$TRIGGERS where RDB$RELATION_NAME = ? "
-                                            "and coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
-                                            "order by RDB$TRIGGER_SEQUENCE, RDB$TRIGGER_NAME",
-                            {relation});
-        for (query->Open(); !query->Eof(); query->Next()) names.push_back(TrimRight(query->Fields(0).AsString()));
-    }
-    DbConnection& s = context.source;
+    const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
+    const schema::CatalogueRelation* owner = catalogue->Relation(relation);
+    const std::vector<std::string> names = owner ? owner->triggers : std::vector<std::string>{};
     DbConnection& d = context.destination;
     for (const std::string& name : names) {
         const std::string key = schema::key::Trigger(name);
         std::vector<std::string> dependsOn = context.Links().Of(key);
         dependsOn.push_back(schema::key::Relation(relation));
         plan.Add(Node(NodeKind::Trigger, key, std::move(dependsOn),
-                      [&frame, &s, &d, relation, name] { CreateTrigger(frame, s, d, relation, name); }));
+                      [&frame, &d, catalogue, relation, name] { CreateTrigger(frame, *catalogue, d, relation, name); }));
     }
 }
 

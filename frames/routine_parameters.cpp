@@ -9,17 +9,17 @@ namespace {
 // RDB$PARAMETER_MECHANISM / RDB$ARGUMENT_MECHANISM of a TYPE OF parameter.
 constexpr int kTypeOf = 1;
 
-bool IsNull(db::DbCursorSet& row, const char* name) {
-    db::DbField* f = row.FindField(name);
+bool IsNull(const schema::CatalogueRow& row, const char* name) {
+    const schema::CatalogueValue* f = row.FindField(name);
     return !f || f->IsNull();
 }
 
 }  // namespace
 
-std::string ParameterDeclaration(db::DbConnection& source, db::DbCursorSet& row) {
+std::string ParameterDeclaration(db::DbConnection& source, const schema::CatalogueRow& row) {
     const std::string domain = TrimRight(row.FieldByName("RDB$FIELD_SOURCE").AsString());
     const bool implicitDomain = db::IsEngineMadeName(domain);
-    db::DbField* mechanism = row.FindField("RDB$PARAMETER_MECHANISM");
+    const schema::CatalogueValue* mechanism = row.FindField("RDB$PARAMETER_MECHANISM");
     if (!mechanism) mechanism = row.FindField("RDB$ARGUMENT_MECHANISM");
     const bool typeOf = mechanism && !mechanism->IsNull() && mechanism->AsInteger() == kTypeOf;
 

@@ -3,16 +3,16 @@
 #pragma once
 
 #include "db/db_connection.h"
-#include "db/db_cursor_set.h"
+#include "schema/catalogue_row.h"
 
 #include <string>
 
 namespace dravik::frames {
 
-// The columns of a parameter row joined with its RDB$FIELDS row ("p.*, f.*",
-// so that duplicate names resolve to the parameter's own) and the field's
-// collation as DOMAIN_COLLATION_ID.
-std::string ParameterDeclaration(db::DbConnection& source, db::DbCursorSet& row);
+// The columns of a parameter row joined with its RDB$FIELDS row and the
+// field's collation as DOMAIN_COLLATION_ID (see
+// SourceCatalogue::ProcedureParameters).
+std::string ParameterDeclaration(db::DbConnection& source, const schema::CatalogueRow& row);
 
 // Appends one item to a parameter list: a tab before the first, a comma, a
 // line break and a tab before each later one.

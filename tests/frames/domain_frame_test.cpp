@@ -78,10 +78,9 @@ TEST_F(DomainFrame, DeclarationClausesAndTheirBlanks) {
          "create domain D_INT integer;\n"
          "create domain D_TEXT blob sub_type 1 segment size 80 character set win1251;\n");
     Connect();
+    const auto catalogue = dravik::schema::SourceCatalogue::Read(source);
     const auto declarationOf = [&](const std::string& name) {
-        auto q = NewQuery(source, "select * from RDB$FIELDS where RDB$FIELD_NAME = '" + name + "'");
-        q->Open();
-        return TFrame_select_domain::DomainDeclaration(source, *q);
+        return TFrame_select_domain::DomainDeclaration(source, catalogue, *catalogue.Domain(name));
     };
     EXPECT_EQ(declarationOf("D_VC"), "VARCHAR(20) CHARACTER SET  WIN1251 default 'it''s' NOT NULL ");
     EXPECT_EQ(declarationOf("D_INT"), "INTEGER ");

@@ -147,12 +147,13 @@ TEST_F(ProcedureFrame, HeaderTextOfInputsAndOutputs) {
          "create procedure P_NONE as begin exit; end^\n"
          "set term ;^\n");
     Connect();
-    EXPECT_EQ(TFrame_select_procedure::ParameterList(source, "P_BOTH"),
+    const auto catalogue = dravik::schema::SourceCatalogue::Read(source);
+    EXPECT_EQ(TFrame_select_procedure::ParameterList(source, catalogue, "P_BOTH"),
               "(\r\n\tA  INTEGER,\r\n\tB  VARCHAR(10) CHARACTER SET  NONE\r\n)"
               "\r\nRETURNS(\r\n\tR  DOUBLE PRECISION\r\n)");
-    EXPECT_EQ(TFrame_select_procedure::ParameterList(source, "P_OUT"),
+    EXPECT_EQ(TFrame_select_procedure::ParameterList(source, catalogue, "P_OUT"),
               "\r\nRETURNS(\r\n\tX  CHAR(5) CHARACTER SET  NONE,\r\n\tY  NUMERIC(9,2)\r\n)");
-    EXPECT_EQ(TFrame_select_procedure::ParameterList(source, "P_NONE"), "");
+    EXPECT_EQ(TFrame_select_procedure::ParameterList(source, catalogue, "P_NONE"), "");
     EXPECT_FALSE(source.DefaultTransaction().InTransaction());
 }
 
