@@ -3,34 +3,12 @@
 #include "verify/item_definition.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
 namespace dravik::verify {
 
 namespace {
 
 constexpr int kChar = 14, kVarchar = 37, kBlob = 261;
-
-std::string Unescaped(const std::string& value) {
-    std::string out;
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            out += value[i];
-            continue;
-        }
-        const char next = value[++i];
-        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    return out;
-}
-
-// The attributes that hold a stored text with declarations in it.
-bool HoldsStoredText(const std::string& key) {
-    static constexpr std::array<std::string_view, 8> kKeys = {"source", "default", "check", "computed",
-                                                              "view source", "expression", "body", "header"};
-    return std::find(kKeys.begin(), kKeys.end(), key) != kKeys.end();
-}
 
 std::string MappedDefinition(const std::string& text, const db::TextConversion& conversion) {
     auto lines = SplitDefinition(text);
@@ -56,8 +34,8 @@ std::string MappedDefinition(const std::string& text, const db::TextConversion& 
         *collation = conversion.newSet;
     for (auto& [key, v] : lines) {
         if (HoldsStoredText(key))
-            v = EscapeLine(conversion.RewriteDeclarations(conversion.StoredBytesAsUtf8(Unescaped(v))));
-        if (key == "message") v = EscapeLine(conversion.StoredBytesAsUtf8(Unescaped(v)));
+            v = EscapeLine(conversion.RewriteDeclarations(conversion.StoredBytesAsUtf8(UnescapeLine(v))));
+        if (key == "message") v = EscapeLine(conversion.StoredBytesAsUtf8(UnescapeLine(v)));
     }
     std::string mapped;
     for (const auto& [key, v] : lines) mapped += key + ": " + v + "\n";

@@ -3,6 +3,8 @@
 #include "db/db_cursor_set.h"
 #include "verify/catalogue_rows.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace dravik::verify {
@@ -19,6 +21,25 @@ std::string EscapeLine(std::string_view value) {
         }
     }
     return out;
+}
+
+std::string UnescapeLine(std::string_view line) {
+    std::string out;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\\' || i + 1 == line.size()) {
+            out += line[i];
+            continue;
+        }
+        const char next = line[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+bool HoldsStoredText(std::string_view key) {
+    static constexpr std::array<std::string_view, 8> kKeys = {"source", "default", "check", "computed",
+                                                              "view source", "expression", "body", "header"};
+    return std::find(kKeys.begin(), kKeys.end(), key) != kKeys.end();
 }
 
 void ItemDefinition::Add(std::string_view key, const std::optional<std::string>& value) {

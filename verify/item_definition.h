@@ -40,6 +40,13 @@ private:
 // The text with backslashes, line feeds and carriage returns escaped.
 std::string EscapeLine(std::string_view text);
 
+// The text as it was before EscapeLine.
+std::string UnescapeLine(std::string_view line);
+
+// Whether an attribute's value is a stored SQL text (a default, a check, a
+// computed column's or an index's expression, a source, a header or body).
+bool HoldsStoredText(std::string_view key);
+
 // The lines of a definition as (key, value) pairs, values still escaped.
 std::vector<std::pair<std::string, std::string>> SplitDefinition(const std::string& text);
 
