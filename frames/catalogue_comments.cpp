@@ -205,13 +205,12 @@ const CommentSource kRoleSource = {
 std::vector<Comment> ReadComments(DbConnection& source, const CommentSource& from, FrameHost& log) {
     std::vector<Comment> comments;
     try {
-        auto query = NewQuery(source, from.listingSql);
-        for (query->Open(); !query->Eof(); query->Next()) {
+        db::ForEachRow(source, from.listingSql, [&](db::DbCursorSet& query) {
             Row row;
-            for (int i = 0; i < query->FieldCount(); ++i)
-                row.push_back(query->Fields(i).IsNull() ? std::string() : TrimRight(query->Fields(i).AsString()));
+            for (int i = 0; i < query.FieldCount(); ++i)
+                row.push_back(query.Fields(i).IsNull() ? std::string() : TrimRight(query.Fields(i).AsString()));
             if (!(from.skipEngineNames && db::IsEngineMadeName(row.front()))) comments.push_back(from.fromRow(row));
-        }
+        });
     } catch (const std::exception& e) {
         log.LogError("COMMENT", e.what());
     }
@@ -265,8 +264,8 @@ void CopyRoleComments(DbConnection& source, DbConnection& destination, FrameHost
     // were created.
     std::set<std::string> roles;
     try {
-        auto query = NewQuery(destination, "select RDB$ROLE_NAME from RDB$ROLES");
-        for (query->Open(); !query->Eof(); query->Next()) roles.insert(TrimRight(query->Fields(0).AsString()));
+        db::ForEachRow(destination, "select RDB$ROLE_NAME from RDB$ROLES",
+                       [&](db::DbCursorSet& row) { roles.insert(TrimRight(row.Fields(0).AsString())); });
     } catch (const std::exception& e) {
         log.LogError("COMMENT", e.what());
         return;

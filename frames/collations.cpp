@@ -63,11 +63,10 @@ std::string CollationClauses(const std::string& base, int attributes, const std:
 
 void PlanCollations(FrameHost& log, schema::SchemaPlan& plan, PlanContext& context) {
     std::vector<std::string> names;
-    {
-        auto query = NewQuery(context.source, "select RDB$COLLATION_NAME from RDB$COLLATIONS where "
-                                              "coalesce(RDB$SYSTEM_FLAG, 0) = 0 order by RDB$COLLATION_NAME");
-        for (query->Open(); !query->Eof(); query->Next()) names.push_back(TrimRight(query->Fields(0).AsString()));
-    }
+    db::ForEachRow(context.source,
+                   "select RDB$COLLATION_NAME from RDB$COLLATIONS where coalesce(RDB$SYSTEM_FLAG, 0) = 0 "
+                   "order by RDB$COLLATION_NAME",
+                   [&](db::DbCursorSet& row) { names.push_back(TrimRight(row.Fields(0).AsString())); });
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
     for (const std::string& name : names) {

@@ -15,13 +15,14 @@ namespace {
 // name: the header needs them first.
 std::vector<std::string> PackageHeaderNeeds(DbConnection& source, const std::string& package) {
     const std::string who = "RDB$PACKAGE_NAME = " + SqlString(package);
-    auto query = NewQuery(source, "select distinct RDB$RELATION_NAME from RDB$FUNCTION_ARGUMENTS where "
-                                  "RDB$RELATION_NAME is not null and " + who +
-                                      " union select distinct RDB$RELATION_NAME from RDB$PROCEDURE_PARAMETERS where "
-                                      "RDB$RELATION_NAME is not null and " + who);
     std::vector<std::string> keys;
-    for (query->Open(); !query->Eof(); query->Next())
-        keys.push_back(schema::key::Relation(TrimRight(query->Fields(0).AsString())));
+    db::ForEachRow(source,
+                   "select distinct RDB$RELATION_NAME from RDB$FUNCTION_ARGUMENTS where RDB$RELATION_NAME is not null "
+                   "and " + who + " union select distinct RDB$RELATION_NAME from RDB$PROCEDURE_PARAMETERS where "
+                   "RDB$RELATION_NAME is not null and " + who,
+                   [&](db::DbCursorSet& row) {
+                       keys.push_back(schema::key::Relation(TrimRight(row.Fields(0).AsString())));
+                   });
     return keys;
 }
 

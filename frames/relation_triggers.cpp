@@ -63,7 +63,9 @@ void PlanRelationTriggers(TFrame_select& frame, schema::SchemaPlan& plan, PlanCo
         std::vector<std::string> dependsOn = context.Links().Of(key);
         dependsOn.push_back(schema::key::Relation(relation));
         plan.Add(Node(NodeKind::Trigger, key, std::move(dependsOn),
-                      [&frame, &d, catalogue, relation, name] { CreateTrigger(frame, *catalogue, d, relation, name); }));
+                      [&frame, &d, catalogue, relation, name] {
+                          CreateTrigger(frame, *catalogue, d, relation, name);
+                      }));
     }
 }
 

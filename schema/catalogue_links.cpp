@@ -44,24 +44,22 @@ void CatalogueLinks::Read(db::DbConnection& source) {
     links_.clear();
     // A computed column's dependencies are recorded under its implicit
     // domain (RDB$n): the join finds the column that domain belongs to.
-    db::DbQuery q(source,
-                  "select d.RDB$DEPENDENT_NAME, d.RDB$DEPENDENT_TYPE, d.RDB$DEPENDED_ON_NAME, d.RDB$DEPENDED_ON_TYPE, "
-                  "d.RDB$PACKAGE_NAME, rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME "
-                  "from RDB$DEPENDENCIES d left join RDB$RELATION_FIELDS rf "
-                  "on d.RDB$DEPENDENT_TYPE = 3 and rf.RDB$FIELD_SOURCE = d.RDB$DEPENDENT_NAME");
-    q.Open();
-    for (; !q.Eof(); q.Next()) {
+    const char* const sql =
+        "select d.RDB$DEPENDENT_NAME, d.RDB$DEPENDENT_TYPE, d.RDB$DEPENDED_ON_NAME, d.RDB$DEPENDED_ON_TYPE, "
+        "d.RDB$PACKAGE_NAME, rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME "
+        "from RDB$DEPENDENCIES d left join RDB$RELATION_FIELDS rf "
+        "on d.RDB$DEPENDENT_TYPE = 3 and rf.RDB$FIELD_SOURCE = d.RDB$DEPENDENT_NAME";
+    db::ForEachRow(source, sql, [&](db::DbCursorSet& q) {
         const std::string dependent = KeyOf(q.Fields(1).AsInteger(), db::TrimRight(q.Fields(0).AsString()), "",
                                             db::TrimRight(q.Fields(5).AsString()),
                                             db::TrimRight(q.Fields(6).AsString()));
         // The package column names the package of the routine depended on.
         const std::string dependedOn = KeyOf(q.Fields(3).AsInteger(), db::TrimRight(q.Fields(2).AsString()),
                                              db::TrimRight(q.Fields(4).AsString()), "", "");
-        if (dependent.empty() || dependedOn.empty() || dependent == dependedOn) continue;
+        if (dependent.empty() || dependedOn.empty() || dependent == dependedOn) return;
         auto& list = links_[dependent];
         if (std::find(list.begin(), list.end(), dependedOn) == list.end()) list.push_back(dependedOn);
-    }
-    q.Close();
+    });
     loaded_ = true;
 }
 

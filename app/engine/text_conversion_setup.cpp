@@ -38,25 +38,23 @@ db::TextConversion TCloneJob::AskedTextConversion() {
     conversion.newSet = CanonicalCharsetName(srcDb, DefaultCharacterSet());
     if (!frames::Trim(settings.noneAs).empty()) conversion.noneAs = CanonicalCharsetName(srcDb, settings.noneAs);
     conversion.storedBytesCodePage = conversion.noneAs.empty() ? SourceCharacterSet() : conversion.noneAs;
-    auto sets = frames::NewQuery(srcDb, "select RDB$CHARACTER_SET_ID, RDB$CHARACTER_SET_NAME from RDB$CHARACTER_SETS");
-    for (sets->Open(); !sets->Eof(); sets->Next()) {
-        const std::string name = frames::Trim(sets->Fields(1).AsString());
-        conversion.charsetNames[sets->Fields(0).AsInteger()] = name;
-        if (name == conversion.newSet) conversion.newSetId = sets->Fields(0).AsInteger();
-    }
-    sets->Close();
-    auto collations = frames::NewQuery(srcDb, "select co.RDB$COLLATION_NAME, cs.RDB$CHARACTER_SET_NAME, "
-                                              "cs.RDB$BYTES_PER_CHARACTER from RDB$COLLATIONS co join "
-                                              "RDB$CHARACTER_SETS cs on cs.RDB$CHARACTER_SET_ID = "
-                                              "co.RDB$CHARACTER_SET_ID");
-    for (collations->Open(); !collations->Eof(); collations->Next()) {
-        const std::string set = frames::Trim(collations->Fields(1).AsString());
-        if (conversion.Converts(set))
-            conversion.convertedCollations.insert(frames::Trim(collations->Fields(0).AsString()));
-        if (set == conversion.newSet)
-            conversion.newSetBytesPerCharacter = std::max(1, collations->Fields(2).AsInteger());
-    }
-    collations->Close();
+    db::ForEachRow(srcDb, "select RDB$CHARACTER_SET_ID, RDB$CHARACTER_SET_NAME from RDB$CHARACTER_SETS",
+                   [&](db::DbCursorSet& set) {
+                       const std::string name = frames::Trim(set.Fields(1).AsString());
+                       conversion.charsetNames[set.Fields(0).AsInteger()] = name;
+                       if (name == conversion.newSet) conversion.newSetId = set.Fields(0).AsInteger();
+                   });
+    db::ForEachRow(srcDb,
+                   "select co.RDB$COLLATION_NAME, cs.RDB$CHARACTER_SET_NAME, cs.RDB$BYTES_PER_CHARACTER "
+                   "from RDB$COLLATIONS co join RDB$CHARACTER_SETS cs on "
+                   "cs.RDB$CHARACTER_SET_ID = co.RDB$CHARACTER_SET_ID",
+                   [&](db::DbCursorSet& collation) {
+                       const std::string set = frames::Trim(collation.Fields(1).AsString());
+                       if (conversion.Converts(set))
+                           conversion.convertedCollations.insert(frames::Trim(collation.Fields(0).AsString()));
+                       if (set == conversion.newSet)
+                           conversion.newSetBytesPerCharacter = std::max(1, collation.Fields(2).AsInteger());
+                   });
     return conversion;
 }
 
@@ -80,24 +78,23 @@ void TCloneJob::NoteConversionLosses() {
     std::set<std::string> tables;
     for (int i = 0; i < Frame_select_table1.SelectedCount(); ++i)
         tables.insert(frames::TrimRight(Frame_select_table1.SelectedName(i)));
-    auto query = frames::NewQuery(
-        srcDb, "select rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME, cs.RDB$CHARACTER_SET_NAME, co.RDB$COLLATION_NAME, "
-               "f.RDB$FIELD_TYPE, f.RDB$FIELD_LENGTH, coalesce(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH) "
-               "from RDB$RELATION_FIELDS rf join RDB$RELATIONS r on r.RDB$RELATION_NAME = rf.RDB$RELATION_NAME "
-               "join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
-               "left join RDB$CHARACTER_SETS cs on cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "
-               "left join RDB$COLLATIONS co on co.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID and "
-               "co.RDB$COLLATION_ID = coalesce(rf.RDB$COLLATION_ID, f.RDB$COLLATION_ID, 0) "
-               "where r.RDB$VIEW_BLR is null and f.RDB$COMPUTED_BLR is null "
-               "order by rf.RDB$RELATION_NAME, rf.RDB$FIELD_POSITION");
     std::map<std::string, std::vector<DeclaredColumn>> byTable;
-    for (query->Open(); !query->Eof(); query->Next()) {
-        DeclaredColumn c{frames::Trim(query->Fields(0).AsString()), frames::Trim(query->Fields(1).AsString()),
-                         frames::Trim(query->Fields(2).AsString()), frames::Trim(query->Fields(3).AsString()),
-                         query->Fields(4).AsInteger(), query->Fields(5).AsInteger(), query->Fields(6).AsInteger()};
-        if (tables.count(c.table)) byTable[c.table].push_back(std::move(c));
-    }
-    query->Close();
+    db::ForEachRow(srcDb,
+                   "select rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME, cs.RDB$CHARACTER_SET_NAME, co.RDB$COLLATION_NAME, "
+                   "f.RDB$FIELD_TYPE, f.RDB$FIELD_LENGTH, coalesce(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH) "
+                   "from RDB$RELATION_FIELDS rf join RDB$RELATIONS r on r.RDB$RELATION_NAME = rf.RDB$RELATION_NAME "
+                   "join RDB$FIELDS f on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
+                   "left join RDB$CHARACTER_SETS cs on cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "
+                   "left join RDB$COLLATIONS co on co.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID and "
+                   "co.RDB$COLLATION_ID = coalesce(rf.RDB$COLLATION_ID, f.RDB$COLLATION_ID, 0) "
+                   "where r.RDB$VIEW_BLR is null and f.RDB$COMPUTED_BLR is null "
+                   "order by rf.RDB$RELATION_NAME, rf.RDB$FIELD_POSITION",
+                   [&](db::DbCursorSet& row) {
+                       const auto text = [&](int i) { return frames::Trim(row.Fields(i).AsString()); };
+                       DeclaredColumn c{text(0), text(1), text(2), text(3), row.Fields(4).AsInteger(),
+                                        row.Fields(5).AsInteger(), row.Fields(6).AsInteger()};
+                       if (tables.count(c.table)) byTable[c.table].push_back(std::move(c));
+                   });
 
     std::map<std::string, int> newBytes;  // "T.C" -> bytes the column takes in the new set
     for (auto& [table, columns] : byTable) {
@@ -132,21 +129,21 @@ void TCloneJob::NoteConversionLosses() {
 
     // An index key takes at most a quarter of a page, less its header.
     const int mostKeyBytes = std::atoi(DestinationPageSize().c_str()) / 4 - 9;
-    auto segments = frames::NewQuery(srcDb, "select i.RDB$INDEX_NAME, i.RDB$RELATION_NAME, s.RDB$FIELD_NAME "
-                                            "from RDB$INDICES i join RDB$INDEX_SEGMENTS s on "
-                                            "s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
-                                            "order by i.RDB$INDEX_NAME, s.RDB$FIELD_POSITION");
     // (table, index) -> the key's bytes in the new set, and its columns.
     std::map<std::pair<std::string, std::string>, std::pair<int, std::string>> keys;
-    for (segments->Open(); !segments->Eof(); segments->Next()) {
-        const std::string table = frames::Trim(segments->Fields(1).AsString());
-        const auto found = newBytes.find(table + "." + frames::Trim(segments->Fields(2).AsString()));
-        if (found == newBytes.end()) continue;
-        auto& [bytes, columns] = keys[{table, frames::Trim(segments->Fields(0).AsString())}];
-        bytes += found->second;
-        columns += (columns.empty() ? "" : ", ") + frames::Trim(segments->Fields(2).AsString());
-    }
-    segments->Close();
+    db::ForEachRow(srcDb,
+                   "select i.RDB$INDEX_NAME, i.RDB$RELATION_NAME, s.RDB$FIELD_NAME "
+                   "from RDB$INDICES i join RDB$INDEX_SEGMENTS s on "
+                   "s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
+                   "order by i.RDB$INDEX_NAME, s.RDB$FIELD_POSITION",
+                   [&](db::DbCursorSet& segment) {
+                       const std::string table = frames::Trim(segment.Fields(1).AsString());
+                       const auto found = newBytes.find(table + "." + frames::Trim(segment.Fields(2).AsString()));
+                       if (found == newBytes.end()) return;
+                       auto& [bytes, columns] = keys[{table, frames::Trim(segment.Fields(0).AsString())}];
+                       bytes += found->second;
+                       columns += (columns.empty() ? "" : ", ") + frames::Trim(segment.Fields(2).AsString());
+                   });
     for (const auto& [index, key] : keys)
         if (key.first > mostKeyBytes)
             LogError("index " + index.second + " on " + index.first + " (" + key.second + ")",
