@@ -173,6 +173,16 @@ std::string SqlString(const std::string& text) {
     return quoted + "'";
 }
 
+std::string SqlBytes(const std::string& bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string literal = "x'";
+    for (unsigned char c : bytes) {
+        literal += kHex[c >> 4];
+        literal += kHex[c & 15];
+    }
+    return literal + "'";
+}
+
 bool IsBareIdentifier(const std::string& name) {
     if (name.empty() || name.size() > 63 || name[0] < 'A' || name[0] > 'Z') return false;
     for (char c : name)

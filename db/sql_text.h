@@ -16,6 +16,10 @@ std::string UpperCase(std::string text);
 
 // 'text' with inner quotes doubled, always quoted (an empty text gives '').
 std::string SqlString(const std::string& text);
+// x'...': the bytes as a binary string literal, which the server stores as
+// they are whatever the attachment's character set (for a value kept as raw
+// bytes, such as an exception's message, that is no text of that set).
+std::string SqlBytes(const std::string& bytes);
 // SqlString, or NULL for a text that is empty or blank: a catalogue value
 // that was never given (an entry point, a module name).
 std::string SqlStringOrNull(const std::string& text);

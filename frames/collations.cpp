@@ -1,5 +1,6 @@
 #include "frames/collations.h"
 
+#include "db/text_conversion.h"
 #include "frames/declareSQL.h"
 #include "schema/node_keys.h"
 #include "schema/node_kinds.h"
@@ -48,6 +49,19 @@ void CreateCollation(FrameHost& log, DbConnection& source, DbConnection& destina
     }
 }
 
+// ALTER CHARACTER SET: the set's default collation as the source has it, for
+// the columns, domains and parameters declared without one.
+void SetDefaultCollation(FrameHost& log, DbConnection& destination, const std::string& set,
+                         const std::string& collation) {
+    try {
+        ExecStatement(destination, "ALTER CHARACTER SET " + QuoteIdentifier(set) + " SET DEFAULT COLLATION " +
+                                       QuoteIdentifier(collation));
+        log.LogOk("CHARACTER SET", set);
+    } catch (const std::exception& e) {
+        log.LogError("CHARACTER SET " + set, e.what());
+    }
+}
+
 }  // namespace
 
 std::string CollationClauses(const std::string& base, int attributes, const std::string& specificAttributes) {
@@ -73,6 +87,19 @@ void PlanCollations(FrameHost& log, schema::SchemaPlan& plan, PlanContext& conte
         plan.Add(schema::Node(schema::NodeKind::Collation, schema::key::Collation(name), {},
                               [&log, &s, &d, name] { CreateCollation(log, s, d, name); }));
     }
+    db::ForEachRow(s,
+                   "select RDB$CHARACTER_SET_NAME, RDB$DEFAULT_COLLATE_NAME from RDB$CHARACTER_SETS "
+                   "where RDB$DEFAULT_COLLATE_NAME <> RDB$CHARACTER_SET_NAME",
+                   [&](db::DbCursorSet& row) {
+                       const std::string set = TrimRight(row.Fields(0).AsString());
+                       const std::string collation = TrimRight(row.Fields(1).AsString());
+                       // A set whose texts are converted into another declares nothing any more.
+                       if (db::ActiveTextConversion().Converts(set)) return;
+                       plan.Add(schema::Node(schema::NodeKind::CharacterSetDefault, schema::key::CharacterSet(set),
+                                             {schema::key::Collation(collation)}, [&log, &d, set, collation] {
+                                                 SetDefaultCollation(log, d, set, collation);
+                                             }));
+                   });
 }
 
 }  // namespace dravik::frames

@@ -1,6 +1,7 @@
-// The source's own collations (CREATE COLLATION), each a node before the
+// The source's own collations (CREATE COLLATION) and the default collations
+// it gave its character sets (ALTER CHARACTER SET), each a node before the
 // domains and tables that use them. They are no object a page offers: every
-// one is created, since picked domains and columns may need it.
+// one is made, since picked domains and columns may need it.
 #pragma once
 
 #include "frames/frame_host.h"

@@ -1,5 +1,6 @@
 #include "frames/fr_select_exception.h"
 
+#include "db/code_page_text.h"
 #include "db/text_conversion.h"
 #include "frames/declareSQL.h"
 #include "schema/node_keys.h"
@@ -26,8 +27,13 @@ void TFrame_select_exception::CreateException(const schema::SourceCatalogue& cat
         // texts are converted.
         const std::string message =
             db::ActiveTextConversion().StoredBytesAsUtf8(catalogue.ExceptionMessage(trimmed).AsString());
-        // The server refuses NULL as a message but takes an empty one.
-        const std::string literal = Trim(message).empty() ? "''" : db::SqlString(message);
+        // The server refuses NULL as a message but takes an empty one. A
+        // message that is no UTF-8 (an old client's WIN1251, say) goes as
+        // its bytes, which the server keeps as they are, as a restore does.
+        std::string utf8;
+        const std::string literal = Trim(message).empty()                           ? "''"
+                                    : db::FromCodePageChecked(message, "UTF8", utf8) ? db::SqlString(message)
+                                                                                    : db::SqlBytes(message);
         ExecStatement(destination, "CREATE EXCEPTION " + QuoteIdentifier(trimmed) + " " + literal);
         LogOk("CREATE EXCEPTION", name);
     } catch (const std::exception&) {

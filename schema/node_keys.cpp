@@ -9,8 +9,8 @@ namespace {
 
 // The prefixes of the keys above; the deferred parts (a routine's body, a
 // comment) put theirs before the key of the object they belong to.
-constexpr std::array<const char*, 15> kPrefixes{"REL:", "PRC:", "FUN:", "PKG:", "DOM:", "GEN:", "EXC:", "COL:",
-                                                "FLD:", "CON:", "IDX:", "TRG:", "BODY:", "CMT:", "DCK:"};
+constexpr std::array<const char*, 16> kPrefixes{"REL:", "PRC:", "FUN:", "PKG:", "DOM:", "GEN:", "EXC:", "COL:",
+                                                "CHS:", "FLD:", "CON:", "IDX:", "TRG:", "BODY:", "CMT:", "DCK:"};
 
 }  // namespace
 

@@ -14,6 +14,7 @@ inline std::string Domain(const std::string& name) { return "DOM:" + name; }
 inline std::string Generator(const std::string& name) { return "GEN:" + name; }
 inline std::string Exception(const std::string& name) { return "EXC:" + name; }
 inline std::string Collation(const std::string& name) { return "COL:" + name; }
+inline std::string CharacterSet(const std::string& name) { return "CHS:" + name; }
 inline std::string Column(const std::string& table, const std::string& column) {
     return "FLD:" + table + "." + column;
 }

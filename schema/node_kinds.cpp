@@ -10,9 +10,10 @@ constexpr const char* kTableOrView = "table or view";
 constexpr const char* kConstraint = "constraint";
 
 // In the order of NodeKind.
-constexpr std::array<NodeKindTraits, 24> kTraits{{
+constexpr std::array<NodeKindTraits, 25> kTraits{{
     {Phase::BeforeData, rank::kExternalFunction, "M_UDF", "function"},
     {Phase::BeforeData, rank::kCollation, "M_DOM", "collation"},
+    {Phase::BeforeData, rank::kCollation, "M_DOM", "character set"},
     {Phase::BeforeData, rank::kDomain, "M_DOM", "domain"},
     {Phase::BeforeData, rank::kGenerator, "M_GEN", "generator"},
     {Phase::BeforeData, rank::kException, "M_EXC", "exception"},

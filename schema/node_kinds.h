@@ -15,6 +15,7 @@ namespace dravik::schema {
 enum class NodeKind {
     ExternalFunction,
     Collation,
+    CharacterSetDefault,  // a character set's default collation, when the source changed it
     Domain,
     Generator,
     Exception,

@@ -174,6 +174,10 @@ TEST_F(VerificationTest, TextConversionIntoUtf8KeepsTheCharactersAndNamesWhatDoe
     CreateDatabase(src, "WIN1251", 8192);
     RunIsqlScript(src, win1251, "WIN1251");
 
+    // Without a conversion the clone keeps every byte: the exception's
+    // message, kept as its author's WIN1251 bytes, included.
+    const CloneRun plain = RunClone({src, dst});
+    EXPECT_EQ(plain.status, 0) << plain.out << plain.err;
     EXPECT_EQ(RunClone({"--convert-text", src, dst}).status, 2);
     EXPECT_EQ(RunClone({"--convert-text", "--default-charset", "WIN1251", src, dst}).status, 2);
     const CloneRun unknown = RunClone({"--convert-text", "--default-charset", "UTF8", "--none-as", "NOPE", src, dst});
