@@ -114,9 +114,7 @@ std::string Dialect3Text(const std::string& text) {
     return out;
 }
 
-Dialect1IntoDialect3::Dialect1IntoDialect3(bool active) : previous_(migrating) { migrating = active; }
-
-Dialect1IntoDialect3::~Dialect1IntoDialect3() { migrating = previous_; }
+Dialect1IntoDialect3::Dialect1IntoDialect3(bool active) : ScopedSetting(migrating, active) {}
 
 bool MigratingDialect1() { return migrating; }
 

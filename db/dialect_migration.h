@@ -2,6 +2,8 @@
 // types become so that they mean in dialect 3 what they meant in dialect 1.
 #pragma once
 
+#include "db/scoped_setting.h"
+
 #include <string>
 
 namespace dravik::db {
@@ -20,15 +22,9 @@ std::string Dialect3Text(const std::string& dialect1Text);
 // from a dialect 1 one: EmbedStoredText passes every stored text through
 // Dialect3Text, and the type declarations write a DOUBLE PRECISION with a
 // scale as DOUBLE PRECISION (see MigratingDialect1).
-class Dialect1IntoDialect3 {
+class Dialect1IntoDialect3 : ScopedSetting<bool> {
 public:
     explicit Dialect1IntoDialect3(bool active);
-    ~Dialect1IntoDialect3();
-    Dialect1IntoDialect3(const Dialect1IntoDialect3&) = delete;
-    Dialect1IntoDialect3& operator=(const Dialect1IntoDialect3&) = delete;
-
-private:
-    bool previous_;
 };
 
 // True inside an active Dialect1IntoDialect3 on this thread.

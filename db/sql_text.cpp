@@ -205,9 +205,7 @@ std::string QuoteIdentifier(const std::string& name, int dialect) {
     return quoted + "\"";
 }
 
-NamesForDialect::NamesForDialect(int dialect) : previous_(namesDialect) { namesDialect = dialect; }
-
-NamesForDialect::~NamesForDialect() { namesDialect = previous_; }
+NamesForDialect::NamesForDialect(int dialect) : ScopedSetting(namesDialect, dialect) {}
 
 std::string EscapeControls(const std::string& text, LineBreaks lineBreaks) {
     static const char kHex[] = "0123456789ABCDEF";

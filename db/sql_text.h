@@ -4,6 +4,8 @@
 // statement, the names the engine makes up, and texts made safe to show.
 #pragma once
 
+#include "db/scoped_setting.h"
+
 #include <string>
 
 namespace dravik::db {
@@ -60,15 +62,9 @@ bool IsEngineMadeName(const std::string& name);
 // The SQL dialect QuoteIdentifier writes names for on this thread while the
 // object lives (3 outside of one): the job builds every statement of a clone
 // for the destination's dialect.
-class NamesForDialect {
+class NamesForDialect : ScopedSetting<int> {
 public:
     explicit NamesForDialect(int dialect);
-    ~NamesForDialect();
-    NamesForDialect(const NamesForDialect&) = delete;
-    NamesForDialect& operator=(const NamesForDialect&) = delete;
-
-private:
-    int previous_;
 };
 
 // A text as it may be shown: every control character (C0, DEL and the C1

@@ -83,10 +83,7 @@ std::string TextConversion::StoredBytesAsUtf8(const std::string& bytes) const {
 
 const TextConversion& ActiveTextConversion() { return activeConversion; }
 
-TextConversionScope::TextConversionScope(TextConversion conversion) : previous_(std::move(activeConversion)) {
-    activeConversion = std::move(conversion);
-}
-
-TextConversionScope::~TextConversionScope() { activeConversion = std::move(previous_); }
+TextConversionScope::TextConversionScope(TextConversion conversion)
+    : ScopedSetting(activeConversion, std::move(conversion)) {}
 
 }  // namespace dravik::db

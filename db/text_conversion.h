@@ -4,6 +4,7 @@
 #pragma once
 
 #include "db/db_value.h"
+#include "db/scoped_setting.h"
 
 #include <map>
 #include <set>
@@ -59,15 +60,9 @@ struct TextConversion {
 const TextConversion& ActiveTextConversion();
 
 // Makes a conversion the active one for its lifetime.
-class TextConversionScope {
+class TextConversionScope : ScopedSetting<TextConversion> {
 public:
     explicit TextConversionScope(TextConversion conversion);
-    ~TextConversionScope();
-    TextConversionScope(const TextConversionScope&) = delete;
-    TextConversionScope& operator=(const TextConversionScope&) = delete;
-
-private:
-    TextConversion previous_;
 };
 
 }  // namespace dravik::db
