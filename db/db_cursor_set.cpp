@@ -85,7 +85,7 @@ DbCursorSet::~DbCursorSet() {
     transaction_.Unregister(this);
 }
 
-void DbCursorSet::OpenText(const std::string& text) {
+void DbCursorSet::OpenText(const std::string& text, bool run) {
     if (open_) return;
     if (!connection_.Connected()) connection_.Connect();
     if (!transaction_.InTransaction()) {
@@ -100,7 +100,7 @@ void DbCursorSet::OpenText(const std::string& text) {
             preparedWithParams_ = withParams;
         }
         BindParams();
-        statement_.Execute(transaction_, withParams ? statement_.Input().Get() : nullptr);
+        if (run) statement_.Execute(transaction_, withParams ? statement_.Input().Get() : nullptr);
         openedText_ = text;
         packStride_ = 0;
         BuildFields();
@@ -110,7 +110,8 @@ void DbCursorSet::OpenText(const std::string& text) {
         cachedAt_ = 0;
         allFetched_ = false;
         eof_ = true;
-        if (statement_.IsSelect()) FetchRow();
+        if (!run) allFetched_ = true;
+        else if (statement_.IsSelect()) FetchRow();
     } catch (...) {
         open_ = true;  // let Close apply the transaction rule
         try {

@@ -67,8 +67,10 @@ public:
 
 protected:
     // Attaches and starts the transaction as needed, then prepares and runs
-    // the text; a select leaves the cursor on its first row.
-    void OpenText(const std::string& text);
+    // the text; a select leaves the cursor on its first row. Without run,
+    // the text is only prepared: the fields describe its columns and no row
+    // is read (for a set that is only written).
+    void OpenText(const std::string& text, bool run = true);
     // Hook for closing work of derived classes, run before the transaction rule.
     virtual void OnClose() {}
     // Texts bound to the '?' parameters of the text at each open, as

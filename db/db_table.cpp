@@ -22,8 +22,9 @@ constexpr short kCharsetOctets = 1;
 std::string DbTable::QuotedName() const { return QuoteIdentifier(tableName_, Connection().SQLDialect()); }
 
 void DbTable::Open() { OpenColumns(false); }
+void DbTable::Describe() { OpenColumns(false, false); }
 
-void DbTable::OpenColumns(bool storedOnly) {
+void DbTable::OpenColumns(bool storedOnly, bool readRows) {
     if (IsOpen()) return;
     const std::string q = QuotedName();
     std::vector<CatalogueColumn> columns = ReadColumns();
@@ -36,7 +37,7 @@ void DbTable::OpenColumns(bool storedOnly) {
         for (const CatalogueColumn& c : columns)
             select += (select.empty() ? "" : ", ") + q + "." + QuoteIdentifier(c.name, Connection().SQLDialect());
     }
-    OpenText("select " + select + " from " + q);
+    OpenText("select " + select + " from " + q, readRows);
     for (int i = 0; i < FieldCount() && i < static_cast<int>(columns.size()); ++i) {
         const CatalogueColumn& column = columns[static_cast<size_t>(i)];
         DbField& f = Fields(i);

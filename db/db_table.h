@@ -17,6 +17,9 @@ public:
 
     // Learns the columns in declared order and opens a cursor on every row.
     void Open();
+    // Learns the columns in declared order and reads no row: for a table that
+    // is only written, or whose columns alone are asked for.
+    void Describe();
     // Open, for reading every row: only the stored columns (a computed one is
     // never read), several rows to a fetch where the server allows (see
     // packed_select.h), when the table holds at least leastRows (0: always).
@@ -78,7 +81,7 @@ private:
     };
     // The table's columns in declared order, as the catalogue describes them.
     std::vector<CatalogueColumn> ReadColumns();
-    void OpenColumns(bool storedOnly);
+    void OpenColumns(bool storedOnly, bool readRows = true);
     void PrepareInsert();
     void CheckRequired(const std::vector<DbValue>& row) const;
     void Bind(XSQLVAR& var, const ParamSlot& slot, ISC_SCHAR* ownData, const DbValue& value);

@@ -4,6 +4,7 @@
 #include "frames/fr_select_data.h"
 
 #include "frames/declareSQL.h"
+#include "frames/source_table_prefetch.h"
 #include "frames/table_row_copier.h"
 
 #include <algorithm>
@@ -194,7 +195,8 @@ void TFrame_select_data::CopyTable(DbConnection& source, DbConnection& destinati
     std::unique_ptr<TableRowCopier> copier;
     try {
         copier = std::make_unique<TableRowCopier>(source, destination, name, ignoreErrors, commitInterval,
-                                                  [this] { return CheckStop(); }, progress);
+                                                  [this] { return CheckStop(); }, progress,
+                                                  prefetch ? prefetch->Take(name) : OpenedSource{});
     } catch (const std::exception& e) {
         // The table is missing in the destination (a table that was not
         // created) or a cursor cannot be opened: this table's rows are

@@ -13,6 +13,8 @@
 
 namespace dravik::frames {
 
+class SourceTablePrefetch;
+
 // What became of one table's rows: the destination's count, the rows it
 // refused (with the first refusal's message) and the time the copy took.
 struct TableCopyResult {
@@ -39,6 +41,8 @@ public:
     // all in one destination transaction committed after the last table. A
     // table the server cannot copy goes through a TableRowCopier.
     std::optional<ExternalSource> serverSource;
+    // Source tables opened ahead, taken from when set.
+    SourceTablePrefetch* prefetch = nullptr;
 
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }

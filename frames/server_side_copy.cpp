@@ -26,8 +26,8 @@ Columns MatchColumns(db::DbConnection& source, db::DbConnection& destination, co
     Columns columns;
     auto from = NewTable(source, table);
     auto to = NewTable(destination, table);
-    from->Open();
-    to->Open();
+    from->Describe();
+    to->Describe();
     const int fromDialect = source.SQLDialect(), toDialect = destination.SQLDialect();
     for (int i = 0; i < from->FieldCount(); ++i) {
         db::DbField& field = from->Fields(i);

@@ -13,22 +13,23 @@
 namespace dravik::frames {
 
 TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& destination, const std::string& table,
-                               bool ignoreErrors, int commitInterval, StopCheck stopRequested, ProgressLine progress)
+                               bool ignoreErrors, int commitInterval, StopCheck stopRequested, ProgressLine progress,
+                               OpenedSource opened)
     : source_(source),
-      from_(NewTable(source, table)),
+      from_(opened.table ? std::move(opened.table) : NewTable(source, table)),
       to_(NewTable(destination, table)),
       ignoreErrors_(ignoreErrors),
       commitInterval_(std::max(commitInterval, 1)),
       stopRequested_(std::move(stopRequested)),
       progress_(std::move(progress)) {
-    from_->OpenPacked();
+    if (!opened.empty && !from_->IsOpen()) from_->OpenPacked();
     // A table without rows costs no more than its reading: the destination's
     // table is neither opened nor committed, and no reader thread starts.
-    if (from_->Eof()) {
+    if (opened.empty || from_->Eof()) {
         ended_ = true;
         return;
     }
-    to_->Open();
+    to_->Describe();
     for (int i = 0; i < from_->FieldCount(); ++i) {
         db::DbField& field = from_->Fields(i);
         db::DbField* match = to_->FindField(field.FieldName());

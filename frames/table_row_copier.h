@@ -24,6 +24,13 @@
 
 namespace dravik::frames {
 
+// A source table opened before its copy (see SourceTablePrefetch): open with
+// its first rows read, or known to hold none.
+struct OpenedSource {
+    std::unique_ptr<db::DbTable> table;
+    bool empty = false;
+};
+
 // A failure of the copy that is not a row's own; the message is the server's.
 class CopyFailure : public std::runtime_error {
 public:
@@ -44,9 +51,11 @@ public:
     // leaves the destination's alone: there is nothing to write. With ignoreErrors a failing
     // row is skipped and counted, else it ends the copy with a hard rollback
     // of the destination. commitInterval (more than 0) is the number of rows
-    // between two commits, each followed by a progress line.
+    // between two commits, each followed by a progress line. A source table
+    // opened already comes as `opened`.
     TableRowCopier(db::DbConnection& source, db::DbConnection& destination, const std::string& table,
-                   bool ignoreErrors, int commitInterval, StopCheck stopRequested, ProgressLine progress);
+                   bool ignoreErrors, int commitInterval, StopCheck stopRequested, ProgressLine progress,
+                   OpenedSource opened = {});
     TableRowCopier(const TableRowCopier&) = delete;
     TableRowCopier& operator=(const TableRowCopier&) = delete;
 

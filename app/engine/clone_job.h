@@ -12,6 +12,7 @@
 #include "db/db_connection.h"
 #include "db/text_conversion.h"
 #include "frames/fr_select_data.h"
+#include "frames/plan_context.h"
 #include "frames/fr_select_domain.h"
 #include "frames/fr_select_exception.h"
 #include "frames/fr_select_generator.h"
@@ -23,10 +24,15 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace dravik::frames {
+class SourceTablePrefetch;
+}
 
 namespace dravik::engine {
 
@@ -191,6 +197,12 @@ private:
     void RunNode(const schema::PlanNode& node, ObjectOwners* owners);
     // Consecutive plan nodes run in one destination transaction (plan_runner.cpp).
     class NodeGroup;
+    // Whether the data pass reads the rows through the attachment and the
+    // snapshot that read the catalogue, and through Dravik rather than the
+    // destination's server: the source's tables can then be opened ahead.
+    bool RowsReadInCatalogueSnapshot() const;
+    // Both databases on one server, their rows read and written as stored.
+    bool BothOnOneServer() const;
     // Gives the rows' GRANT statements in one transaction; a row whose
     // objects the destination lacks joins waitingGrants_. False when stopped
     // (the grants so far left in the open transaction) or failed.
@@ -229,6 +241,11 @@ private:
     bool failed_ = false;  // a failure underneath the objects ends the job
     schema::SchemaPlan plan_;
     MemorySink* heldRunLog_ = nullptr;  // while set, the run log's lines wait there (a group of nodes)
+    // The source's tables opened during the destination's commits before the
+    // data pass; none at other times.
+    std::unique_ptr<frames::SourceTablePrefetch> prefetch_;
+    // The source's catalogue read while the destination was being created.
+    std::optional<frames::SourceModel> sourceModel_;
     std::vector<PrivilegeRow> waitingGrants_;  // privileges whose objects were not there yet
     std::string sourceCharset_;  // the source's default character set, once read
     std::string sourceCodePage_;  // the code page the source is attached with

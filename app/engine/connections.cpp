@@ -7,6 +7,7 @@
 #include "db/sql_text.h"
 #include "frames/declareSQL.h"
 
+#include <future>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -292,7 +293,21 @@ bool TCloneJob::CreateDestination() {
 
     try {
         const AttachWait wait;
-        dstDb.CreateDatabase();
+        // Meanwhile the source's catalogue is read, in the snapshot the job
+        // keeps: nothing else touches the source until the destination is there.
+        std::future<frames::SourceModel> model =
+            std::async(std::launch::async, [this] { return frames::ReadSourceModel(srcDb); });
+        try {
+            dstDb.CreateDatabase();
+        } catch (...) {
+            model.wait();
+            throw;
+        }
+        try {
+            sourceModel_ = model.get();
+        } catch (const std::exception&) {
+            // Read again while planning, where a failure is reported.
+        }
         LogOk("DB " + dstDb.DatabaseName(), "created");
     } catch (const std::exception& e) {
         LogError("Fatal error", "DB " + dstDb.DatabaseName() +
@@ -364,17 +379,24 @@ bool TCloneJob::TestSourceConnection() {
     return test.problem.empty();
 }
 
-std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
+bool TCloneJob::BothOnOneServer() const {
     const auto unset = [](const std::string& codePage) {
         const std::string page = UpperCase(Trim(codePage));
         return page.empty() || page == "NONE";
     };
+    return settings.srcRemote && settings.dstRemote && !Trim(settings.srcServer).empty() &&
+           UpperCase(Trim(settings.srcServer)) == UpperCase(Trim(settings.dstServer)) &&
+           unset(settings.srcCodePage) && unset(settings.dstCodePage);
+}
+
+bool TCloneJob::RowsReadInCatalogueSnapshot() const {
+    return !db::ActiveTextConversion().Active() && settings.srcCodePage == sourceCodePage_ && !BothOnOneServer();
+}
+
+std::optional<frames::ExternalSource> TCloneJob::ServerSourceForRows() {
     // Both databases on one server, and their rows read and written as they
     // are stored: that server then copies the rows itself.
-    if (!settings.srcRemote || !settings.dstRemote || Trim(settings.srcServer).empty() ||
-        UpperCase(Trim(settings.srcServer)) != UpperCase(Trim(settings.dstServer)) ||
-        !unset(settings.srcCodePage) || !unset(settings.dstCodePage))
-        return std::nullopt;
+    if (!BothOnOneServer()) return std::nullopt;
     // The rows go through Dravik when the source has an active database
     // trigger (the server's attachment cannot turn it off; Dravik's does),
     // and when a table picked has an array column (PSQL takes no array

@@ -2,6 +2,7 @@
 // (and the collations, comments and database triggers that go with them),
 // run phase by phase in dependency order.
 #include "app/engine/clone_job.h"
+#include "frames/source_table_prefetch.h"
 #include "app/engine/object_owners.h"
 #include "frames/catalogue_comments.h"
 #include "frames/collations.h"
@@ -19,6 +20,7 @@ namespace dravik::engine {
 void TCloneJob::PlanSchema() {
     plan_ = schema::SchemaPlan{};
     frames::PlanContext context(srcDb, dstDb);
+    if (sourceModel_) context.Adopt(*std::exchange(sourceModel_, std::nullopt));
     frames::PlanCollations(*this, plan_, context);
     for (frames::TFrame_select* frame : Frames()) frame->PlanSelected(plan_, context);
     frames::PlanComments(plan_, context, *this);
@@ -80,7 +82,11 @@ public:
         if (!Open()) return true;
         try {
             if (transaction_.Ends() != endsAt_) throw std::runtime_error("the transaction was rolled back");
-            if (transaction_.InTransaction()) transaction_.Commit();
+            if (transaction_.InTransaction()) {
+                // The source is free meanwhile: tables are opened for the rows.
+                const frames::SourceTablePrefetch::Window window(job_.prefetch_.get());
+                transaction_.Commit();
+            }
         } catch (const std::exception& e) {
             if (error) *error = e.what();
             return false;

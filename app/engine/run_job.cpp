@@ -10,6 +10,7 @@
 #include "db/text_conversion.h"
 #include "frames/catalogue_comments.h"
 #include "frames/declareSQL.h"
+#include "frames/source_table_prefetch.h"
 
 namespace dravik::engine {
 
@@ -56,6 +57,7 @@ void TCloneJob::NoteRowsNotCopied() {
 }
 
 JobReport TCloneJob::Interrupted() {
+    prefetch_.reset();
     if (!failed_) return Ended(JobOutcome::Stopped);
     CloseConnections();
     LogError("Database copy", "failed; the destination is incomplete");
@@ -121,6 +123,13 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     NoteConversionLosses();
     // Every object is made in its owner's name (see object_owners.h).
     ObjectOwners owners(*this, srcDb, dstDb, !settings.dstRemote);
+    // While the destination commits the objects, the source's tables are
+    // opened for the data pass (see source_table_prefetch.h).
+    if (RowsReadInCatalogueSnapshot() && Frame_select_data.SelectedCount() > 0) {
+        std::vector<std::string> tables;
+        for (int i = 0; i < Frame_select_data.SelectedCount(); ++i) tables.push_back(Frame_select_data.SelectedName(i));
+        prefetch_ = std::make_unique<frames::SourceTablePrefetch>(srcDb, std::move(tables));
+    }
     if (!RunPlan(schema::Phase::BeforeData, &owners)) return Interrupted();
     owners.Finish();
 
@@ -144,7 +153,10 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
         Frame_select_data.serverSource.reset();
         LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
     }
+    Frame_select_data.prefetch = Frame_select_data.serverSource ? nullptr : prefetch_.get();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
+    Frame_select_data.prefetch = nullptr;
+    prefetch_.reset();
     report_.refusedRows = Frame_select_data.RefusedRows();
     report_.tables = Frame_select_data.TableResults();
     report_.rowsBesideRefusals = Frame_select_data.RowsBesideRefusals();
