@@ -46,11 +46,16 @@ DeferredForcedWrites::~DeferredForcedWrites() {
     }
 }
 
+void DeferredForcedWrites::TookEffect() {
+    auto& params = destination_.Params();
+    params.erase(std::remove(params.begin(), params.end(), std::string(kOff)), params.end());
+}
+
 void DeferredForcedWrites::Restore() {
     if (!deferred_) return;
     deferred_ = false;
-    auto& params = destination_.Params();
-    params.erase(std::remove(params.begin(), params.end(), std::string(kOff)), params.end());
+    TookEffect();
+    const auto& params = destination_.Params();
     db::DbConnection switcher;
     switcher.SetDatabaseName(destination_.DatabaseName());
     switcher.Params() = params;

@@ -23,6 +23,11 @@ public:
     // True when forced writes were on and are being deferred.
     bool Deferred() const { return deferred_; }
 
+    // The destination was reattached with the line: the mode is in its
+    // header now, and later attachments leave it alone (switching it while
+    // another attachment holds the database open is not safe).
+    void TookEffect();
+
     // Switches forced writes on again through an attachment of its own and,
     // for a file of this machine, flushes it to disk. Does nothing the
     // second time.

@@ -5,12 +5,15 @@
 #include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
 #include "app/engine/object_owners.h"
+#include "db/database_hold.h"
 #include "db/dialect_migration.h"
 #include "db/sql_text.h"
 #include "db/text_conversion.h"
 #include "frames/catalogue_comments.h"
 #include "frames/declareSQL.h"
 #include "frames/source_table_prefetch.h"
+
+#include <optional>
 
 namespace dravik::engine {
 
@@ -110,7 +113,14 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // The destination is built and filled without forced writes; it gets its
     // mode back before the job ends, however it ends.
     DeferredForcedWrites fastWrites(dstDb);
-    if (fastWrites.Deferred()) ConnectDestination();
+    if (fastWrites.Deferred()) {
+        ConnectDestination();
+        fastWrites.TookEffect();
+    }
+    // Kept open meanwhile; let go before the forced writes come back, which
+    // must not be switched while another attachment holds the database.
+    std::optional<db::DatabaseHold> hold;
+    hold.emplace(dstDb.DatabaseName(), dstDb.Params());
 
     // Statements carry the source's catalogue texts as they are stored, in
     // UTF-8: read with code page NONE and written through a UTF-8
@@ -186,6 +196,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
 
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
+    hold.reset();
     fastWrites.Restore();
     // A stop during the verification ends the job as stopped: the clone is
     // whole, but unverified.
