@@ -45,6 +45,10 @@ TEST_F(ForcedWrites, OffWhileTheJobRunsOnAfterIt) {
     EXPECT_EQ(Scalar(destination, "select count(*) from T"), "1500");
     // The line that switched them off does not linger in the attach lines.
     for (const std::string& line : bench.job.dstDb.Params()) EXPECT_NE(line, "FORCE_WRITE=0");
+    // Nor does any attachment of the job (the one that held the database open).
+    EXPECT_EQ(Scalar(destination, "select count(*) from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> "
+                                  "CURRENT_CONNECTION and MON$SYSTEM_FLAG = 0"),
+              "0");
 }
 
 TEST_F(ForcedWrites, BackOnWhenTheJobIsStoppedInTheMiddleOfATable) {
