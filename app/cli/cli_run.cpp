@@ -113,6 +113,7 @@ int RunJob(const CliOptions& options, std::FILE* out, std::FILE* err, std::FILE*
         job.settings = options.settings;
         job.settings.countRowsForProgress = live;
 
+        job.HoldSourceOpen();
         job.LoadFrames();
         Flush(summaryLog, err);  // a listing query that failed has said so here
         if (options.list) {

@@ -9,6 +9,7 @@
 #include "app/engine/log.h"
 #include "app/engine/privilege_grants.h"
 #include "app/engine/settings.h"
+#include "db/database_hold.h"
 #include "db/db_connection.h"
 #include "db/text_conversion.h"
 #include "frames/fr_select_data.h"
@@ -114,6 +115,11 @@ public:
     // ---- wizard steps that need no window
     // Opens the source with code page NONE, fills every frame's lists, closes it.
     void LoadFrames();
+    // Keeps the source open in the engine until the job ends, so that the
+    // listing, the checks and the job, each attaching it anew, do not close
+    // it and open it again in between (the command line runs them in a row;
+    // the window waits for its user between them and does not hold it).
+    void HoldSourceOpen();
     // Writes the summary log: the instructions, the settings, each frame's
     // section. It only appends: clearing the log first is the caller's
     // business (the window clears its control before calling it).
@@ -244,6 +250,7 @@ private:
     // The source's tables opened during the destination's commits before the
     // data pass; none at other times.
     std::unique_ptr<frames::SourceTablePrefetch> prefetch_;
+    std::optional<db::DatabaseHold> sourceHold_;  // see HoldSourceOpen
     // The source's catalogue read while the destination was being created.
     std::optional<frames::SourceModel> sourceModel_;
     std::vector<PrivilegeRow> waitingGrants_;  // privileges whose objects were not there yet

@@ -9,6 +9,11 @@ namespace dravik::engine {
 const char* const kNoRowsChosen =
     "no table's rows are copied, only the tables: pick them on the Data page (Custom copy) or name them with --data";
 
+void TCloneJob::HoldSourceOpen() {
+    ReconnectSource("NONE");
+    sourceHold_.emplace(srcDb.DatabaseName(), srcDb.Params());
+}
+
 void TCloneJob::LoadFrames() {
     ReconnectSource("NONE");
     DefaultCharacterSet();  // read now, for the summary

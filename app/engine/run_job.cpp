@@ -5,7 +5,6 @@
 #include "app/engine/clone_verification.h"
 #include "app/engine/deferred_forced_writes.h"
 #include "app/engine/object_owners.h"
-#include "db/database_hold.h"
 #include "db/dialect_migration.h"
 #include "db/sql_text.h"
 #include "db/text_conversion.h"
@@ -38,6 +37,7 @@ bool TCloneJob::RunPass(void (TFrame_select::*pass)(DbConnection&, DbConnection&
 }
 
 JobReport TCloneJob::Ended(JobOutcome outcome) {
+    sourceHold_.reset();
     report_.outcome = outcome;
     report_.finished = now();
     return report_;
