@@ -1,8 +1,8 @@
 #include "app/engine/clone_job.h"
-#include "frames/source_table_prefetch.h"
 
 #include "app/engine/error_detail.h"
 #include "db/sql_text.h"
+#include "frames/source_table_prefetch.h"
 
 namespace dravik::engine {
 

@@ -2,10 +2,10 @@
 // (and the collations, comments and database triggers that go with them),
 // run phase by phase in dependency order.
 #include "app/engine/clone_job.h"
-#include "frames/source_table_prefetch.h"
 #include "app/engine/object_owners.h"
 #include "frames/catalogue_comments.h"
 #include "frames/collations.h"
+#include "frames/source_table_prefetch.h"
 #include "schema/node_keys.h"
 #include "schema/node_kinds.h"
 
