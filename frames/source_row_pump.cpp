@@ -6,8 +6,14 @@ namespace dravik::frames {
 
 SourceRowPump::SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields)
     : from_(from), fields_(std::move(fields)) {
-    for (int i = 0; i < kChunks; ++i) empty_.push_back(std::make_unique<Chunk>());
-    thread_ = std::thread([this] { Run(); });
+    for (int i = 1; i < kChunks; ++i) empty_.push_back(std::make_unique<Chunk>());
+    // The first chunk is read here: a table it holds whole (most tables of a
+    // schema) needs no thread.
+    auto first = std::make_unique<Chunk>();
+    ReadChunk(*first);
+    const bool last = first->last;
+    full_.push_back(std::move(first));
+    if (!last) thread_ = std::thread([this] { Run(); });
 }
 
 SourceRowPump::~SourceRowPump() {
@@ -16,7 +22,7 @@ SourceRowPump::~SourceRowPump() {
         stopping_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 void SourceRowPump::ReadChunk(Chunk& chunk) {

@@ -20,8 +20,9 @@ class SourceRowPump {
 public:
     using Row = std::vector<db::DbValue>;
 
-    // Starts reading the open table from its current row; each row's values
-    // are those of the given fields, in their order.
+    // Reads the open table's first chunk from its current row and, when more
+    // rows follow, starts the thread for the rest; each row's values are
+    // those of the given fields, in their order.
     SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields);
     // Stops the reading (after the chunk under way) and waits for it.
     ~SourceRowPump();
@@ -55,7 +56,7 @@ private:
     bool stopping_ = false;
     std::unique_ptr<Chunk> current_;            // the writer's
     size_t at_ = 0;
-    std::thread thread_;                        // last: starts once the rest is ready
+    std::thread thread_;                        // last: starts once the rest is ready; none for one chunk
 };
 
 }  // namespace dravik::frames
