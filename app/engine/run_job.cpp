@@ -144,6 +144,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
         Frame_select_data.serverSource.reset();
         LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
     }
+    const std::unique_ptr<verify::BackgroundDigests> sourceDigests = DigestSourceDuringCopy(*this);
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     report_.refusedRows = Frame_select_data.RefusedRows();
     report_.tables = Frame_select_data.TableResults();
@@ -177,7 +178,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     fastWrites.Restore();
     // A stop during the verification ends the job as stopped: the clone is
     // whole, but unverified.
-    if (settings.verify && !VerifyClone(*this)) return Ended(JobOutcome::Stopped);
+    if (settings.verify && !VerifyClone(*this, sourceDigests.get())) return Ended(JobOutcome::Stopped);
     finished_ = true;
     ui_.JobFinished();
 
