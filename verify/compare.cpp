@@ -181,14 +181,22 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         if (std::this_thread::get_id() == caller && options.stopRequested && options.stopRequested()) stopped = true;
         if (stopped) throw ComparisonStopped();
     };
-    comparison.key = DigestKey::Fresh();
+    comparison.key = options.digestedA ? options.digestedA->key : DigestKey::Fresh();
     auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
+        const bool sideA = &side == &a;
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
         for (const std::string& table : tables) {
+            if (sideA && options.digestedA) {
+                const auto taken = options.digestedA->tables.find(table);
+                if (taken != options.digestedA->tables.end()) {
+                    digests.push_back(taken->second);
+                    continue;
+                }
+            }
             checkStop();
             digests.push_back(DigestTable(side, table, comparison.key, 0,
-                                          &side == &a ? options.convertedA : db::TextConversion{}));
+                                          sideA ? options.convertedA : db::TextConversion{}, &stopped));
         }
         return digests;
     });

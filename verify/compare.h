@@ -34,13 +34,13 @@ struct CompareOptions {
     // as converted (see converted_texts.h). Inactive by default.
     db::TextConversion convertedA;
     // Asked on the caller's thread before each table's rows: true ends the
-    // comparison with ComparisonStopped (both sides stop).
+    // comparison with ComparisonStopped (both sides stop, the other one
+    // between two rows).
     std::function<bool()> stopRequested;
-};
-
-// A comparison ended by its stopRequested.
-struct ComparisonStopped : std::runtime_error {
-    ComparisonStopped() : std::runtime_error("the comparison was stopped") {}
+    // Side a's rows digested beforehand (see background_digests.h): the
+    // comparison takes their key, and reads on side a only the tables they
+    // lack.
+    const TakenDigests* digestedA = nullptr;
 };
 
 struct DefinitionDifference {

@@ -221,7 +221,7 @@ private:
 }  // namespace
 
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
-                        int rowsPerFetch, const db::TextConversion& conversion) {
+                        int rowsPerFetch, const db::TextConversion& conversion, const std::atomic<bool>* stop) {
     ReadSnapshot snapshot(connection);
     const std::vector<StoredColumn> columns = ReadStoredColumns(connection, exactTableName);
     if (columns.empty()) throw std::invalid_argument("No stored columns in table " + exactTableName);
@@ -246,6 +246,7 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     rows.Open();
     if (!converted) rows.ReadPacked(quotedTable, rowsPerFetch == 0 ? db::kLeastPackedRows : 0, rowsPerFetch);
     for (; !rows.Eof(); rows.Next()) {
+        if (stop && *stop) throw ComparisonStopped();
         sum += digester.Row(rows);
         ++result.rows;
     }

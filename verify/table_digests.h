@@ -25,7 +25,10 @@
 #include "db/text_conversion.h"
 #include "verify/digest128.h"
 
+#include <atomic>
 #include <cstdint>
+#include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,17 @@ struct TableDigest {
     bool operator==(const TableDigest&) const = default;
 };
 
+// The rows of tables digested beforehand under one key, by exact name.
+struct TakenDigests {
+    DigestKey key;
+    std::map<std::string, TableDigest> tables;
+};
+
+// A reading of rows ended by a stop request.
+struct ComparisonStopped : std::runtime_error {
+    ComparisonStopped() : std::runtime_error("the comparison was stopped") {}
+};
+
 // Digests the table of that exact name (as stored, not quoted) under that
 // key (the two sides of a comparison use the same one). Reads in the
 // connection's active transaction, or else in a read-only snapshot of its own.
@@ -44,9 +58,11 @@ struct TableDigest {
 // fewer than db::kLeastPackedRows rows then one at a time) or at most that
 // many; the digest is the same however they come.
 // With an active conversion, the texts it converts are read as the copy
-// holds them (see converted_texts.h).
+// holds them (see converted_texts.h). A stop flag that turns true ends the
+// reading, between two rows, with ComparisonStopped.
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
-                        int rowsPerFetch = 0, const db::TextConversion& conversion = {});
+                        int rowsPerFetch = 0, const db::TextConversion& conversion = {},
+                        const std::atomic<bool>* stop = nullptr);
 
 // The names of the user's tables that keep rows in the database: no views,
 // no global temporary tables, no external files.

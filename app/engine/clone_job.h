@@ -75,6 +75,9 @@ public:
     std::string DestinationName() const;
     bool ConnectSource(const std::string& codePage);
     void ReconnectSource(const std::string& codePage);
+    // Another attachment to the source, made as srcDb's is, for the caller's
+    // own reading.
+    std::unique_ptr<DbConnection> AttachSourceAgain(const std::string& codePage);
     // Attaches the destination with the chosen code page, or another one.
     void ConnectDestination();
     void ConnectDestination(const std::string& codePage);

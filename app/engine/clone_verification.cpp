@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <vector>
 
 namespace dravik::engine {
 
@@ -92,6 +94,13 @@ void WriteTablesNotChosen(TCloneJob& job) {
     for (int i = 0; i < notChosen.Count(); ++i) job.LogNote(frames::TrimRight(notChosen.Item(i).ObjectName), text);
 }
 
+// The tables picked for their rows, by exact name.
+std::vector<std::string> TablesForRows(TCloneJob& job) {
+    std::set<std::string> tables;
+    AddPicked(job.Frame_select_data, tables);
+    return {tables.begin(), tables.end()};
+}
+
 }  // namespace
 
 verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
@@ -116,14 +125,22 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
         AddPicked(job.Frame_select_table1, scope.relations);
         AddPicked(job.Frame_select_view, scope.relations);
     }
-    std::set<std::string> dataTables;
-    AddPicked(job.Frame_select_data, dataTables);
-    options.tables.assign(dataTables.begin(), dataTables.end());
-    options.rows = !dataTables.empty();  // no tables named would mean every table
+    options.tables = TablesForRows(job);
+    options.rows = !options.tables.empty();  // no tables named would mean every table
     return options;
 }
 
-bool VerifyClone(TCloneJob& job) {
+std::unique_ptr<verify::BackgroundDigests> DigestSourceDuringCopy(TCloneJob& job) {
+    const std::vector<std::string> tables = TablesForRows(job);
+    if (!job.settings.verify || !job.Frame_select_data.serverSource || tables.empty()) return nullptr;
+    try {
+        return std::make_unique<verify::BackgroundDigests>(job.AttachSourceAgain("NONE"), tables);
+    } catch (const std::exception&) {
+        return nullptr;  // the verification reads the source itself, and says why it cannot
+    }
+}
+
+bool VerifyClone(TCloneJob& job, verify::BackgroundDigests* sourceDigests) {
     const auto start = std::chrono::steady_clock::now();
     job.LogOk("", "");
     job.LogNote("Verification", "the destination compared with the source");
@@ -137,6 +154,7 @@ bool VerifyClone(TCloneJob& job) {
         job.ConnectDestination("NONE");
         verify::CompareOptions options = CloneCompareOptions(job);
         options.stopRequested = stopRequested;
+        options.digestedA = sourceDigests ? sourceDigests->Take() : nullptr;
         const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, options);
         stopped = stopRequested();
         if (!stopped) {

@@ -151,6 +151,13 @@ bool TCloneJob::ConnectSource(const std::string& codePage) {
     return srcDb.Connected();
 }
 
+std::unique_ptr<DbConnection> TCloneJob::AttachSourceAgain(const std::string& codePage) {
+    auto connection = std::make_unique<DbConnection>();
+    const bool triggersActive = AttachSource(*connection, settings, SourceName(), codePage);
+    connection->DefaultTransaction().SetReadOnlySnapshot(!triggersActive);
+    return connection;
+}
+
 void TCloneJob::ReconnectSource(const std::string& codePage) {
     // The same code page keeps the attachment and its snapshot.
     if (srcDb.Connected() && codePage == sourceCodePage_) return;

@@ -164,6 +164,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
         LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
     }
     Frame_select_data.prefetch = Frame_select_data.serverSource ? nullptr : prefetch_.get();
+    const std::unique_ptr<verify::BackgroundDigests> sourceDigests = DigestSourceDuringCopy(*this);
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     Frame_select_data.prefetch = nullptr;
     prefetch_.reset();
@@ -200,7 +201,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     fastWrites.Restore();
     // A stop during the verification ends the job as stopped: the clone is
     // whole, but unverified.
-    if (settings.verify && !VerifyClone(*this)) return Ended(JobOutcome::Stopped);
+    if (settings.verify && !VerifyClone(*this, sourceDigests.get())) return Ended(JobOutcome::Stopped);
     finished_ = true;
     ui_.JobFinished();
 

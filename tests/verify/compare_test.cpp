@@ -4,19 +4,23 @@
 // made to a copy is reported once, in words. Then the two sides read at the
 // same time: a failure on either side, in the catalogue or in the rows, is
 // the comparison's; rows come several to a fetch; rows crafted against a
-// known digest key cannot steer it; and a blob longer than the
+// known digest key cannot steer it; a blob longer than the
 // largest piece one read hands over is digested to its last byte, embedded
-// and through a server.
+// and through a server; and side a's rows digested beforehand, on a thread
+// of their own, stand for a reading of them, a stop ending that reading.
 #include "db/db_error.h"
 #include "db/fb_api.h"
 #include "support/test_support.h"
+#include "verify/background_digests.h"
 #include "verify/catalogue_items.h"
 #include "verify/compare.h"
 
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <stdexcept>
 
@@ -333,6 +337,51 @@ TEST_F(CompareSides, ThroughAServerALongBlobIsDigestedToItsLastByte) {
     EXPECT_EQ(Joined(verify::DescribeDifferences(Compare(Remote(a), Remote(b)))), "");
     Isql(b, "update T set B = substring(B from 1 for 149999) || 'y' where ID = 1;\ncommit;\n");
     EXPECT_EQ(Joined(verify::DescribeDifferences(Compare(Remote(a), Remote(b)))), "table T: rows differ (2 each)\n");
+}
+
+TEST_F(CompareSides, RowsDigestedBeforehandStandForAReadingOfSideA) {
+    const auto attached = [](const std::string& database) {
+        auto connection = std::make_unique<db::DbConnection>();
+        Attach(*connection, database);
+        return connection;
+    };
+    // Only the tables the database stores are digested, under the key they share.
+    verify::BackgroundDigests background(attached(a), {"MANY", "NO_SUCH_TABLE", "T"});
+    const verify::TakenDigests* taken = background.Take();
+    ASSERT_NE(taken, nullptr);
+    ASSERT_EQ(taken->tables.size(), 2u);
+    db::DbConnection ca, cb;
+    Attach(ca, a);
+    Attach(cb, b);
+    EXPECT_EQ(taken->tables.at("MANY"), verify::DigestTable(ca, "MANY", taken->key, 1));
+    EXPECT_EQ(taken->tables.at("T"), verify::DigestTable(ca, "T", taken->key));
+
+    // A change of side b is still found and named; side a's rows changed
+    // after they were digested are not read again.
+    verify::CompareOptions options;
+    options.digestedA = taken;
+    EXPECT_TRUE(verify::CompareDatabases(ca, cb, options).Equal());
+    Exec(b, "update MANY set NAME = 'changed' where ID = 7");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb, options))),
+              "table MANY: rows differ (100 each)\n");
+    Exec(a, "update MANY set NAME = 'changed' where ID = 7");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb, options))),
+              "table MANY: rows differ (100 each)\n");
+    EXPECT_TRUE(verify::CompareDatabases(ca, cb).Equal());
+
+    // A reading that fails gives no digests: the comparison reads side a
+    // itself and meets the failure there.
+    auto stranger = std::make_unique<db::DbConnection>();
+    stranger->SetDatabaseName(a);
+    stranger->Params().push_back("USER_NAME=STRANGER");
+    stranger->Params().push_back("PASSWORD=x");
+    stranger->Params().push_back("LC_CTYPE=NONE");
+    stranger->Connect();
+    EXPECT_EQ(verify::BackgroundDigests(std::move(stranger), {"MANY"}).Take(), nullptr);
+
+    // A stop ends a table's reading between two rows.
+    const std::atomic<bool> stop = true;
+    EXPECT_THROW(verify::DigestTable(ca, "MANY", taken->key, 0, {}, &stop), verify::ComparisonStopped);
 }
 
 }  // namespace

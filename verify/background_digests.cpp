@@ -1,0 +1,53 @@
+#include "verify/background_digests.h"
+
+#include "verify/read_snapshot.h"
+
+#include <exception>
+#include <set>
+#include <utility>
+
+namespace dravik::verify {
+
+BackgroundDigests::BackgroundDigests(std::unique_ptr<db::DbConnection> connection, std::vector<std::string> tables)
+    : connection_(std::move(connection)) {
+    taken_.key = DigestKey::Fresh();
+    reading_ = std::async(std::launch::async, [this, tables = std::move(tables)] { Read(tables); });
+}
+
+BackgroundDigests::~BackgroundDigests() {
+    stop_ = true;
+    if (reading_.valid()) reading_.wait();
+}
+
+void BackgroundDigests::Read(const std::vector<std::string>& tables) {
+    struct Detach {
+        db::DbConnection& connection;
+        ~Detach() {
+            try {
+                connection.Disconnect();
+            } catch (...) {
+                // A lost attachment has nothing left to detach.
+            }
+        }
+    } detach{*connection_};
+    ReadSnapshot snapshot(*connection_);
+    const std::vector<std::string> stored = ReadStoredTables(*connection_);
+    const std::set<std::string> storedNames(stored.begin(), stored.end());
+    for (const std::string& table : tables)
+        if (storedNames.count(table))
+            taken_.tables[table] = DigestTable(*connection_, table, taken_.key, 0, {}, &stop_);
+}
+
+const TakenDigests* BackgroundDigests::Take() {
+    if (reading_.valid()) {
+        try {
+            reading_.get();
+            read_ = true;
+        } catch (const std::exception&) {
+            read_ = false;
+        }
+    }
+    return read_ ? &taken_ : nullptr;
+}
+
+}  // namespace dravik::verify

@@ -1,0 +1,44 @@
+// The rows of one database's tables digested on a thread of its own while
+// the caller goes on with other work: a clone whose rows the server copies
+// digests its source meanwhile, on the core the copy leaves idle, so that
+// its verification then reads only the destination.
+#pragma once
+
+#include "db/db_connection.h"
+#include "verify/table_digests.h"
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dravik::verify {
+
+class BackgroundDigests {
+public:
+    // Digests those of the tables (exact names) that the database stores, in
+    // one read-only snapshot, under a fresh key. The connection, attached
+    // with character set NONE, is the thread's alone; it is detached when
+    // the reading ends.
+    BackgroundDigests(std::unique_ptr<db::DbConnection> connection, std::vector<std::string> tables);
+    // Stops the reading (between two rows) and waits for the thread.
+    ~BackgroundDigests();
+    BackgroundDigests(const BackgroundDigests&) = delete;
+    BackgroundDigests& operator=(const BackgroundDigests&) = delete;
+
+    // Waits for the digests. Null when the reading failed: the comparison
+    // then reads those rows itself, and meets the failure there.
+    const TakenDigests* Take();
+
+private:
+    void Read(const std::vector<std::string>& tables);
+
+    std::unique_ptr<db::DbConnection> connection_;
+    TakenDigests taken_;
+    std::atomic<bool> stop_ = false;
+    bool read_ = false;
+    std::future<void> reading_;
+};
+
+}  // namespace dravik::verify
