@@ -1,9 +1,14 @@
-// The reader thread hands over every row in order, raises a failure to read
-// after the rows before it, and can be left at any row.
+// The source read ahead of the writer: the reader thread hands over every
+// row in order, raises a failure to read after the rows before it, and can be
+// left at any row; tables opened ahead in the windows the job gives are handed
+// out only in the snapshot they were opened in.
 #include "frames/source_row_pump.h"
+#include "frames/source_table_prefetch.h"
 #include "support/test_support.h"
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 using namespace dravik;
 using namespace dravik::test;
@@ -55,6 +60,44 @@ TEST(SourceRowPump, RowsInOrderThenTheFailureAndAnEarlyEndDoesNotWait) {
     }
     EXPECT_GT(delivered, 1000);
     EXPECT_LT(delivered, 1500);
+}
+
+TEST(SourceTablePrefetch, OpensOnlyInWindowsAndGivesNothingOfAnEndedSnapshot) {
+    TempDir dir;
+    const std::string name = dir.File("ahead.fdb");
+    CreateDatabase(name);
+    Isql(name, "create table E (ID integer);\ncreate table R (ID integer);\ncommit;\n"
+               "insert into R values (1);\ninsert into R values (2);\ninsert into R values (3);\ncommit;\n");
+    db::DbConnection c;
+    Attach(c, name);
+    c.DefaultTransaction().SetActive(true);
+    const auto openedInAWindow = [&c](std::vector<std::string> tables) {
+        auto prefetch = std::make_unique<frames::SourceTablePrefetch>(c, std::move(tables));
+        const frames::SourceTablePrefetch::Window window(prefetch.get());
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // ample for two tiny tables
+        return prefetch;
+    };
+    {
+        frames::SourceTablePrefetch idle(c, {"R"});
+        EXPECT_FALSE(idle.Take("R").table) << "opened with no window";
+    }
+    auto ahead = openedInAWindow({"E", "R"});
+    EXPECT_TRUE(ahead->Take("E").empty);
+    frames::OpenedSource r = ahead->Take("R");
+    ASSERT_TRUE(r.table);
+    int rows = 0;
+    for (; !r.table->Eof(); r.table->Next()) EXPECT_EQ(r.table->FieldByName("ID").AsInteger(), ++rows);
+    EXPECT_EQ(rows, 3);
+    EXPECT_FALSE(ahead->Take("R").table) << "handed out twice";
+
+    // Opened, then the snapshot ends: the rows are another moment's.
+    auto stale = openedInAWindow({"E", "R"});
+    c.DefaultTransaction().Commit();
+    c.DefaultTransaction().SetActive(true);
+    const frames::OpenedSource late = stale->Take("R");
+    EXPECT_FALSE(late.table);
+    EXPECT_FALSE(late.empty);
+    EXPECT_FALSE(stale->Take("E").empty);
 }
 
 }  // namespace
