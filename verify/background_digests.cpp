@@ -2,6 +2,7 @@
 
 #include "verify/read_snapshot.h"
 
+#include <chrono>
 #include <exception>
 #include <set>
 #include <utility>
@@ -38,8 +39,10 @@ void BackgroundDigests::Read(const std::vector<std::string>& tables) {
             taken_.tables[table] = DigestTable(*connection_, table, taken_.key, 0, {}, &stop_);
 }
 
-const TakenDigests* BackgroundDigests::Take() {
+const TakenDigests* BackgroundDigests::Take(const std::function<void()>& whileWaiting) {
     if (reading_.valid()) {
+        while (reading_.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+            if (whileWaiting) whileWaiting();
         try {
             reading_.get();
             read_ = true;

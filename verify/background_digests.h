@@ -8,6 +8,7 @@
 #include "verify/table_digests.h"
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -27,9 +28,12 @@ public:
     BackgroundDigests(const BackgroundDigests&) = delete;
     BackgroundDigests& operator=(const BackgroundDigests&) = delete;
 
-    // Waits for the digests. Null when the reading failed: the comparison
-    // then reads those rows itself, and meets the failure there.
-    const TakenDigests* Take();
+    // The key the rows are digested under, known from the start.
+    const DigestKey& Key() const { return taken_.key; }
+    // Waits for the digests, calling whileWaiting now and then (it may raise
+    // to end the wait). Null when the reading failed: the comparison then
+    // reads those rows itself, and meets the failure there.
+    const TakenDigests* Take(const std::function<void()>& whileWaiting = {});
 
 private:
     void Read(const std::vector<std::string>& tables);

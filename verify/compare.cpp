@@ -1,5 +1,6 @@
 #include "verify/compare.h"
 
+#include "verify/background_digests.h"
 #include "verify/catalogue_items.h"
 #include "verify/catalogue_rows.h"
 #include "verify/dialect_migration.h"
@@ -181,16 +182,17 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         if (std::this_thread::get_id() == caller && options.stopRequested && options.stopRequested()) stopped = true;
         if (stopped) throw ComparisonStopped();
     };
-    comparison.key = options.digestedA ? options.digestedA->key : DigestKey::Fresh();
+    comparison.key = options.digestedA ? options.digestedA->Key() : DigestKey::Fresh();
     auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
         const bool sideA = &side == &a;
+        const TakenDigests* taken = sideA && options.digestedA ? options.digestedA->Take(checkStop) : nullptr;
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
         for (const std::string& table : tables) {
-            if (sideA && options.digestedA) {
-                const auto taken = options.digestedA->tables.find(table);
-                if (taken != options.digestedA->tables.end()) {
-                    digests.push_back(taken->second);
+            if (taken) {
+                const auto digested = taken->tables.find(table);
+                if (digested != taken->tables.end()) {
+                    digests.push_back(digested->second);
                     continue;
                 }
             }

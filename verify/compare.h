@@ -18,6 +18,8 @@
 
 namespace dravik::verify {
 
+class BackgroundDigests;
+
 struct CompareOptions {
     // Compare the rows of the tables as well as the catalogue.
     bool rows = true;
@@ -37,10 +39,11 @@ struct CompareOptions {
     // comparison with ComparisonStopped (both sides stop, the other one
     // between two rows).
     std::function<bool()> stopRequested;
-    // Side a's rows digested beforehand (see background_digests.h): the
-    // comparison takes their key, and reads on side a only the tables they
-    // lack.
-    const TakenDigests* digestedA = nullptr;
+    // Side a's rows digested beforehand, or still being digested (see
+    // background_digests.h): the comparison takes their key, waits for them
+    // on side a's thread while side b is read, and reads on side a only the
+    // tables they lack.
+    BackgroundDigests* digestedA = nullptr;
 };
 
 struct DefinitionDifference {

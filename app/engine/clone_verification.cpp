@@ -154,7 +154,7 @@ bool VerifyClone(TCloneJob& job, verify::BackgroundDigests* sourceDigests) {
         job.ConnectDestination("NONE");
         verify::CompareOptions options = CloneCompareOptions(job);
         options.stopRequested = stopRequested;
-        options.digestedA = sourceDigests ? sourceDigests->Take() : nullptr;
+        options.digestedA = sourceDigests;
         const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, options);
         stopped = stopRequested();
         if (!stopped) {

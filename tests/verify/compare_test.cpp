@@ -359,7 +359,7 @@ TEST_F(CompareSides, RowsDigestedBeforehandStandForAReadingOfSideA) {
     // A change of side b is still found and named; side a's rows changed
     // after they were digested are not read again.
     verify::CompareOptions options;
-    options.digestedA = taken;
+    options.digestedA = &background;
     EXPECT_TRUE(verify::CompareDatabases(ca, cb, options).Equal());
     Exec(b, "update MANY set NAME = 'changed' where ID = 7");
     EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb, options))),
