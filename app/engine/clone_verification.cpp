@@ -130,9 +130,9 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     return options;
 }
 
-std::unique_ptr<verify::BackgroundDigests> DigestSourceAhead(TCloneJob& job) {
+std::unique_ptr<verify::BackgroundDigests> DigestSourceDuringCopy(TCloneJob& job) {
     const std::vector<std::string> tables = TablesForRows(job);
-    if (!job.settings.verify || job.AskedTextConversion().Active() || tables.empty()) return nullptr;
+    if (!job.settings.verify || !job.Frame_select_data.serverSource || tables.empty()) return nullptr;
     try {
         return std::make_unique<verify::BackgroundDigests>(job.AttachSourceAgain("NONE"), tables);
     } catch (const std::exception&) {

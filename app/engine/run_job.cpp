@@ -164,10 +164,7 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
         LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
     }
     Frame_select_data.prefetch = Frame_select_data.serverSource ? nullptr : prefetch_.get();
-    // The source's rows are digested for the verification meanwhile, when
-    // the server copies them; else during the work after the rows.
-    std::unique_ptr<verify::BackgroundDigests> sourceDigests;
-    if (Frame_select_data.serverSource) sourceDigests = DigestSourceAhead(*this);
+    const std::unique_ptr<verify::BackgroundDigests> sourceDigests = DigestSourceDuringCopy(*this);
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
     Frame_select_data.prefetch = nullptr;
     prefetch_.reset();
@@ -179,7 +176,6 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     ReconnectSource("NONE");
     srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination("UTF8");
-    if (!sourceDigests) sourceDigests = DigestSourceAhead(*this);
     if (!RunPlan(schema::Phase::AfterData)) return Interrupted();
 
     // Roles and privileges read the stop request themselves; a stop there does
