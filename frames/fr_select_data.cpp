@@ -196,7 +196,7 @@ void TFrame_select_data::CopyTable(DbConnection& source, DbConnection& destinati
     try {
         copier = std::make_unique<TableRowCopier>(source, destination, name, ignoreErrors, commitInterval,
                                                   [this] { return CheckStop(); }, progress,
-                                                  prefetch ? prefetch->Take(name) : OpenedSource{});
+                                                  prefetch ? prefetch->Take(name) : OpenedSource{}, rowWatchers);
     } catch (const std::exception& e) {
         // The table is missing in the destination (a table that was not
         // created) or a cursor cannot be opened: this table's rows are

@@ -14,6 +14,7 @@
 namespace dravik::frames {
 
 class SourceTablePrefetch;
+class SourceRowWatchers;
 
 // What became of one table's rows: the destination's count, the rows it
 // refused (with the first refusal's message) and the time the copy took.
@@ -43,6 +44,8 @@ public:
     std::optional<ExternalSource> serverSource;
     // Source tables opened ahead, taken from when set.
     SourceTablePrefetch* prefetch = nullptr;
+    // Watch the source rows that Dravik copies, when set.
+    SourceRowWatchers* rowWatchers = nullptr;
 
     std::string Title() const override { return "Data"; }
     std::string SummaryHeading() const override { return "\r\nData"; }

@@ -4,8 +4,8 @@
 
 namespace dravik::frames {
 
-SourceRowPump::SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields)
-    : from_(from), fields_(std::move(fields)) {
+SourceRowPump::SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields, SourceRowWatch* watch)
+    : from_(from), fields_(std::move(fields)), watch_(watch) {
     for (int i = 1; i < kChunks; ++i) empty_.push_back(std::make_unique<Chunk>());
     // The first chunk is read here: a table it holds whole (most tables of a
     // schema) needs no thread.
@@ -33,10 +33,12 @@ void SourceRowPump::ReadChunk(Chunk& chunk) {
             if (chunk.rows.size() <= chunk.count) chunk.rows.emplace_back(fields_.size());
             Row& row = chunk.rows[chunk.count];
             for (size_t i = 0; i < fields_.size(); ++i) fields_[i]->ReadInto(row[i]);
+            if (watch_) watch_->Row(from_);
             ++chunk.count;
             from_.Next();
         }
         chunk.last = from_.Eof();
+        if (chunk.last && watch_) watch_->AllRead();
     } catch (...) {
         chunk.failure = std::current_exception();
         chunk.last = true;

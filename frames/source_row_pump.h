@@ -11,10 +11,29 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace dravik::frames {
+
+// Sees every row a pump reads, on the pump's reading thread, while the row is
+// the table's current one.
+class SourceRowWatch {
+public:
+    virtual ~SourceRowWatch() = default;
+    virtual void Row(db::DbCursorSet& source) = 0;
+    // The table's last row was read (never after a failure to read).
+    virtual void AllRead() = 0;
+};
+
+// Hands out a watch for the rows of a table about to be copied; null when
+// that table's rows are not watched.
+class SourceRowWatchers {
+public:
+    virtual ~SourceRowWatchers() = default;
+    virtual std::unique_ptr<SourceRowWatch> Watch(const std::string& table, db::DbCursorSet& source) = 0;
+};
 
 class SourceRowPump {
 public:
@@ -22,8 +41,8 @@ public:
 
     // Reads the open table's first chunk from its current row and, when more
     // rows follow, starts the thread for the rest; each row's values are
-    // those of the given fields, in their order.
-    SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields);
+    // those of the given fields, in their order. A watch sees each row read.
+    SourceRowPump(db::DbTable& from, std::vector<db::DbField*> fields, SourceRowWatch* watch = nullptr);
     // Stops the reading (after the chunk under way) and waits for it.
     ~SourceRowPump();
     SourceRowPump(const SourceRowPump&) = delete;
@@ -49,6 +68,7 @@ private:
 
     db::DbTable& from_;
     const std::vector<db::DbField*> fields_;
+    SourceRowWatch* const watch_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::unique_ptr<Chunk>> full_;   // read, waiting for the writer

@@ -14,7 +14,7 @@ namespace dravik::frames {
 
 TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& destination, const std::string& table,
                                bool ignoreErrors, int commitInterval, StopCheck stopRequested, ProgressLine progress,
-                               OpenedSource opened)
+                               OpenedSource opened, SourceRowWatchers* watchers)
     : source_(source),
       from_(opened.table ? std::move(opened.table) : NewTable(source, table)),
       to_(NewTable(destination, table)),
@@ -41,7 +41,8 @@ TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& desti
     }
     std::vector<db::DbField*> read;
     for (const ColumnCopy& column : columns_) read.push_back(column.from);
-    pump_ = std::make_unique<SourceRowPump>(*from_, std::move(read));
+    if (watchers) watch_ = watchers->Watch(TrimRight(table), *from_);
+    pump_ = std::make_unique<SourceRowPump>(*from_, std::move(read), watch_.get());
 }
 
 void TableRowCopier::QueueRow(SourceRowPump::Row& row) {

@@ -52,10 +52,11 @@ public:
     // row is skipped and counted, else it ends the copy with a hard rollback
     // of the destination. commitInterval (more than 0) is the number of rows
     // between two commits, each followed by a progress line. A source table
-    // opened already comes as `opened`.
+    // opened already comes as `opened`. Watchers, when given, may watch the
+    // rows read (see SourceRowWatchers).
     TableRowCopier(db::DbConnection& source, db::DbConnection& destination, const std::string& table,
                    bool ignoreErrors, int commitInterval, StopCheck stopRequested, ProgressLine progress,
-                   OpenedSource opened = {});
+                   OpenedSource opened = {}, SourceRowWatchers* watchers = nullptr);
     TableRowCopier(const TableRowCopier&) = delete;
     TableRowCopier& operator=(const TableRowCopier&) = delete;
 
@@ -114,6 +115,7 @@ private:
     std::unique_ptr<db::DbTable> to_;
     std::vector<ColumnCopy> columns_;
     std::string missingColumn_;            // a source column the destination lacks fails every row
+    std::unique_ptr<SourceRowWatch> watch_;  // sees the rows pump_ reads; outlives it
     std::unique_ptr<SourceRowPump> pump_;  // reads from_ ahead of the writer; goes before from_
     const bool ignoreErrors_;
     const int commitInterval_;

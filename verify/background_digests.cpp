@@ -9,9 +9,10 @@
 
 namespace dravik::verify {
 
-BackgroundDigests::BackgroundDigests(std::unique_ptr<db::DbConnection> connection, std::vector<std::string> tables)
+BackgroundDigests::BackgroundDigests(std::unique_ptr<db::DbConnection> connection, std::vector<std::string> tables,
+                                     const DigestKey& key)
     : connection_(std::move(connection)) {
-    taken_.key = DigestKey::Fresh();
+    taken_.key = key;
     reading_ = std::async(std::launch::async, [this, tables = std::move(tables)] { Read(tables); });
 }
 

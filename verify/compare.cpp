@@ -182,10 +182,16 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         if (std::this_thread::get_id() == caller && options.stopRequested && options.stopRequested()) stopped = true;
         if (stopped) throw ComparisonStopped();
     };
-    comparison.key = options.digestedA ? options.digestedA->Key() : DigestKey::Fresh();
+    comparison.key = options.digestedA   ? options.digestedA->Key()
+                     : options.digestedB ? options.digestedB->Key()
+                                         : DigestKey::Fresh();
+    const auto takenUnderKey = [&](DigestsAhead* digested) -> const TakenDigests* {
+        if (!digested || digested->Key() != comparison.key) return nullptr;
+        return digested->Take(checkStop);
+    };
     auto [digestsA, digestsB] = OnBothSides(a, b, [&](db::DbConnection& side) {
         const bool sideA = &side == &a;
-        const TakenDigests* taken = sideA && options.digestedA ? options.digestedA->Take(checkStop) : nullptr;
+        const TakenDigests* taken = takenUnderKey(sideA ? options.digestedA : options.digestedB);
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
         for (const std::string& table : tables) {

@@ -18,7 +18,7 @@
 
 namespace dravik::verify {
 
-class BackgroundDigests;
+class DigestsAhead;
 
 struct CompareOptions {
     // Compare the rows of the tables as well as the catalogue.
@@ -39,11 +39,14 @@ struct CompareOptions {
     // comparison with ComparisonStopped (both sides stop, the other one
     // between two rows).
     std::function<bool()> stopRequested;
-    // Side a's rows digested beforehand, or still being digested (see
-    // background_digests.h): the comparison takes their key, waits for them
+    // Side a's rows digested beforehand, or still being digested (by the
+    // copy, or see background_digests.h): the comparison takes their key, waits for them
     // on side a's thread while side b is read, and reads on side a only the
     // tables they lack.
-    BackgroundDigests* digestedA = nullptr;
+    DigestsAhead* digestedA = nullptr;
+    // Side b's, likewise; used only under the comparison's key (side a's
+    // when both are given, so the two must share one).
+    DigestsAhead* digestedB = nullptr;
 };
 
 struct DefinitionDifference {

@@ -33,6 +33,7 @@ struct DigestKey {
     std::array<unsigned char, crypto_generichash_KEYBYTES> streams{};         // for Digest128
     // Both keys drawn from the system's random source.
     static DigestKey Fresh();
+    bool operator==(const DigestKey&) const = default;
 };
 
 // The digest of one piece of bytes.

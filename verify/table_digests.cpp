@@ -120,11 +120,16 @@ void DigestBlob(db::DbCursorSet& rows, ISC_QUAD id, bool askLength, const Digest
     AppendValue(out, content.Finish());
 }
 
+}  // namespace
+
 class RowDigester {
 public:
+    // fieldOf gives each column's field in the cursor; empty: the columns'
+    // own order.
     RowDigester(db::DbConnection& connection, const std::string& table, const std::vector<StoredColumn>& columns,
-                const DigestKey& key)
-        : key_(key), keyed_(key), askBlobLengths_(!ThroughServer(connection)), segment_(32768, '\0') {  // a 64 KB piece made blob reads through a server three times slower
+                const DigestKey& key, std::vector<int> fieldOf = {})
+        : key_(key), keyed_(key), askBlobLengths_(!ThroughServer(connection)), segment_(32768, '\0'),  // a 64 KB piece made blob reads through a server three times slower
+          fieldOf_(std::move(fieldOf)) {
         for (const StoredColumn& column : columns) {
             // Without the client's array calls an array can only count as
             // present or NULL; with them (every Firebird 3 client) its
@@ -140,7 +145,7 @@ public:
     Hash128 Row(db::DbCursorSet& rows) {
         bytes_.clear();  // keeps its capacity: no allocation per row once grown
         for (size_t i = 0; i < arrays_.size(); ++i) {
-            const int index = static_cast<int>(i);
+            const int index = fieldOf_.empty() ? static_cast<int>(i) : fieldOf_[i];
             if (const XSQLVAR* inlined = rows.InlineVar(index); inlined && InlineBlob(*inlined, bytes_)) continue;
             Column(rows, index, bytes_);
         }
@@ -215,8 +220,25 @@ private:
     bool askBlobLengths_;
     std::string segment_;
     std::string bytes_;  // the current row's
-    std::vector<std::unique_ptr<ArraySliceReader>> arrays_;
+    std::vector<std::unique_ptr<ArraySliceReader>> arrays_;  // by column; only in the columns' own order
+    std::vector<int> fieldOf_;
 };
+
+namespace {
+
+// The table's digest from its rows' digests: the column names, the count and
+// the rows' sum.
+TableDigest Finished(const std::vector<StoredColumn>& columns, const DigestKey& key, std::int64_t rows,
+                     const Hash128& sum) {
+    Digest128 header(key);
+    for (const StoredColumn& column : columns) {
+        header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
+        header.Update(column.name.data(), column.name.size());
+    }
+    header.UpdateValue(rows);
+    header.UpdateValue(sum);
+    return {rows, header.Finish()};
+}
 
 }  // namespace
 
@@ -228,19 +250,16 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     const int dialect = connection.SQLDialect();
 
     std::string select;
-    Digest128 header(key);
     bool converted = false;  // a converted text is read by an expression: no packed block
     for (StoredColumn column : columns) {
         column.text.quotedName = db::QuoteIdentifier(column.name, dialect);
         const std::string term = ConvertedColumnSql(conversion, column.text);
         converted = converted || term != column.text.quotedName;
         select += (select.empty() ? "SELECT " : ", ") + term;
-        header.UpdateValue(static_cast<std::uint32_t>(column.name.size()));
-        header.Update(column.name.data(), column.name.size());
     }
     const std::string quotedTable = db::QuoteIdentifier(exactTableName, dialect);
     RowDigester digester(connection, exactTableName, columns, key);
-    TableDigest result;
+    std::int64_t count = 0;
     Hash128 sum;
     db::DbQuery rows(connection, select + " FROM " + quotedTable);
     rows.Open();
@@ -248,13 +267,48 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     for (; !rows.Eof(); rows.Next()) {
         if (stop && *stop) throw ComparisonStopped();
         sum += digester.Row(rows);
-        ++result.rows;
+        ++count;
     }
-    header.UpdateValue(result.rows);
-    header.UpdateValue(sum);
-    result.digest = header.Finish();
-    return result;
+    return Finished(columns, key, count, sum);
 }
+
+struct StreamedTableDigest::Columns {
+    std::vector<StoredColumn> stored;
+};
+
+std::unique_ptr<StreamedTableDigest> StreamedTableDigest::For(db::DbConnection& connection,
+                                                              const std::string& exactTableName,
+                                                              db::DbCursorSet& cursor, const DigestKey& key) {
+    auto columns = std::make_unique<Columns>();
+    columns->stored = ReadStoredColumns(connection, exactTableName);
+    if (columns->stored.empty() || static_cast<int>(columns->stored.size()) != cursor.FieldCount()) return nullptr;
+    std::vector<int> fieldOf;
+    for (const StoredColumn& column : columns->stored) {
+        if (column.array) return nullptr;
+        const db::DbField* field = cursor.FindField(column.name);
+        if (!field || field->FieldName() != column.name) return nullptr;
+        for (int i = 0; i < cursor.FieldCount(); ++i)
+            if (&cursor.Fields(i) == field) fieldOf.push_back(i);
+    }
+    return std::unique_ptr<StreamedTableDigest>(
+        new StreamedTableDigest(connection, exactTableName, std::move(columns), key, std::move(fieldOf)));
+}
+
+StreamedTableDigest::StreamedTableDigest(db::DbConnection& connection, const std::string& exactTableName,
+                                         std::unique_ptr<Columns> columns, const DigestKey& key,
+                                         std::vector<int> fieldOf)
+    : key_(key), columns_(std::move(columns)) {
+    digester_ = std::make_unique<RowDigester>(connection, exactTableName, columns_->stored, key_, std::move(fieldOf));
+}
+
+StreamedTableDigest::~StreamedTableDigest() = default;
+
+void StreamedTableDigest::Row(db::DbCursorSet& cursor) {
+    sum_ += digester_->Row(cursor);
+    ++rows_;
+}
+
+TableDigest StreamedTableDigest::Finish() const { return Finished(columns_->stored, key_, rows_, sum_); }
 
 std::vector<std::string> ReadStoredTables(db::DbConnection& connection) {
     ReadSnapshot snapshot(connection);

@@ -22,11 +22,14 @@
 #pragma once
 
 #include "db/db_connection.h"
+#include "db/db_cursor_set.h"
 #include "db/text_conversion.h"
 #include "verify/digest128.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -46,6 +49,17 @@ struct TakenDigests {
     std::map<std::string, TableDigest> tables;
 };
 
+// One side's rows digested before the comparison, or still being digested.
+class DigestsAhead {
+public:
+    virtual ~DigestsAhead() = default;
+    // The key the rows are digested under.
+    virtual const DigestKey& Key() const = 0;
+    // Waits for the digests, calling whileWaiting now and then (it may raise
+    // to end the wait); null when there are none to take.
+    virtual const TakenDigests* Take(const std::function<void()>& whileWaiting = {}) = 0;
+};
+
 // A reading of rows ended by a stop request.
 struct ComparisonStopped : std::runtime_error {
     ComparisonStopped() : std::runtime_error("the comparison was stopped") {}
@@ -63,6 +77,38 @@ struct ComparisonStopped : std::runtime_error {
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
                         int rowsPerFetch = 0, const db::TextConversion& conversion = {},
                         const std::atomic<bool>* stop = nullptr);
+
+class RowDigester;
+
+// A table's digest, equal to DigestTable's, taken from the rows another
+// reader fetches (the copy's), on that reader's thread.
+class StreamedTableDigest {
+public:
+    // For a cursor over the table that selects its stored columns, in any
+    // order, and nothing else; null otherwise, or when one is an array.
+    // Reads the table's columns in the connection's transaction.
+    static std::unique_ptr<StreamedTableDigest> For(db::DbConnection& connection, const std::string& exactTableName,
+                                                    db::DbCursorSet& cursor, const DigestKey& key);
+    ~StreamedTableDigest();
+    StreamedTableDigest(const StreamedTableDigest&) = delete;
+    StreamedTableDigest& operator=(const StreamedTableDigest&) = delete;
+
+    // The cursor's current row, packed or not.
+    void Row(db::DbCursorSet& cursor);
+    // The digest of the rows given so far.
+    TableDigest Finish() const;
+
+private:
+    struct Columns;
+    StreamedTableDigest(db::DbConnection& connection, const std::string& exactTableName,
+                        std::unique_ptr<Columns> columns, const DigestKey& key, std::vector<int> fieldOf);
+
+    const DigestKey key_;
+    std::unique_ptr<Columns> columns_;
+    std::unique_ptr<RowDigester> digester_;
+    std::int64_t rows_ = 0;
+    Hash128 sum_;
+};
 
 // The names of the user's tables that keep rows in the database: no views,
 // no global temporary tables, no external files.

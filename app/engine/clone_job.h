@@ -78,6 +78,8 @@ public:
     // Another attachment to the source, made as srcDb's is, for the caller's
     // own reading.
     std::unique_ptr<DbConnection> AttachSourceAgain(const std::string& codePage);
+    // Another attachment to the destination, with its database triggers off.
+    std::unique_ptr<DbConnection> AttachDestinationAgain(const std::string& codePage);
     // Attaches the destination with the chosen code page, or another one.
     void ConnectDestination();
     void ConnectDestination(const std::string& codePage);

@@ -1,6 +1,7 @@
 #include "app/engine/clone_verification.h"
 
 #include "app/engine/clone_job.h"
+#include "db/text_conversion.h"
 #include "frames/declareSQL.h"
 
 #include <chrono>
@@ -130,17 +131,89 @@ verify::CompareOptions CloneCompareOptions(TCloneJob& job) {
     return options;
 }
 
-std::unique_ptr<verify::BackgroundDigests> DigestSourceDuringCopy(TCloneJob& job) {
-    const std::vector<std::string> tables = TablesForRows(job);
-    if (!job.settings.verify || !job.Frame_select_data.serverSource || tables.empty()) return nullptr;
+namespace {
+
+// One table's rows as the copy reads them.
+class CopiedTableWatch : public frames::SourceRowWatch {
+public:
+    CopiedTableWatch(std::unique_ptr<verify::StreamedTableDigest> digest, std::function<void(verify::TableDigest)> done)
+        : digest_(std::move(digest)), done_(std::move(done)) {}
+    void Row(db::DbCursorSet& source) override { digest_->Row(source); }
+    void AllRead() override { done_(digest_->Finish()); }
+
+private:
+    std::unique_ptr<verify::StreamedTableDigest> digest_;
+    std::function<void(verify::TableDigest)> done_;
+};
+
+}  // namespace
+
+const verify::TakenDigests* DigestsOfTheCopy::Take(const std::function<void()>&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return &taken_;
+}
+
+std::unique_ptr<frames::SourceRowWatch> DigestsOfTheCopy::Watch(const std::string& table, db::DbCursorSet& source) {
+    std::unique_ptr<verify::StreamedTableDigest> digest;
     try {
-        return std::make_unique<verify::BackgroundDigests>(job.AttachSourceAgain("NONE"), tables);
+        digest = verify::StreamedTableDigest::For(source.Connection(), table, source, taken_.key);
     } catch (const std::exception&) {
-        return nullptr;  // the verification reads the source itself, and says why it cannot
+        // Unwatched: the verification reads this table's rows itself.
+    }
+    if (!digest) return nullptr;
+    return std::make_unique<CopiedTableWatch>(std::move(digest), [this, table](verify::TableDigest rows) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        taken_.tables[table] = rows;
+    });
+}
+
+RowsDigestedAhead::RowsDigestedAhead(TCloneJob& job)
+    : job_(job), tables_(job.settings.verify ? TablesForRows(job) : std::vector<std::string>{}),
+      key_(verify::DigestKey::Fresh()) {}
+
+void RowsDigestedAhead::BeforeCopy() {
+    if (tables_.empty()) return;
+    if (!job_.Frame_select_data.serverSource) {
+        if (!db::ActiveTextConversion().Active() && !job_.MigratesToDialect3() &&
+            frames::Trim(job_.settings.srcCodePage) == "NONE")
+            ofTheCopy_ = std::make_unique<DigestsOfTheCopy>(key_);
+        return;
+    }
+    try {
+        source_ = std::make_unique<verify::BackgroundDigests>(job_.AttachSourceAgain("NONE"), tables_, key_);
+    } catch (const std::exception&) {
+        // The verification reads the source itself, and says why it cannot.
     }
 }
 
-bool VerifyClone(TCloneJob& job, verify::BackgroundDigests* sourceDigests) {
+void RowsDigestedAhead::AfterCopy() {
+    if (tables_.empty()) return;
+    try {
+        destination_ = std::make_unique<verify::BackgroundDigests>(job_.AttachDestinationAgain("NONE"), tables_, key_);
+    } catch (const std::exception&) {
+        // As above: what is not digested ahead is read by the verification.
+    }
+}
+
+verify::DigestsAhead* RowsDigestedAhead::Source() const {
+    if (source_) return source_.get();
+    return ofTheCopy_.get();
+}
+
+void RowsDigestedAhead::FinishDestination() {
+    struct WaitStopped {};
+    if (!destination_) return;
+    try {
+        destination_->Take([this] {
+            job_.ProcessEvents();
+            if (job_.StopRequested()) throw WaitStopped{};
+        });
+    } catch (const WaitStopped&) {
+        destination_.reset();  // stops its reading between two rows
+    }
+}
+
+bool VerifyClone(TCloneJob& job, const RowsDigestedAhead* ahead) {
     const auto start = std::chrono::steady_clock::now();
     job.LogOk("", "");
     job.LogNote("Verification", "the destination compared with the source");
@@ -154,7 +227,10 @@ bool VerifyClone(TCloneJob& job, verify::BackgroundDigests* sourceDigests) {
         job.ConnectDestination("NONE");
         verify::CompareOptions options = CloneCompareOptions(job);
         options.stopRequested = stopRequested;
-        options.digestedA = sourceDigests;
+        if (ahead) {
+            options.digestedA = ahead->Source();
+            options.digestedB = ahead->Destination();
+        }
         const verify::Comparison comparison = verify::CompareDatabases(job.srcDb, job.dstDb, options);
         stopped = stopRequested();
         if (!stopped) {

@@ -3,10 +3,15 @@
 // run log as its "Verification" section.
 #pragma once
 
+#include "frames/source_row_pump.h"
 #include "verify/background_digests.h"
 #include "verify/compare.h"
 
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 namespace dravik::engine {
 
@@ -19,21 +24,60 @@ class TCloneJob;
 // for data.
 verify::CompareOptions CloneCompareOptions(TCloneJob& job);
 
-// When the server is about to copy the rows (the frame's serverSource) and
-// the clone is to be verified: the source's rows of the tables picked for
-// data, digested meanwhile through an attachment of their own (Dravik
-// itself idles during that copy, and the server's copy leaves a core idle).
-// Null otherwise, or when that attachment fails. (A local clone keeps both
-// cores busy while it copies; digesting the source during the work after the
-// rows gained 1-3% and raised the peak memory by 3.6 MB, so it does not.)
-std::unique_ptr<verify::BackgroundDigests> DigestSourceDuringCopy(TCloneJob& job);
+// The source's rows digested as the copy reads them: on each table's reading
+// thread, for every table read to its end (see SourceRowWatchers).
+class DigestsOfTheCopy : public verify::DigestsAhead, public frames::SourceRowWatchers {
+public:
+    explicit DigestsOfTheCopy(const verify::DigestKey& key) { taken_.key = key; }
+    const verify::DigestKey& Key() const override { return taken_.key; }
+    // Call once the copy has ended.
+    const verify::TakenDigests* Take(const std::function<void()>& whileWaiting = {}) override;
+    std::unique_ptr<frames::SourceRowWatch> Watch(const std::string& table, db::DbCursorSet& source) override;
+
+private:
+    std::mutex mutex_;
+    verify::TakenDigests taken_;
+};
+
+// The rows of the tables picked for data, digested while the job still works,
+// both sides under one key; what is not digested ahead the verification reads
+// itself. Nothing is digested ahead of a clone that is not to be verified.
+class RowsDigestedAhead {
+public:
+    explicit RowsDigestedAhead(TCloneJob& job);
+    // Before the rows. When the server is about to copy them (the frame's
+    // serverSource), the source's on a thread of their own, since Dravik
+    // itself idles during that copy. When Dravik copies them as the
+    // verification reads them (code page NONE, no conversion, no migration),
+    // as they are read (Watchers).
+    void BeforeCopy();
+    frames::SourceRowWatchers* Watchers() const { return ofTheCopy_.get(); }
+    // After the rows, while the destination gets its keys, indices, checks
+    // and triggers (one core's work, which changes no row): the
+    // destination's on a thread of their own.
+    void AfterCopy();
+    // Waits for the destination's reading, whose attachment must be gone
+    // before the forced writes switch back; a stop request ends the wait,
+    // and the verification then reads the destination itself.
+    void FinishDestination();
+    verify::DigestsAhead* Source() const;
+    verify::DigestsAhead* Destination() const { return destination_.get(); }
+
+private:
+    TCloneJob& job_;
+    std::vector<std::string> tables_;
+    verify::DigestKey key_;
+    std::unique_ptr<verify::BackgroundDigests> source_;
+    std::unique_ptr<DigestsOfTheCopy> ofTheCopy_;
+    std::unique_ptr<verify::BackgroundDigests> destination_;
+};
 
 // Attaches both databases with character set NONE, compares them and writes
 // one line per kind of catalogue item and per copied table (a summary line
 // for many equal tables), each difference as a red line, then the time it
-// took. The source's rows already digested (DigestSourceDuringCopy) are not
-// read again. Call it once the job has committed and disconnected both sides.
+// took. Rows already digested (RowsDigestedAhead) are not read again. Call it
+// once the job has committed and disconnected both sides.
 // False when a stop request ended it (before a table, or after the last).
-bool VerifyClone(TCloneJob& job, verify::BackgroundDigests* sourceDigests = nullptr);
+bool VerifyClone(TCloneJob& job, const RowsDigestedAhead* ahead = nullptr);
 
 }  // namespace dravik::engine

@@ -158,6 +158,15 @@ std::unique_ptr<DbConnection> TCloneJob::AttachSourceAgain(const std::string& co
     return connection;
 }
 
+std::unique_ptr<DbConnection> TCloneJob::AttachDestinationAgain(const std::string& codePage) {
+    auto connection = std::make_unique<DbConnection>();
+    connection->SetDatabaseName(DestinationName());
+    AppendAttachLines(*connection, settings.dstUser, settings.dstPassword, codePage, settings.connectTimeout);
+    const AttachWait wait;
+    connection->ConnectWithoutDbTriggers(true);
+    return connection;
+}
+
 void TCloneJob::ReconnectSource(const std::string& codePage) {
     // The same code page keeps the attachment and its snapshot.
     if (srcDb.Connected() && codePage == sourceCodePage_) return;

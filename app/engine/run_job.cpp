@@ -60,6 +60,8 @@ void TCloneJob::NoteRowsNotCopied() {
 }
 
 JobReport TCloneJob::Interrupted() {
+    Frame_select_data.prefetch = nullptr;
+    Frame_select_data.rowWatchers = nullptr;
     prefetch_.reset();
     if (!failed_) return Ended(JobOutcome::Stopped);
     CloseConnections();
@@ -121,6 +123,8 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     // must not be switched while another attachment holds the database.
     std::optional<db::DatabaseHold> hold;
     hold.emplace(dstDb.DatabaseName(), dstDb.Params());
+    // Declared after the hold: gone, with its attachments, before it.
+    RowsDigestedAhead digestedAhead(*this);
 
     // Statements carry the source's catalogue texts as they are stored, in
     // UTF-8: read with code page NONE and written through a UTF-8
@@ -164,8 +168,10 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
         LogNote("COPY DATA", "the rows go through Dravik, not the server: their texts are converted");
     }
     Frame_select_data.prefetch = Frame_select_data.serverSource ? nullptr : prefetch_.get();
-    const std::unique_ptr<verify::BackgroundDigests> sourceDigests = DigestSourceDuringCopy(*this);
+    digestedAhead.BeforeCopy();
+    Frame_select_data.rowWatchers = digestedAhead.Watchers();
     const bool copied = RunPass(&TFrame_select::CopySelectedData, &TFrame_select::CopyStepCode);
+    Frame_select_data.rowWatchers = nullptr;
     Frame_select_data.prefetch = nullptr;
     prefetch_.reset();
     report_.refusedRows = Frame_select_data.RefusedRows();
@@ -176,6 +182,9 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
     ReconnectSource("NONE");
     srcDb.DefaultTransaction().SetActive(true);
     ConnectDestination("UTF8");
+    // The destination's rows are final: digested for the verification while
+    // the rest is made.
+    digestedAhead.AfterCopy();
     if (!RunPlan(schema::Phase::AfterData)) return Interrupted();
 
     // Roles and privileges read the stop request themselves; a stop there does
@@ -197,11 +206,12 @@ JobReport TCloneJob::FillDestination(std::time_t start) {
 
     CommitAndDisconnect(srcDb);
     CommitAndDisconnect(dstDb);
+    digestedAhead.FinishDestination();
     hold.reset();
     fastWrites.Restore();
     // A stop during the verification ends the job as stopped: the clone is
     // whole, but unverified.
-    if (settings.verify && !VerifyClone(*this, sourceDigests.get())) return Ended(JobOutcome::Stopped);
+    if (settings.verify && !VerifyClone(*this, &digestedAhead)) return Ended(JobOutcome::Stopped);
     finished_ = true;
     ui_.JobFinished();
 

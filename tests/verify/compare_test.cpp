@@ -6,10 +6,14 @@
 // the comparison's; rows come several to a fetch; rows crafted against a
 // known digest key cannot steer it; a blob longer than the
 // largest piece one read hands over is digested to its last byte, embedded
-// and through a server; and side a's rows digested beforehand, on a thread
-// of their own, stand for a reading of them, a stop ending that reading.
+// and through a server; side a's rows digested beforehand, on a thread
+// of their own, stand for a reading of them, a stop ending that reading; and
+// so do the rows digested as a copy reads them, read to their end.
+#include "app/engine/clone_verification.h"
 #include "db/db_error.h"
 #include "db/fb_api.h"
+#include "frames/declareSQL.h"
+#include "frames/source_row_pump.h"
 #include "support/test_support.h"
 #include "verify/background_digests.h"
 #include "verify/catalogue_items.h"
@@ -382,6 +386,60 @@ TEST_F(CompareSides, RowsDigestedBeforehandStandForAReadingOfSideA) {
     // A stop ends a table's reading between two rows.
     const std::atomic<bool> stop = true;
     EXPECT_THROW(verify::DigestTable(ca, "MANY", taken->key, 0, {}, &stop), verify::ComparisonStopped);
+}
+
+TEST_F(CompareSides, RowsDigestedAsTheCopyReadsThemStandForAReadingOfThem) {
+    // Read packed (over 4,000 rows), its columns not in the order of their
+    // names, with blobs short enough to come inline and longer ones.
+    Isql(a,
+         "create table WIDE (Z_ID integer, A_TEXT varchar(30), M_NOTE blob sub_type 1, D double precision,\n"
+         "  N numeric(15,2));\n"
+         "set term ^;\n"
+         "execute block as declare i integer = 0; begin\n"
+         "  while (i < 5000) do begin\n"
+         "    insert into WIDE values (:i, 'text ' || :i, iif(mod(:i, 2) = 0, rpad('', mod(:i, 3000), 'b'), null),\n"
+         "      :i / 7.0, :i / 3.0); i = i + 1;\n"
+         "  end\n"
+         "end^\n"
+         "set term ;^\n"
+         "commit;\n");
+    db::DbConnection ca;
+    Attach(ca, a);
+    const auto read = [&ca](engine::DigestsOfTheCopy& copy, const std::string& name, int rows) {
+        std::unique_ptr<db::DbTable> table = frames::NewTable(ca, name);
+        table->OpenPacked();
+        std::vector<db::DbField*> fields;
+        for (int i = 0; i < table->FieldCount(); ++i) fields.push_back(&table->Fields(i));
+        std::unique_ptr<frames::SourceRowWatch> watch = copy.Watch(name, *table);
+        ASSERT_NE(watch, nullptr) << name;
+        frames::SourceRowPump pump(*table, fields, watch.get());
+        for (int i = 0; i != rows && pump.Next(); ++i) {
+        }
+    };
+    engine::DigestsOfTheCopy copy(verify::DigestKey::Fresh());
+    for (const char* name : {"WIDE", "T", "MANY"}) read(copy, name, -1);
+    const verify::TakenDigests* taken = copy.Take();
+    ASSERT_EQ(taken->tables.size(), 3u);
+    for (const char* name : {"WIDE", "T", "MANY"})
+        EXPECT_EQ(taken->tables.at(name), verify::DigestTable(ca, name, taken->key)) << name;
+
+    // A table not read to its end is not digested.
+    engine::DigestsOfTheCopy stopped(verify::DigestKey::Fresh());
+    read(stopped, "WIDE", 10);
+    EXPECT_EQ(stopped.Take()->tables.count("WIDE"), 0u);
+
+    // Side a's rows as the copy read them: a change of side b is found.
+    verify::CompareOptions options;
+    options.digestedA = &copy;
+    options.tables = {"MANY", "T"};
+    options.scope.picked = true;
+    options.scope.relations = {"MANY", "T"};
+    db::DbConnection cb;
+    Attach(cb, b);
+    EXPECT_TRUE(verify::CompareDatabases(ca, cb, options).Equal());
+    Exec(b, "update MANY set NAME = 'changed' where ID = 7");
+    EXPECT_EQ(Joined(verify::DescribeDifferences(verify::CompareDatabases(ca, cb, options))),
+              "table MANY: rows differ (100 each)\n");
 }
 
 }  // namespace
