@@ -138,8 +138,19 @@ class CopiedTableWatch : public frames::SourceRowWatch {
 public:
     CopiedTableWatch(std::unique_ptr<verify::StreamedTableDigest> digest, std::function<void(verify::TableDigest)> done)
         : digest_(std::move(digest)), done_(std::move(done)) {}
-    void Row(db::DbCursorSet& source) override { digest_->Row(source); }
-    void AllRead() override { done_(digest_->Finish()); }
+    // A digest that fails (a blob it cannot read) is dropped, never the
+    // copy: the verification then reads the table itself.
+    void Row(db::DbCursorSet& source) override {
+        if (!digest_) return;
+        try {
+            digest_->Row(source);
+        } catch (const std::exception&) {
+            digest_.reset();
+        }
+    }
+    void AllRead() override {
+        if (digest_) done_(digest_->Finish());
+    }
 
 private:
     std::unique_ptr<verify::StreamedTableDigest> digest_;
