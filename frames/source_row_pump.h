@@ -33,6 +33,8 @@ class SourceRowWatchers {
 public:
     virtual ~SourceRowWatchers() = default;
     virtual std::unique_ptr<SourceRowWatch> Watch(const std::string& table, db::DbCursorSet& source) = 0;
+    // The table holds no rows in the snapshot the copy reads through source.
+    virtual void NoRows(const std::string& table, db::DbConnection& source) = 0;
 };
 
 class SourceRowPump {

@@ -26,6 +26,7 @@ TableRowCopier::TableRowCopier(db::DbConnection& source, db::DbConnection& desti
     // A table without rows costs no more than its reading: the destination's
     // table is neither opened nor committed, and no reader thread starts.
     if (opened.empty || from_->Eof()) {
+        if (watchers) watchers->NoRows(TrimRight(table), source);
         ended_ = true;
         return;
     }

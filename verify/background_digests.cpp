@@ -35,9 +35,10 @@ void BackgroundDigests::Read(const std::vector<std::string>& tables) {
     ReadSnapshot snapshot(*connection_);
     const std::vector<std::string> stored = ReadStoredTables(*connection_);
     const std::set<std::string> storedNames(stored.begin(), stored.end());
+    const StoredColumnsOfTables known(*connection_);
     for (const std::string& table : tables)
         if (storedNames.count(table))
-            taken_.tables[table] = DigestTable(*connection_, table, taken_.key, 0, {}, &stop_);
+            taken_.tables[table] = DigestTable(*connection_, table, taken_.key, 0, {}, &stop_, &known);
 }
 
 const TakenDigests* BackgroundDigests::Take(const std::function<void()>& whileWaiting) {

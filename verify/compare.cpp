@@ -9,6 +9,7 @@
 #include "verify/read_snapshot.h"
 
 #include <algorithm>
+#include <optional>
 #include <atomic>
 #include <future>
 #include <map>
@@ -194,6 +195,8 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
         const TakenDigests* taken = takenUnderKey(sideA ? options.digestedA : options.digestedB);
         std::vector<TableDigest> digests;
         digests.reserve(tables.size());
+        // Read once for many tables (in this side's snapshot), when needed.
+        std::optional<StoredColumnsOfTables> known;
         for (const std::string& table : tables) {
             if (taken) {
                 const auto digested = taken->tables.find(table);
@@ -203,8 +206,10 @@ Comparison CompareDatabases(db::DbConnection& a, db::DbConnection& b, const Comp
                 }
             }
             checkStop();
+            if (!known && tables.size() > 1) known.emplace(side);
             digests.push_back(DigestTable(side, table, comparison.key, 0,
-                                          sideA ? options.convertedA : db::TextConversion{}, &stopped));
+                                          sideA ? options.convertedA : db::TextConversion{}, &stopped,
+                                          known ? &*known : nullptr));
         }
         return digests;
     });

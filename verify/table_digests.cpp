@@ -11,6 +11,8 @@
 #include "verify/read_snapshot.h"
 
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -38,23 +40,27 @@ struct StoredColumn {
     TextColumn text;  // its type and character set, for a converted reading
 };
 
-std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table) {
-    std::vector<StoredColumn> columns;
+// The stored columns of one table (named) or of every table (empty name), in
+// the order of their names, each with its table's name.
+void ForEachStoredColumn(db::DbConnection& connection, const std::string& table,
+                         const std::function<void(const std::string&, StoredColumn)>& take) {
     ForEachCatalogueRow(connection,
                "SELECT rf.RDB$FIELD_NAME, f.RDB$DIMENSIONS, f.RDB$FIELD_LENGTH, f.RDB$FIELD_TYPE, "
-               "f.RDB$FIELD_SUB_TYPE, COALESCE(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH), cs.RDB$CHARACTER_SET_NAME "
+               "f.RDB$FIELD_SUB_TYPE, COALESCE(f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH), cs.RDB$CHARACTER_SET_NAME, "
+               "rf.RDB$RELATION_NAME "
                "FROM RDB$RELATION_FIELDS rf "
                "JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE "
                "LEFT JOIN RDB$CHARACTER_SETS cs ON cs.RDB$CHARACTER_SET_ID = f.RDB$CHARACTER_SET_ID "
-               "WHERE rf.RDB$RELATION_NAME = " +
-                   db::SqlString(table) + " AND f.RDB$COMPUTED_BLR IS NULL ORDER BY rf.RDB$FIELD_NAME",
+               "WHERE f.RDB$COMPUTED_BLR IS NULL" +
+                   (table.empty() ? std::string() : " AND rf.RDB$RELATION_NAME = " + db::SqlString(table)) +
+                   " ORDER BY rf.RDB$RELATION_NAME, rf.RDB$FIELD_NAME",
                [&](db::DbCursorSet& row) {
                    const int type = row.Fields(3).AsInteger();
                    const auto whole = [&](int i) { return row.Fields(i).IsNull() ? 0 : row.Fields(i).AsInteger(); };
-                   columns.push_back({FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
-                                      {"", type, whole(4), whole(5), FieldText(row.Fields(6)).value_or("")}});
+                   take(FieldText(row.Fields(7)).value_or(""),
+                        {FieldText(row.Fields(0)).value_or(""), !row.Fields(1).IsNull(),
+                         {"", type, whole(4), whole(5), FieldText(row.Fields(6)).value_or("")}});
                });
-    return columns;
 }
 
 // The blob's length in bytes as the engine keeps it, or nothing when the
@@ -242,10 +248,45 @@ TableDigest Finished(const std::vector<StoredColumn>& columns, const DigestKey& 
 
 }  // namespace
 
-TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
-                        int rowsPerFetch, const db::TextConversion& conversion, const std::atomic<bool>* stop) {
+struct StoredColumnsOfTables::Tables {
+    std::map<std::string, std::vector<StoredColumn>> columns;
+};
+
+StoredColumnsOfTables::StoredColumnsOfTables(db::DbConnection& connection) : tables_(std::make_unique<Tables>()) {
     ReadSnapshot snapshot(connection);
-    const std::vector<StoredColumn> columns = ReadStoredColumns(connection, exactTableName);
+    ForEachStoredColumn(connection, "", [this](const std::string& table, StoredColumn column) {
+        tables_->columns[table].push_back(std::move(column));
+    });
+}
+
+StoredColumnsOfTables::~StoredColumnsOfTables() = default;
+
+struct StoredColumnsAccess {
+    static const StoredColumnsOfTables::Tables& Tables(const StoredColumnsOfTables& known) { return *known.tables_; }
+};
+
+namespace {
+
+std::vector<StoredColumn> ReadStoredColumns(db::DbConnection& connection, const std::string& table,
+                                            const StoredColumnsOfTables* known) {
+    if (known) {
+        const auto& tables = StoredColumnsAccess::Tables(*known).columns;
+        const auto found = tables.find(table);
+        return found == tables.end() ? std::vector<StoredColumn>{} : found->second;
+    }
+    std::vector<StoredColumn> columns;
+    ForEachStoredColumn(connection, table,
+                        [&columns](const std::string&, StoredColumn column) { columns.push_back(std::move(column)); });
+    return columns;
+}
+
+}  // namespace
+
+TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
+                        int rowsPerFetch, const db::TextConversion& conversion, const std::atomic<bool>* stop,
+                        const StoredColumnsOfTables* known) {
+    ReadSnapshot snapshot(connection);
+    const std::vector<StoredColumn> columns = ReadStoredColumns(connection, exactTableName, known);
     if (columns.empty()) throw std::invalid_argument("No stored columns in table " + exactTableName);
     const int dialect = connection.SQLDialect();
 
@@ -272,15 +313,24 @@ TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTa
     return Finished(columns, key, count, sum);
 }
 
+std::optional<TableDigest> DigestOfNoRows(const StoredColumnsOfTables& known, const std::string& exactTableName,
+                                          const DigestKey& key) {
+    const auto& tables = StoredColumnsAccess::Tables(known).columns;
+    const auto found = tables.find(exactTableName);
+    if (found == tables.end()) return std::nullopt;
+    return Finished(found->second, key, 0, Hash128{});
+}
+
 struct StreamedTableDigest::Columns {
     std::vector<StoredColumn> stored;
 };
 
 std::unique_ptr<StreamedTableDigest> StreamedTableDigest::For(db::DbConnection& connection,
                                                               const std::string& exactTableName,
-                                                              db::DbCursorSet& cursor, const DigestKey& key) {
+                                                              db::DbCursorSet& cursor, const DigestKey& key,
+                                                              const StoredColumnsOfTables* known) {
     auto columns = std::make_unique<Columns>();
-    columns->stored = ReadStoredColumns(connection, exactTableName);
+    columns->stored = ReadStoredColumns(connection, exactTableName, known);
     if (columns->stored.empty() || static_cast<int>(columns->stored.size()) != cursor.FieldCount()) return nullptr;
     std::vector<int> fieldOf;
     for (const StoredColumn& column : columns->stored) {

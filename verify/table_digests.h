@@ -31,6 +31,7 @@
 #include <functional>
 #include <memory>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -65,6 +66,22 @@ struct ComparisonStopped : std::runtime_error {
     ComparisonStopped() : std::runtime_error("the comparison was stopped") {}
 };
 
+// The stored columns of every table of a database, read in one select in the
+// connection's transaction (or a snapshot of its own): the digests of many
+// tables then need no catalogue query each.
+class StoredColumnsOfTables {
+public:
+    explicit StoredColumnsOfTables(db::DbConnection& connection);
+    ~StoredColumnsOfTables();
+    StoredColumnsOfTables(const StoredColumnsOfTables&) = delete;
+    StoredColumnsOfTables& operator=(const StoredColumnsOfTables&) = delete;
+
+private:
+    friend struct StoredColumnsAccess;
+    struct Tables;
+    std::unique_ptr<Tables> tables_;
+};
+
 // Digests the table of that exact name (as stored, not quoted) under that
 // key (the two sides of a comparison use the same one). Reads in the
 // connection's active transaction, or else in a read-only snapshot of its own.
@@ -73,10 +90,16 @@ struct ComparisonStopped : std::runtime_error {
 // many; the digest is the same however they come.
 // With an active conversion, the texts it converts are read as the copy
 // holds them (see converted_texts.h). A stop flag that turns true ends the
-// reading, between two rows, with ComparisonStopped.
+// reading, between two rows, with ComparisonStopped. The table's columns
+// are taken from `known` when given (read in the same snapshot).
 TableDigest DigestTable(db::DbConnection& connection, const std::string& exactTableName, const DigestKey& key,
                         int rowsPerFetch = 0, const db::TextConversion& conversion = {},
-                        const std::atomic<bool>* stop = nullptr);
+                        const std::atomic<bool>* stop = nullptr, const StoredColumnsOfTables* known = nullptr);
+
+// The digest of the table of that exact name when it holds no rows, as
+// DigestTable gives it; nothing when `known` has no such table.
+std::optional<TableDigest> DigestOfNoRows(const StoredColumnsOfTables& known, const std::string& exactTableName,
+                                          const DigestKey& key);
 
 class RowDigester;
 
@@ -88,7 +111,8 @@ public:
     // order, and nothing else; null otherwise, or when one is an array.
     // Reads the table's columns in the connection's transaction.
     static std::unique_ptr<StreamedTableDigest> For(db::DbConnection& connection, const std::string& exactTableName,
-                                                    db::DbCursorSet& cursor, const DigestKey& key);
+                                                    db::DbCursorSet& cursor, const DigestKey& key,
+                                                    const StoredColumnsOfTables* known = nullptr);
     ~StreamedTableDigest();
     StreamedTableDigest(const StreamedTableDigest&) = delete;
     StreamedTableDigest& operator=(const StreamedTableDigest&) = delete;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dravik::engine {
@@ -167,7 +168,8 @@ const verify::TakenDigests* DigestsOfTheCopy::Take(const std::function<void()>&)
 std::unique_ptr<frames::SourceRowWatch> DigestsOfTheCopy::Watch(const std::string& table, db::DbCursorSet& source) {
     std::unique_ptr<verify::StreamedTableDigest> digest;
     try {
-        digest = verify::StreamedTableDigest::For(source.Connection(), table, source, taken_.key);
+        digest = verify::StreamedTableDigest::For(source.Connection(), table, source, taken_.key,
+                                                  &Columns(source.Connection()));
     } catch (const std::exception&) {
         // Unwatched: the verification reads this table's rows itself.
     }
@@ -176,6 +178,24 @@ std::unique_ptr<frames::SourceRowWatch> DigestsOfTheCopy::Watch(const std::strin
         std::lock_guard<std::mutex> lock(mutex_);
         taken_.tables[table] = rows;
     });
+}
+
+const verify::StoredColumnsOfTables& DigestsOfTheCopy::Columns(db::DbConnection& source) {
+    if (!columns_) columns_ = std::make_unique<verify::StoredColumnsOfTables>(source);
+    return *columns_;
+}
+
+void DigestsOfTheCopy::NoRows(const std::string& table, db::DbConnection& source) {
+    // Known empty in the copy's snapshot: its digest needs only its columns.
+    std::optional<verify::TableDigest> none;
+    try {
+        none = verify::DigestOfNoRows(Columns(source), table, taken_.key);
+    } catch (const std::exception&) {
+        // Unknown: the verification reads this table itself.
+    }
+    if (!none) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    taken_.tables[table] = *none;
 }
 
 RowsDigestedAhead::RowsDigestedAhead(TCloneJob& job)

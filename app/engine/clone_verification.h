@@ -33,10 +33,14 @@ public:
     // Call once the copy has ended.
     const verify::TakenDigests* Take(const std::function<void()>& whileWaiting = {}) override;
     std::unique_ptr<frames::SourceRowWatch> Watch(const std::string& table, db::DbCursorSet& source) override;
+    void NoRows(const std::string& table, db::DbConnection& source) override;
 
 private:
     std::mutex mutex_;
     verify::TakenDigests taken_;
+    // The source's columns, read at the first table in the copy's snapshot.
+    const verify::StoredColumnsOfTables& Columns(db::DbConnection& source);
+    std::unique_ptr<verify::StoredColumnsOfTables> columns_;
 };
 
 // The rows of the tables picked for data, digested while the job still works,

@@ -8,7 +8,8 @@
 // largest piece one read hands over is digested to its last byte, embedded
 // and through a server; side a's rows digested beforehand, on a thread
 // of their own, stand for a reading of them, a stop ending that reading; and
-// so do the rows digested as a copy reads them, read to their end.
+// so do the rows digested as a copy reads them, read to their end (or found
+// to be none).
 #include "app/engine/clone_verification.h"
 #include "db/db_error.h"
 #include "db/fb_api.h"
@@ -402,6 +403,7 @@ TEST_F(CompareSides, RowsDigestedAsTheCopyReadsThemStandForAReadingOfThem) {
          "  end\n"
          "end^\n"
          "set term ;^\n"
+         "create table NO_ROWS (B varchar(5), A integer);\n"
          "commit;\n");
     db::DbConnection ca;
     Attach(ca, a);
@@ -418,9 +420,12 @@ TEST_F(CompareSides, RowsDigestedAsTheCopyReadsThemStandForAReadingOfThem) {
     };
     engine::DigestsOfTheCopy copy(verify::DigestKey::Fresh());
     for (const char* name : {"WIDE", "T", "MANY"}) read(copy, name, -1);
+    // A table the copy found empty is digested from its columns alone.
+    copy.NoRows("NO_ROWS", ca);
+    copy.NoRows("NO_SUCH_TABLE", ca);
     const verify::TakenDigests* taken = copy.Take();
-    ASSERT_EQ(taken->tables.size(), 3u);
-    for (const char* name : {"WIDE", "T", "MANY"})
+    ASSERT_EQ(taken->tables.size(), 4u);
+    for (const char* name : {"WIDE", "T", "MANY", "NO_ROWS"})
         EXPECT_EQ(taken->tables.at(name), verify::DigestTable(ca, name, taken->key)) << name;
 
     // A table not read to its end is not digested.
