@@ -75,6 +75,9 @@ public:
     // How often the transaction was ended (committed or rolled back): the
     // holder of commits sees whether its transaction is still the one it began.
     std::uint64_t Ends() const { return ends_; }
+    // Still the transaction that was active when Ends() gave endsAt: active,
+    // and never ended since.
+    bool StillTheOne(std::uint64_t endsAt) const { return InTransaction() && ends_ == endsAt; }
 
 private:
     void RequireActive() const;

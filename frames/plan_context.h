@@ -45,7 +45,7 @@ struct PlanContext {
     // snapshot it was read in; else each part is read on first use.
     void Adopt(SourceModel model) {
         const db::DbTransaction& transaction = source.DefaultTransaction();
-        if (!model.catalogue || !transaction.InTransaction() || transaction.Ends() != model.transactionEndsAt) return;
+        if (!model.catalogue || !transaction.StillTheOne(model.transactionEndsAt)) return;
         catalogue_ = std::move(model.catalogue);
         links_ = std::move(model.links);
     }

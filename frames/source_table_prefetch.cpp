@@ -38,8 +38,7 @@ void SourceTablePrefetch::Allow(bool allowed) {
 }
 
 bool SourceTablePrefetch::SnapshotKept() const {
-    const db::DbTransaction& transaction = source_.DefaultTransaction();
-    return source_.Connected() && transaction.InTransaction() && transaction.Ends() == transactionEndsAt_;
+    return source_.Connected() && source_.DefaultTransaction().StillTheOne(transactionEndsAt_);
 }
 
 void SourceTablePrefetch::Work() {
