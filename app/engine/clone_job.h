@@ -123,7 +123,8 @@ public:
     // Keeps the source open in the engine until the job ends, so that the
     // listing, the checks and the job, each attaching it anew, do not close
     // it and open it again in between (the command line runs them in a row;
-    // the window waits for its user between them and does not hold it).
+    // the window waits for its user between them and does not hold it, but
+    // every job holds the source while it runs).
     void HoldSourceOpen();
     // Writes the summary log: the instructions, the settings, each frame's
     // section. It only appends: clearing the log first is the caller's

@@ -81,6 +81,9 @@ JobReport TCloneJob::RunJob() {
     ProcessEvents();  // a stop asked for before the job began
     // Not guarded: an unreachable source ends the job with its error.
     ReconnectSource("NONE");
+    // Held open until the job ends (the command line holds it already), so
+    // that its reattachments do not close it and open it again.
+    if (!sourceHold_) sourceHold_.emplace(srcDb.DatabaseName(), srcDb.Params());
     LogOk("", "");  // the run log's initial text, which is empty: an empty line
     // A name no connection takes would fail only after the destination was
     // made: refused before anything is touched.
