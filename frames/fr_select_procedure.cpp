@@ -24,6 +24,20 @@ std::string StubBody(const schema::SourceCatalogue& catalogue, const std::string
     return selectable ? "\r\nAS\r\nbegin\r\n\texit;\r\n\tsuspend;\r\nend;" : "\r\nAS\r\nbegin\r\n\texit;\r\nend;";
 }
 
+// The procedure's body after its header: AS and its stored source, or its external name.
+std::string ProcedureBody(const schema::SourceCatalogue& catalogue, const std::string& name) {
+    const schema::CatalogueRow* procedure = catalogue.Procedure(name);
+    if (!procedure) throw std::runtime_error("the source has no procedure " + name);
+    // The server keeps the body from its first word on, so a line break keeps
+    // AS apart from it.
+    if (const schema::CatalogueValue& text = procedure->FieldByName("RDB$PROCEDURE_SOURCE"); !text.IsNull())
+        return "\r\nAS\r\n" + db::EmbedStoredText(text.AsString());
+    if (const schema::CatalogueValue& engine = procedure->FieldByName("RDB$ENGINE_NAME"); !engine.IsNull())
+        return "\r\nEXTERNAL NAME " + SqlString(procedure->Name("RDB$ENTRYPOINT")) + " ENGINE " +
+               QuoteIdentifier(engine.AsString());
+    throw std::runtime_error("the source keeps no text of procedure " + name);
+}
+
 // The KIND column of a listing row: the kind's number.
 std::string KindColumn(ObjectKind kind) { return std::to_string(static_cast<int>(kind)); }
 
@@ -74,7 +88,6 @@ void TFrame_select_procedure::PlanItem(schema::SchemaPlan& plan, PlanContext& co
 
 void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& context, const std::string& listed) {
     const std::string name = TrimRight(listed);
-    const std::string key = schema::key::Procedure(name);
     // The stub's header names the tables of its TYPE OF COLUMN parameters.
     const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     std::set<std::string> tables;
@@ -84,10 +97,22 @@ void TFrame_select_procedure::PlanObject(schema::SchemaPlan& plan, PlanContext& 
     for (const std::string& table : tables) headerNeeds.push_back(schema::key::Relation(table));
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
-    plan.Add(Node(NodeKind::ProcedureStub, key, std::move(headerNeeds),
-                  [this, &s, &d, catalogue, name] { CreateStub(*catalogue, s, d, name); }));
-    plan.Add(Node(NodeKind::RoutineBody, schema::key::Body(key), {key},
-                  [this, &s, &d, catalogue, name] { CreateBody(*catalogue, s, d, name); }));
+    PlanRoutine(plan, context, NodeKind::Procedure, schema::key::Procedure(name), std::move(headerNeeds),
+                {[this, &s, &d, catalogue, name] { return CreateWhole(*catalogue, s, d, name); },
+                 [this, &s, &d, catalogue, name] { CreateStub(*catalogue, s, d, name); },
+                 [this, &s, &d, catalogue, name] { CreateBody(*catalogue, s, d, name); }});
+}
+
+bool TFrame_select_procedure::CreateWhole(const schema::SourceCatalogue& catalogue, DbConnection& source,
+                                          DbConnection& destination, const std::string& name) {
+    try {
+        ExecStatement(destination, "CREATE PROCEDURE " + QuoteIdentifier(name) +
+                                       ParameterList(source, catalogue, name) + ProcedureBody(catalogue, name));
+    } catch (const std::exception&) {
+        return false;
+    }
+    LogOk("PROCEDURE", name);
+    return true;
 }
 
 void TFrame_select_procedure::CreateStub(const schema::SourceCatalogue& catalogue, DbConnection& source,
@@ -104,21 +129,8 @@ void TFrame_select_procedure::CreateStub(const schema::SourceCatalogue& catalogu
 void TFrame_select_procedure::CreateBody(const schema::SourceCatalogue& catalogue, DbConnection& source,
                                          DbConnection& destination, const std::string& name) {
     try {
-        const schema::CatalogueRow* procedure = catalogue.Procedure(name);
-        if (!procedure) throw std::runtime_error("the source has no procedure " + name);
-        std::string body;
-        if (!procedure->FieldByName("RDB$PROCEDURE_SOURCE").IsNull()) {
-            // The server keeps the body from its first word on, so a line
-            // break keeps AS apart from it.
-            body = "\r\nAS\r\n" + db::EmbedStoredText(procedure->FieldByName("RDB$PROCEDURE_SOURCE").AsString());
-        } else if (const schema::CatalogueValue& engine = procedure->FieldByName("RDB$ENGINE_NAME"); !engine.IsNull()) {
-            body = "\r\nEXTERNAL NAME " + SqlString(procedure->Name("RDB$ENTRYPOINT")) + " ENGINE " +
-                   QuoteIdentifier(engine.AsString());
-        } else {
-            throw std::runtime_error("the source keeps no text of procedure " + name);
-        }
-        ExecStatement(destination,
-                      "ALTER PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, catalogue, name) + body);
+        ExecStatement(destination, "ALTER PROCEDURE " + QuoteIdentifier(name) + ParameterList(source, catalogue, name) +
+                                       ProcedureBody(catalogue, name));
         LogOk("PROCEDURE", name);
     } catch (const std::exception& e) {
         LogError("CREATE ERROR. PROCEDURE " + name, e.what());

@@ -1,6 +1,7 @@
-// Stored procedures: a stub with the full header before the rows (after the
-// tables its TYPE OF COLUMN parameters name), the real body after them, so
-// that procedures may call each other whatever their order.
+// Stored procedures: each made whole once what it reads exists; where a
+// cycle needs it (procedures that call each other), a stub with the full
+// header before the rows (after the tables its TYPE OF COLUMN parameters
+// name) and the real body after them.
 #pragma once
 
 #include "frames/fr_select.h"
@@ -13,7 +14,7 @@ public:
     std::string SummaryHeading() const override { return "\r\nProcedures"; }
     std::string ListingSql() const override;
     ObjectKind ListedKind() const override { return ObjectKind::Procedure; }
-    std::string CreateStepCode() const override { return StepOf(NodeKind::ProcedureStub); }
+    std::string CreateStepCode() const override { return StepOf(NodeKind::Procedure); }
     std::string CompleteStepCode() const override { return StepOf(NodeKind::RoutineBody); }
     // Procedures through PlanObject; the page's other kinds through their own planners.
     void PlanItem(schema::SchemaPlan& plan, PlanContext& context, const TQorListItem& item) override;
@@ -25,6 +26,9 @@ public:
                                      const std::string& name);
 
 private:
+    // Makes the procedure with its body; false, with nothing logged, when that fails.
+    bool CreateWhole(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
+                     const std::string& name);
     void CreateStub(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,
                     const std::string& name);
     void CreateBody(const schema::SourceCatalogue& catalogue, DbConnection& source, DbConnection& destination,

@@ -98,16 +98,38 @@ void TFrame_select_table::PlanObject(schema::SchemaPlan& plan, PlanContext& cont
     const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
     const schema::CatalogueRelation* relation = catalogue->Relation(t);
 
-    // A computed column that reads anything but its own table is added once
-    // what it reads exists; the others are written inline.
+    // A computed column that reads anything but its own table's columns
+    // written inline is added once what it reads exists; the others are
+    // written inline.
     std::vector<std::string> deferred;
-    for (const schema::CatalogueRow& row : relation ? relation->columns : std::vector<schema::CatalogueRow>{}) {
-        if (row.FieldByName("RDB$COMPUTED_SOURCE").IsNull()) continue;
-        const std::string column = row.Name("RDB$FIELD_NAME");
-        const auto& reads = context.Links().Of(schema::key::Column(t, column));
-        if (std::any_of(reads.begin(), reads.end(), [&](const std::string& k) { return k != tableKey; }))
-            deferred.push_back(column);
+    for (bool more = true; more;) {
+        more = false;
+        for (const schema::CatalogueRow& row : relation ? relation->columns : std::vector<schema::CatalogueRow>{}) {
+            if (row.FieldByName("RDB$COMPUTED_SOURCE").IsNull()) continue;
+            const std::string column = row.Name("RDB$FIELD_NAME");
+            if (std::find(deferred.begin(), deferred.end(), column) != deferred.end()) continue;
+            const auto& reads = context.Links().Of(schema::key::Column(t, column));
+            const bool readsLater = std::any_of(reads.begin(), reads.end(), [&](const std::string& k) {
+                if (k == tableKey) return false;
+                const std::string own = schema::key::Column(t, "");
+                if (k.rfind(own, 0) != 0) return true;
+                return std::find(deferred.begin(), deferred.end(), k.substr(own.size())) != deferred.end();
+            });
+            if (readsLater) {
+                deferred.push_back(column);
+                more = true;
+            }
+        }
     }
+    // Added in the order of the source's columns.
+    auto position = [&](const std::string& column) {
+        const auto& columns = relation->columns;
+        return std::find_if(columns.begin(), columns.end(),
+                            [&](const schema::CatalogueRow& row) { return row.Name("RDB$FIELD_NAME") == column; }) -
+               columns.begin();
+    };
+    std::sort(deferred.begin(), deferred.end(),
+              [&](const std::string& a, const std::string& b) { return position(a) < position(b); });
     const KeyOfCreateTable key = PrimaryKeyOfCreateTable(*catalogue, t);
     plan.Add(Node(NodeKind::Table, tableKey, {},
                   [this, &s, &d, catalogue, t, deferred, key] { CreateTable(*catalogue, s, d, t, deferred, key); }));

@@ -4,6 +4,8 @@
 #include "frames/routine_parameters.h"
 #include "schema/node_keys.h"
 
+#include <algorithm>
+#include <memory>
 #include <set>
 #include <stdexcept>
 
@@ -48,15 +50,21 @@ std::string FunctionBody(const schema::SourceCatalogue& catalogue, const std::st
     throw std::runtime_error("the source keeps no text of function " + name);
 }
 
-void CreateFunction(TFrame_select& frame, const schema::SourceCatalogue& catalogue, DbConnection& source,
-                    DbConnection& destination, const std::string& name, bool stub) {
+enum class FunctionPart { Stub, Body, Whole };
+
+// Makes the function, its stub or its body; false when it fails (a failure
+// of the whole function is not logged: its stub and body follow).
+bool CreateFunction(TFrame_select& frame, const schema::SourceCatalogue& catalogue, DbConnection& source,
+                    DbConnection& destination, const std::string& name, FunctionPart part) {
     try {
-        const std::string body = stub ? "\r\nAS\r\nBEGIN\r\nEND" : FunctionBody(catalogue, name);
-        ExecStatement(destination, std::string(stub ? "CREATE" : "ALTER") + " FUNCTION " + QuoteIdentifier(name) +
-                                       FunctionHeader(source, catalogue, name) + body);
+        const std::string body = part == FunctionPart::Stub ? "\r\nAS\r\nBEGIN\r\nEND" : FunctionBody(catalogue, name);
+        ExecStatement(destination, std::string(part == FunctionPart::Body ? "ALTER" : "CREATE") + " FUNCTION " +
+                                       QuoteIdentifier(name) + FunctionHeader(source, catalogue, name) + body);
         frame.LogOk("FUNCTION", name);
+        return true;
     } catch (const std::exception& e) {
-        frame.LogError("CREATE ERROR. FUNCTION " + name, e.what());
+        if (part != FunctionPart::Whole) frame.LogError("CREATE ERROR. FUNCTION " + name, e.what());
+        return false;
     }
 }
 
@@ -103,15 +111,34 @@ std::string FunctionHeader(DbConnection& source, const schema::SourceCatalogue& 
            (deterministic ? " DETERMINISTIC" : "");
 }
 
+void PlanRoutine(schema::SchemaPlan& plan, PlanContext& context, NodeKind kind, const std::string& key,
+                 std::vector<std::string> headerNeeds, RoutineMakers makers) {
+    std::vector<std::string> needs = headerNeeds;
+    for (const std::string& read : context.Links().Of(key))
+        if (std::find(needs.begin(), needs.end(), read) == needs.end()) needs.push_back(read);
+    auto parts = std::make_shared<schema::SeparableBody>();
+    parts->stubNeeds = std::move(headerNeeds);
+    parts->stub = makers.stub;
+    parts->body = makers.body;
+    schema::PlanNode node = Node(kind, key, std::move(needs), [makers] {
+        if (makers.whole()) return;
+        makers.stub();
+        makers.body();
+    });
+    node.separable = std::move(parts);
+    plan.Add(std::move(node));
+}
+
 void PlanFunction(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {
-    const std::string key = schema::key::Function(name);
     DbConnection& s = context.source;
     DbConnection& d = context.destination;
     const std::shared_ptr<const schema::SourceCatalogue> catalogue = context.Catalogue();
-    plan.Add(Node(NodeKind::FunctionStub, key, FunctionHeaderNeeds(*catalogue, name),
-                  [&frame, &s, &d, catalogue, name] { CreateFunction(frame, *catalogue, s, d, name, true); }));
-    plan.Add(Node(NodeKind::RoutineBody, schema::key::Body(key), {key},
-                  [&frame, &s, &d, catalogue, name] { CreateFunction(frame, *catalogue, s, d, name, false); }));
+    auto make = [&frame, &s, &d, catalogue, name](FunctionPart part) {
+        return CreateFunction(frame, *catalogue, s, d, name, part);
+    };
+    PlanRoutine(plan, context, NodeKind::Function, schema::key::Function(name), FunctionHeaderNeeds(*catalogue, name),
+                {[make] { return make(FunctionPart::Whole); }, [make] { make(FunctionPart::Stub); },
+                 [make] { make(FunctionPart::Body); }});
 }
 
 void PlanPackage(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name) {

@@ -1,7 +1,8 @@
 // What the source's objects read, from RDB$DEPENDENCIES, as plan-node keys:
-// a view's tables, views and routines, a computed column's readers (the
-// catalogue records them under the column's implicit domain), a routine's
-// or trigger's objects. Read once per job.
+// a view's tables, views and routines (those its columns call among them), a
+// computed column's readers (the catalogue records them under the column's
+// implicit domain), a routine's or trigger's objects; a column read is named
+// beside its table, and an index a PLAN names is named too. Read once per job.
 #pragma once
 
 #include "db/db_connection.h"

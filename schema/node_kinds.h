@@ -19,8 +19,8 @@ enum class NodeKind {
     Domain,
     Generator,
     Exception,
-    ProcedureStub,       // a procedure's header with an empty body
-    FunctionStub,        // a PSQL function's header with an empty body
+    Procedure,           // whole, or its header with an empty body (see SeparableBody)
+    Function,            // a PSQL function: the same
     PackageHeader,
     Table,
     ComputedColumn,      // added after the table, once what it reads exists

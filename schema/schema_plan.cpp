@@ -1,5 +1,9 @@
 #include "schema/schema_plan.h"
 
+#include "schema/node_keys.h"
+#include "schema/node_kinds.h"
+
+#include <algorithm>
 #include <map>
 #include <queue>
 #include <tuple>
@@ -7,7 +11,97 @@
 
 namespace dravik::schema {
 
-void SchemaPlan::Add(PlanNode node) { nodes_.push_back(std::move(node)); }
+namespace {
+
+// The strongly connected components of a graph given by each vertex's edges
+// (Tarjan's algorithm, without recursion: a chain of thousands of views must
+// not exhaust the stack): the component of each vertex.
+std::vector<size_t> Components(const std::vector<std::vector<size_t>>& edges) {
+    constexpr size_t kUnseen = static_cast<size_t>(-1);
+    const size_t n = edges.size();
+    std::vector<size_t> index(n, kUnseen), low(n, 0), component(n, kUnseen);
+    std::vector<bool> onStack(n, false);
+    std::vector<size_t> stack;
+    std::vector<std::pair<size_t, size_t>> calls;  // vertex, next edge to follow
+    size_t counter = 0, components = 0;
+    for (size_t root = 0; root < n; ++root) {
+        if (index[root] != kUnseen) continue;
+        calls.emplace_back(root, 0);
+        while (!calls.empty()) {
+            auto& [v, next] = calls.back();
+            if (next == 0 && index[v] == kUnseen) {
+                index[v] = low[v] = counter++;
+                stack.push_back(v);
+                onStack[v] = true;
+            }
+            if (next < edges[v].size()) {
+                const size_t w = edges[v][next++];
+                if (index[w] == kUnseen)
+                    calls.emplace_back(w, 0);
+                else if (onStack[w])
+                    low[v] = std::min(low[v], index[w]);
+                continue;
+            }
+            if (low[v] == index[v]) {
+                size_t w;
+                do {
+                    w = stack.back();
+                    stack.pop_back();
+                    onStack[w] = false;
+                    component[w] = components;
+                } while (w != v);
+                ++components;
+            }
+            const size_t done = v;
+            calls.pop_back();
+            if (!calls.empty()) low[calls.back().first] = std::min(low[calls.back().first], low[done]);
+        }
+    }
+    return component;
+}
+
+}  // namespace
+
+void SchemaPlan::Add(PlanNode node) {
+    nodes_.push_back(std::move(node));
+    settled_ = false;
+}
+
+void SchemaPlan::SeparateBodiesWhereNeeded() {
+    settled_ = true;
+    std::unordered_map<std::string, size_t> byKey;
+    for (size_t i = 0; i < nodes_.size(); ++i) byKey.emplace(nodes_[i].key, i);
+    auto before = [&](size_t i) { return nodes_[i].phase == Phase::BeforeData; };
+    std::vector<std::vector<size_t>> edges(nodes_.size());
+    for (size_t i = 0; i < nodes_.size(); ++i) {
+        if (!before(i)) continue;
+        for (const std::string& dep : nodes_[i].dependsOn)
+            if (auto it = byKey.find(dep); it != byKey.end() && it->second != i && before(it->second))
+                edges[i].push_back(it->second);
+    }
+    const std::vector<size_t> component = Components(edges);
+    std::vector<size_t> members(nodes_.size(), 0);
+    for (size_t c : component) ++members[c];
+
+    const std::string indexKey = key::Index("");
+    std::vector<PlanNode> bodies;
+    for (size_t i = 0; i < nodes_.size(); ++i) {
+        PlanNode& node = nodes_[i];
+        if (!node.separable || !before(i)) continue;
+        const bool onCycle = members[component[i]] > 1;
+        // Indices are made after the rows, those of keys under other names.
+        const bool readsLater = std::any_of(node.dependsOn.begin(), node.dependsOn.end(), [&](const std::string& dep) {
+            auto it = byKey.find(dep);
+            return dep.rfind(indexKey, 0) == 0 || (it != byKey.end() && !before(it->second));
+        });
+        if (!onCycle && !readsLater) continue;
+        const std::shared_ptr<const SeparableBody> parts = std::move(node.separable);
+        node.dependsOn = parts->stubNeeds;
+        node.run = parts->stub;
+        bodies.push_back(Node(NodeKind::RoutineBody, key::Body(node.key), {node.key}, parts->body));
+    }
+    for (PlanNode& body : bodies) nodes_.push_back(std::move(body));
+}
 
 const PlanNode* SchemaPlan::Find(const std::string& key) const {
     for (const PlanNode& n : nodes_)
@@ -15,7 +109,8 @@ const PlanNode* SchemaPlan::Find(const std::string& key) const {
     return nullptr;
 }
 
-std::vector<const PlanNode*> SchemaPlan::Ordered(Phase phase) const {
+std::vector<const PlanNode*> SchemaPlan::Ordered(Phase phase) {
+    if (!settled_) SeparateBodiesWhereNeeded();
     std::vector<size_t> members;
     std::unordered_map<std::string, size_t> byKey;  // key -> index into members
     for (size_t i = 0; i < nodes_.size(); ++i) {

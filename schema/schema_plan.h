@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ constexpr int kCollation = 15;
 constexpr int kDomain = 20;
 constexpr int kGenerator = 30;
 constexpr int kException = 40;
-constexpr int kRoutineStub = 50;
+constexpr int kRoutine = 50;
 constexpr int kTable = 60;
 constexpr int kComputedColumn = 65;
 constexpr int kPrimaryKey = 70;
@@ -47,6 +48,17 @@ constexpr int kComment = 140;
 constexpr int kDatabaseTrigger = 200;
 }  // namespace rank
 
+// How a routine is made when it cannot be made whole where its node runs:
+// its header with an empty body (the stub) in the node's place, and its body
+// after the rows. Needed when the routine is on a dependency cycle (it calls
+// itself through others, or a view or computed column it reads reads it), or
+// when it reads what is made after the rows (an index its PLAN names).
+struct SeparableBody {
+    std::vector<std::string> stubNeeds;  // what the header alone depends on
+    std::function<void()> stub;
+    std::function<void()> body;
+};
+
 struct PlanNode {
     NodeKind kind{};
     std::string key;                     // unique, e.g. "REL:CUSTOMER", "CMP:T.C"
@@ -55,6 +67,7 @@ struct PlanNode {
     std::string stepCode;                // shown by the step indicator while it runs
     std::vector<std::string> dependsOn;  // keys; a key no node has is ignored
     std::function<void()> run;           // builds and executes the object; logs its own lines
+    std::shared_ptr<const SeparableBody> separable;  // a routine whose run makes it whole
 };
 
 class SchemaPlan {
@@ -65,12 +78,17 @@ public:
     // The nodes of one phase in running order. Dependencies on nodes of the
     // other phase are ignored (the phases run in their own order). Nodes on a
     // dependency cycle keep their rank order after everything else of their
-    // phase: each is still tried and fails with its own error.
-    std::vector<const PlanNode*> Ordered(Phase phase) const;
+    // phase: each is still tried and fails with its own error. First, once
+    // after the last Add, each separable routine that cannot be made whole
+    // becomes its stub, and a node for its body joins the nodes after the rows.
+    std::vector<const PlanNode*> Ordered(Phase phase);
     size_t Size() const { return nodes_.size(); }
 
 private:
+    void SeparateBodiesWhereNeeded();
+
     std::vector<PlanNode> nodes_;
+    bool settled_ = true;  // no node added since the bodies were separated
 };
 
 }  // namespace dravik::schema

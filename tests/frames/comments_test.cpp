@@ -47,7 +47,7 @@ select K, N, D from (
 class Comments : public CloneFixture {
 protected:
     // Runs both phases of the plan, as the job does.
-    static void Run(const schema::SchemaPlan& plan) {
+    static void Run(schema::SchemaPlan& plan) {
         for (schema::Phase phase : {schema::Phase::BeforeData, schema::Phase::AfterData})
             for (const schema::PlanNode* node : plan.Ordered(phase)) node->run();
     }
@@ -175,7 +175,7 @@ comment on function parameter "Pkg m".PF.Z is 'packaged argument';
             objects);
     schema::SchemaPlan plan;
     plan.Add(schema::Node(schema::NodeKind::Collation, schema::key::Collation("Coll m"), {}, [] {}));
-    plan.Add(schema::Node(schema::NodeKind::FunctionStub, schema::key::Function("Fn m"), {}, [] {}));
+    plan.Add(schema::Node(schema::NodeKind::Function, schema::key::Function("Fn m"), {}, [] {}));
     plan.Add(schema::Node(schema::NodeKind::PackageHeader, schema::key::Package("Pkg m"), {}, [] {}));
     PlanContext context(source, destination);
     PlanComments(plan, context, host);

@@ -219,6 +219,51 @@ end^
 set term ; ^
 commit;
 
+/* ---- routines made whole once what they read exists, or as stubs where
+   a cycle or a PLAN needs one: one reads a computed column made after its
+   table, one a view, one names a key's index in a PLAN, and a function and
+   the view that calls it read each other ---- */
+create table a_planned (
+  k integer not null constraint pk_a_planned primary key using index ix_a_planned_k,
+  v varchar(10)
+);
+create index ix_a_planned_v on a_planned (v);
+set term ^ ;
+create procedure p_a_gross_of (a_id integer) returns (gross numeric(18,2))
+as
+begin
+  select gross from z_later where id = :a_id into :gross;
+  suspend;
+end^
+create procedure p_a_top_codes returns (code varchar(10))
+as
+begin
+  for select code from v_a_top into :code do suspend;
+end^
+create procedure p_a_planned returns (v varchar(10))
+as
+begin
+  for select v from a_planned where k > 0 plan (a_planned index (ix_a_planned_k)) into :v do suspend;
+end^
+create function f_a_planned_first returns varchar(10)
+as
+begin
+  return (select first 1 v from a_planned plan (a_planned order ix_a_planned_v) order by v);
+end^
+create function f_a_caller_rows returns integer as begin return 0; end^
+set term ; ^
+create view v_a_fn_caller (code, n) as select code, f_a_caller_rows() from a_summary;
+set term ^ ;
+alter function f_a_caller_rows returns integer
+as
+begin
+  return (select count(*) from v_a_fn_caller where code <> '');
+end^
+set term ; ^
+commit;
+insert into a_planned values (1, 'one');
+insert into a_planned values (2, 'two');
+
 /* ---- rows ---- */
 insert into a_summary values ('ALPHA', 'Alpha Übersicht');
 insert into a_summary values ('BETA', 'beta');
