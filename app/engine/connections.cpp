@@ -267,9 +267,12 @@ bool TCloneJob::CreateDestination() {
     ProcessEvents();
     if (stopRequested_) return false;
     if (!NameDestination()) return RefuseSourceAsDestination();
-    bool reached = true;
+    // A new file is not looked for: the attempt would end with the client
+    // library asking a local server for it, which costs the whole run a
+    // wait when the library shuts down.
+    bool reached = !NoFileAtLocalPath(DestinationName());
     try {
-        ConnectDestination();
+        if (reached) ConnectDestination();
     } catch (const std::exception&) {
         reached = false;  // typically: no such database yet
     }

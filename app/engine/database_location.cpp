@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -74,6 +75,14 @@ DatabaseLocation LocateDatabase(const std::string& name) {
     // only an absolute one is known to be a file of this machine.
     if (IsLoopback(host) && !path.empty() && path[0] == '/') return {true, "", path};
     return {false, host, path};
+}
+
+bool NoFileAtLocalPath(const std::string& name) {
+    const size_t colon = name.find(':');
+    const bool plainPath = colon == std::string::npos || name[0] == '/' || name[0] == '.';
+    if (!plainPath || name.find('/') == std::string::npos) return false;
+    struct stat st {};
+    return stat(AbsoluteLocalPath(name).c_str(), &st) != 0 && errno == ENOENT;
 }
 
 bool SameLocalFile(const std::string& first, const std::string& second) {

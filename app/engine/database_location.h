@@ -28,6 +28,11 @@ DatabaseLocation LocateDatabase(const std::string& name);
 // same server and the same normalised path.
 bool SameDatabaseFile(const std::string& first, const std::string& second);
 
+// True when the name is a plain path of this machine (no server part, and a
+// "/" in it, so no alias either) where no file is: nothing could attach it,
+// and trying would have the client library ask a local server too.
+bool NoFileAtLocalPath(const std::string& name);
+
 // True when two local paths are one file: the same device and inode when
 // both exist, else the same path once links, "." and ".." are resolved.
 bool SameLocalFile(const std::string& first, const std::string& second);

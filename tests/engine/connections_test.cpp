@@ -81,6 +81,13 @@ TEST(DatabaseLocation, SpellingsOfOneFile) {
                                      std::string("localhost:a.fdb"), "inet://otherhost/" + file})
         EXPECT_FALSE(engine::SameDatabaseFile(file, other)) << other;
     EXPECT_TRUE(engine::SameDatabaseFile("srv:/x/../db.fdb", "SRV/3051:/db.fdb"));
+    // Only a plain path where no file is goes unsearched: a bare name may be
+    // an alias, a name with a server part is the server's to resolve.
+    EXPECT_TRUE(engine::NoFileAtLocalPath(dir.File("new.fdb")));
+    EXPECT_TRUE(engine::NoFileAtLocalPath("./new.fdb"));
+    for (const std::string& name : {file, std::string("./a.fdb"), std::string("new.fdb"),
+                                    "localhost:" + dir.File("new.fdb"), std::string("srv:/x/new.fdb")})
+        EXPECT_FALSE(engine::NoFileAtLocalPath(name)) << name;
 }
 
 TEST(SourceConnection, AttachLinesAreAppendedBeforeEveryAttemptAndTheLastWins) {
