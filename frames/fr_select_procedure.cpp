@@ -24,18 +24,8 @@ std::string StubBody(const schema::SourceCatalogue& catalogue, const std::string
     return selectable ? "\r\nAS\r\nbegin\r\n\texit;\r\n\tsuspend;\r\nend;" : "\r\nAS\r\nbegin\r\n\texit;\r\nend;";
 }
 
-// The procedure's body after its header: AS and its stored source, or its external name.
 std::string ProcedureBody(const schema::SourceCatalogue& catalogue, const std::string& name) {
-    const schema::CatalogueRow* procedure = catalogue.Procedure(name);
-    if (!procedure) throw std::runtime_error("the source has no procedure " + name);
-    // The server keeps the body from its first word on, so a line break keeps
-    // AS apart from it.
-    if (const schema::CatalogueValue& text = procedure->FieldByName("RDB$PROCEDURE_SOURCE"); !text.IsNull())
-        return "\r\nAS\r\n" + db::EmbedStoredText(text.AsString());
-    if (const schema::CatalogueValue& engine = procedure->FieldByName("RDB$ENGINE_NAME"); !engine.IsNull())
-        return "\r\nEXTERNAL NAME " + SqlString(procedure->Name("RDB$ENTRYPOINT")) + " ENGINE " +
-               QuoteIdentifier(engine.AsString());
-    throw std::runtime_error("the source keeps no text of procedure " + name);
+    return RoutineBody(catalogue.Procedure(name), "RDB$PROCEDURE_SOURCE", "procedure", name);
 }
 
 // The KIND column of a listing row: the kind's number.

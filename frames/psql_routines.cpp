@@ -40,14 +40,7 @@ std::vector<std::string> FunctionHeaderNeeds(const schema::SourceCatalogue& cata
 
 // The function's body after AS: its stored source, or its external name.
 std::string FunctionBody(const schema::SourceCatalogue& catalogue, const std::string& name) {
-    const schema::CatalogueRow* function = catalogue.Function(name);
-    if (!function) throw std::runtime_error("the source has no function " + name);
-    if (const schema::CatalogueValue& text = function->FieldByName("RDB$FUNCTION_SOURCE"); !text.IsNull())
-        return "\r\nAS\r\n" + db::EmbedStoredText(text.AsString());
-    if (const schema::CatalogueValue& engine = function->FieldByName("RDB$ENGINE_NAME"); !engine.IsNull())
-        return "\r\nEXTERNAL NAME " + SqlString(function->Name("RDB$ENTRYPOINT")) + " ENGINE " +
-               QuoteIdentifier(engine.AsString());
-    throw std::runtime_error("the source keeps no text of function " + name);
+    return RoutineBody(catalogue.Function(name), "RDB$FUNCTION_SOURCE", "function", name);
 }
 
 enum class FunctionPart { Stub, Body, Whole };
@@ -109,6 +102,19 @@ std::string FunctionHeader(DbConnection& source, const schema::SourceCatalogue& 
     if (result.empty()) throw std::runtime_error("the source has no result type for function " + name);
     return (arguments.empty() ? "" : "(\r\n" + arguments + "\r\n)") + "\r\nRETURNS " + result +
            (deterministic ? " DETERMINISTIC" : "");
+}
+
+std::string RoutineBody(const schema::CatalogueRow* routine, const char* sourceColumn, const std::string& kind,
+                        const std::string& name) {
+    if (!routine) throw std::runtime_error("the source has no " + kind + " " + name);
+    // The server keeps the body from its first word on, so a line break keeps
+    // AS apart from it.
+    if (const schema::CatalogueValue& text = routine->FieldByName(sourceColumn); !text.IsNull())
+        return "\r\nAS\r\n" + db::EmbedStoredText(text.AsString());
+    if (const schema::CatalogueValue& engine = routine->FieldByName("RDB$ENGINE_NAME"); !engine.IsNull())
+        return "\r\nEXTERNAL NAME " + SqlString(routine->Name("RDB$ENTRYPOINT")) + " ENGINE " +
+               QuoteIdentifier(engine.AsString());
+    throw std::runtime_error("the source keeps no text of " + kind + " " + name);
 }
 
 void PlanRoutine(schema::SchemaPlan& plan, PlanContext& context, NodeKind kind, const std::string& key,

@@ -28,6 +28,12 @@ void PlanRoutine(schema::SchemaPlan& plan, PlanContext& context, NodeKind kind, 
 void PlanFunction(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name);
 void PlanPackage(TFrame_select& frame, schema::SchemaPlan& plan, PlanContext& context, const std::string& name);
 
+// A routine's body after its header: AS and its stored source (the column
+// sourceColumn of its catalogue row), or its external name and engine. kind
+// and name say which routine in an error ("procedure", "P").
+std::string RoutineBody(const schema::CatalogueRow* routine, const char* sourceColumn, const std::string& kind,
+                        const std::string& name);
+
 // The header of a stand-alone PSQL function from right after its name up to
 // AS: "(arguments) RETURNS type [DETERMINISTIC]".
 // The source names character sets and collations.
