@@ -115,9 +115,10 @@ TEST_F(ReportTest, FailedObjectsAComparisonAListingAndARefusedDestinationAreRepo
 }
 
 // The objects are made many to a transaction. A view whose statement the
-// server refuses (its table is not copied) and an index whose commit fails
-// (its key is too long for the destination's smaller pages) each fail alone,
-// with one red line naming them; every sibling is made and logged once.
+// server refuses (its table is not copied), a procedure that reads that table
+// too and an index whose commit fails (its key is too long for the
+// destination's smaller pages) each fail alone, with one red line naming
+// them; every sibling is made and logged once.
 TEST_F(ReportTest, AFailingStatementAndAFailingCommitEachTakeOnlyTheirObject) {
     CreateDatabase(src, "NONE", 16384);
     std::string sql, tables;
@@ -129,12 +130,16 @@ TEST_F(ReportTest, AFailingStatementAndAFailingCommitEachTakeOnlyTheirObject) {
     }
     Isql(src, sql + "create table W (V varchar(400) character set UTF8);\ncreate unique index IX_W on W (V);\n"
                     "create table HIDDEN (ID integer);\ncreate view V_HIDDEN as select ID from HIDDEN;\n"
-                    "create view V_T1 as select ID from T1;\ncommit;\n");
+                    "create view V_T1 as select ID from T1;\ncommit;\nset term ^;\n"
+                    "create procedure P_HIDDEN returns (N integer) as begin select count(*) from HIDDEN into N; "
+                    "suspend; end^\n"
+                    "create procedure P_T1 returns (N integer) as begin select count(*) from T1 into N; suspend; end^\n"
+                    "set term ;^\ncommit;\n");
     const CloneRun run =
         RunClone({"--report", reportFile, "--no-verify", "--page-size", "4096", "--tables", tables + "W", src, dst});
     const json report = ReadReport();
     EXPECT_EQ(report["exitStatus"], 1) << run.out;
-    EXPECT_EQ(report["errorLines"].size(), 2u) << run.out;
+    EXPECT_EQ(report["errorLines"].size(), 3u) << run.out;
 
     const json& indices = report["objects"]["index"];
     EXPECT_EQ(indices["created"], 30) << report.dump(2);
@@ -146,6 +151,13 @@ TEST_F(ReportTest, AFailingStatementAndAFailingCommitEachTakeOnlyTheirObject) {
     ASSERT_EQ(relations["failures"].size(), 1u);
     EXPECT_EQ(relations["failures"][0]["name"], "V_HIDDEN");
     EXPECT_EQ(report["objects"]["constraint"]["created"], 30);
+    // The procedure that cannot be made whole stays a stub that returns nothing.
+    const json& procedures = report["objects"]["procedure"];
+    EXPECT_EQ(procedures["created"], 1) << report.dump(2);
+    ASSERT_EQ(procedures["failures"].size(), 1u);
+    EXPECT_EQ(procedures["failures"][0]["name"], "P_HIDDEN");
+    EXPECT_EQ(Scalar(dst, "select count(*) from P_HIDDEN"), "0");
+    EXPECT_EQ(Scalar(dst, "select N from P_T1"), "0");
 
     // The empty tables' rows: nothing to write, and still a count of 0 for each.
     ASSERT_EQ(report["tables"].size(), 31u);
@@ -164,6 +176,7 @@ TEST_F(ReportTest, AFailingStatementAndAFailingCommitEachTakeOnlyTheirObject) {
     // Each green line once: a group undone and run again writes its lines only once.
     EXPECT_EQ(occurrences("IX_T30"), 1u) << run.out;
     EXPECT_EQ(occurrences("V_T1"), 1u) << run.out;
+    EXPECT_EQ(occurrences("PROCEDURE: P_T1"), 1u) << run.out;
 }
 
 }  // namespace
