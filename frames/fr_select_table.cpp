@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <stdexcept>
 
 namespace dravik::frames {
@@ -99,37 +100,28 @@ void TFrame_select_table::PlanObject(schema::SchemaPlan& plan, PlanContext& cont
     const schema::CatalogueRelation* relation = catalogue->Relation(t);
 
     // A computed column that reads anything but its own table's columns
-    // written inline is added once what it reads exists; the others are
-    // written inline.
-    std::vector<std::string> deferred;
+    // written inline is added once what it reads exists, in the order of the
+    // source's columns; the others are written inline.
+    const std::vector<schema::CatalogueRow> none;
+    const std::vector<schema::CatalogueRow>& columns = relation ? relation->columns : none;
+    const std::string ownColumn = schema::key::Column(t, "");
+    std::set<std::string> later;
     for (bool more = true; more;) {
         more = false;
-        for (const schema::CatalogueRow& row : relation ? relation->columns : std::vector<schema::CatalogueRow>{}) {
-            if (row.FieldByName("RDB$COMPUTED_SOURCE").IsNull()) continue;
+        for (const schema::CatalogueRow& row : columns) {
             const std::string column = row.Name("RDB$FIELD_NAME");
-            if (std::find(deferred.begin(), deferred.end(), column) != deferred.end()) continue;
+            if (row.FieldByName("RDB$COMPUTED_SOURCE").IsNull() || later.count(column)) continue;
             const auto& reads = context.Links().Of(schema::key::Column(t, column));
-            const bool readsLater = std::any_of(reads.begin(), reads.end(), [&](const std::string& k) {
-                if (k == tableKey) return false;
-                const std::string own = schema::key::Column(t, "");
-                if (k.rfind(own, 0) != 0) return true;
-                return std::find(deferred.begin(), deferred.end(), k.substr(own.size())) != deferred.end();
-            });
-            if (readsLater) {
-                deferred.push_back(column);
-                more = true;
-            }
+            if (std::any_of(reads.begin(), reads.end(), [&](const std::string& k) {
+                    if (k == tableKey) return false;
+                    return k.rfind(ownColumn, 0) != 0 || later.count(k.substr(ownColumn.size())) != 0;
+                }))
+                more = later.insert(column).second;
         }
     }
-    // Added in the order of the source's columns.
-    auto position = [&](const std::string& column) {
-        const auto& columns = relation->columns;
-        return std::find_if(columns.begin(), columns.end(),
-                            [&](const schema::CatalogueRow& row) { return row.Name("RDB$FIELD_NAME") == column; }) -
-               columns.begin();
-    };
-    std::sort(deferred.begin(), deferred.end(),
-              [&](const std::string& a, const std::string& b) { return position(a) < position(b); });
+    std::vector<std::string> deferred;
+    for (const schema::CatalogueRow& row : columns)
+        if (later.count(row.Name("RDB$FIELD_NAME"))) deferred.push_back(row.Name("RDB$FIELD_NAME"));
     const KeyOfCreateTable key = PrimaryKeyOfCreateTable(*catalogue, t);
     plan.Add(Node(NodeKind::Table, tableKey, {},
                   [this, &s, &d, catalogue, t, deferred, key] { CreateTable(*catalogue, s, d, t, deferred, key); }));
