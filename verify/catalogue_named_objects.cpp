@@ -4,6 +4,8 @@
 #include "verify/catalogue_rows.h"
 #include "verify/item_definition.h"
 
+#include <set>
+
 namespace dravik::verify {
 
 void ReadNamedObjectItems(db::DbConnection& connection, CatalogueItems& items) {
@@ -13,14 +15,21 @@ void ReadNamedObjectItems(db::DbConnection& connection, CatalogueItems& items) {
                    "pk.RDB$DESCRIPTION AS \"description\" "
                    "FROM RDB$PACKAGES pk WHERE COALESCE(pk.RDB$SYSTEM_FLAG, 0) = 0");
     // The generators behind identity columns are described with their column.
+    // Their names are read first: the catalogue has no index to look them up
+    // by generator, and a lookup per generator scans every column.
+    std::set<std::string> ofIdentities;
+    ForEachCatalogueRow(connection,
+                        "SELECT DISTINCT rf.RDB$GENERATOR_NAME AS NAME FROM RDB$RELATION_FIELDS rf "
+                        "WHERE rf.RDB$GENERATOR_NAME IS NOT NULL",
+                        [&](db::DbCursorSet& row) { ofIdentities.insert(FieldName(row, "NAME")); });
     ForEachCatalogueRow(connection,
                "SELECT g.RDB$GENERATOR_NAME AS NAME, g.RDB$INITIAL_VALUE AS \"initial value\", "
                "g.RDB$GENERATOR_INCREMENT AS \"increment\", g.RDB$OWNER_NAME AS \"owner\", "
                "g.RDB$DESCRIPTION AS \"description\" "
-               "FROM RDB$GENERATORS g WHERE COALESCE(g.RDB$SYSTEM_FLAG, 0) = 0 AND NOT EXISTS "
-               "(SELECT 1 FROM RDB$RELATION_FIELDS rf WHERE rf.RDB$GENERATOR_NAME = g.RDB$GENERATOR_NAME)",
+               "FROM RDB$GENERATORS g WHERE COALESCE(g.RDB$SYSTEM_FLAG, 0) = 0",
                [&](db::DbCursorSet& row) {
                    const std::string name = FieldName(row, "NAME");
+                   if (ofIdentities.count(name)) return;
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);
                    definition.Add("current value", GeneratorValue(connection, name));

@@ -12,6 +12,11 @@
 #include "verify/catalogue_rows.h"
 #include "verify/item_definition.h"
 
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
 namespace dravik::verify {
 
 namespace {
@@ -71,39 +76,49 @@ constexpr const char* kObjects =
     "UNION ALL SELECT 17, RDB$COLLATION_NAME, RDB$OWNER_NAME FROM RDB$COLLATIONS "
     "UNION ALL SELECT 18, RDB$PACKAGE_NAME, RDB$OWNER_NAME FROM RDB$PACKAGES";
 // The object types kObjects lists: a row on one of them needs its object.
-constexpr const char* kListedObjectTypes = "(0, 1, 5, 7, 9, 11, 13, 14, 15, 17, 18)";
+const std::set<int> kListedObjectTypes = {0, 1, 5, 7, 9, 11, 13, 14, 15, 17, 18};
+constexpr int kUserType = 8;
 
 }  // namespace
 
 void ReadPrivilegeItems(db::DbConnection& connection, CatalogueItems& items) {
+    // Objects and owners are read once and looked up here: joined in the
+    // query, every privilege row would search each of their tables.
+    std::map<std::pair<int, std::string>, std::optional<std::string>> owners;
+    ForEachCatalogueRow(connection, kObjects, [&](db::DbCursorSet& row) {
+        owners.emplace(std::pair{row.FieldByName("T").AsInteger(), FieldName(row, "N")},
+                       FieldText(row.FieldByName("O")));
+    });
     ForEachCatalogueRow(connection,
-               std::string("SELECT p.RDB$USER AS U, p.RDB$USER_TYPE AS UT, p.RDB$PRIVILEGE AS PRIV, "
-                           "p.RDB$RELATION_NAME AS OBJ, p.RDB$OBJECT_TYPE AS OT, p.RDB$FIELD_NAME AS FLD, "
-                           "COALESCE(p.RDB$GRANT_OPTION, 0) AS \"grant option\" FROM RDB$USER_PRIVILEGES p "
-                           "LEFT JOIN (") +
-                   kObjects +
-                   ") o ON o.T = p.RDB$OBJECT_TYPE AND o.N = p.RDB$RELATION_NAME "
-                   "WHERE p.RDB$GRANTOR IS NOT NULL AND (o.N IS NOT NULL OR p.RDB$OBJECT_TYPE NOT IN " +
-                   kListedObjectTypes + ") "
-                   "AND (p.RDB$USER_TYPE <> 8 OR p.RDB$USER IS DISTINCT FROM o.O)",
+               "SELECT p.RDB$USER AS U, p.RDB$USER_TYPE AS UT, p.RDB$PRIVILEGE AS PRIV, "
+               "p.RDB$RELATION_NAME AS OBJ, p.RDB$OBJECT_TYPE AS OT, p.RDB$FIELD_NAME AS FLD, "
+               "COALESCE(p.RDB$GRANT_OPTION, 0) AS \"grant option\" FROM RDB$USER_PRIVILEGES p "
+               "WHERE p.RDB$GRANTOR IS NOT NULL",
                [&](db::DbCursorSet& row) {
                    const int objectType = row.FieldByName("OT").AsInteger();
                    const std::string object = FieldName(row, "OBJ");
+                   const std::string grantee = FieldName(row, "U");
+                   const int granteeType = row.FieldByName("UT").AsInteger();
+                   const auto found = owners.find({objectType, object});
+                   if (found == owners.end()) {
+                       if (kListedObjectTypes.count(objectType)) return;  // on an object that is gone
+                   } else if (granteeType == kUserType && found->second == grantee) {
+                       return;  // the owner's own
+                   }
                    if ((objectType == kDomainObject || objectType == kGeneratorObject) &&
                        db::IsEngineMadeName(object))
                        return;
                    const std::string field = FieldName(row, "FLD");
-                   const std::string identity =
-                       Privilege(FieldName(row, "PRIV")) + " on " + ObjectType(objectType) + " " + object +
-                       (field.empty() ? "" : "." + field) + " to " +
-                       ObjectType(row.FieldByName("UT").AsInteger()) + " " + FieldName(row, "U");
+                   const std::string identity = Privilege(FieldName(row, "PRIV")) + " on " + ObjectType(objectType) +
+                                                " " + object + (field.empty() ? "" : "." + field) + " to " +
+                                                ObjectType(granteeType) + " " + grantee;
                    ItemDefinition definition;
                    definition.AddDescribedFields(row);
                    // The identity's parts, for comparisons scoped to some objects.
                    definition.Add("object type", ObjectType(objectType));
                    definition.Add("object", object);
-                   definition.Add("grantee type", ObjectType(row.FieldByName("UT").AsInteger()));
-                   definition.Add("grantee", FieldName(row, "U"));
+                   definition.Add("grantee type", ObjectType(granteeType));
+                   definition.Add("grantee", grantee);
                    items.push_back({"privilege", identity, definition.Text()});
                });
 }
